@@ -1,0 +1,72 @@
+# Windows build: the program, its test executables and tools, all linked
+# statically so that they import only system DLLs.
+enable_language(RC)
+set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm)
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR})
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+set(CORE_SOURCES
+    ${PORTABLE_SOURCES}
+    src/framework/control.cpp
+    src/framework/dialog.cpp
+    src/framework/error_text.cpp
+    src/framework/win_app.cpp
+    src/framework/win_thread.cpp
+    src/app/crash_filter.cpp
+    src/app/failure_report.cpp
+    src/app/fmd_app.cpp
+    src/app/log.cpp
+    src/app/single_instance.cpp
+    src/app/trace_log.cpp
+    src/ui/main/main_dialog.cpp
+)
+
+# Everything but the entry points, so that test executables link the
+# program's own code.
+add_library(pellwick_core STATIC ${CORE_SOURCES})
+target_include_directories(pellwick_core PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+target_compile_options(pellwick_core PRIVATE ${WARNING_FLAGS})
+target_link_libraries(pellwick_core PUBLIC ${SYSTEM_LIBS})
+target_link_options(pellwick_core PUBLIC ${STATIC_LINK})
+
+add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp res/pellwick.rc)
+target_compile_options(Pellwick PRIVATE ${WARNING_FLAGS})
+target_link_libraries(Pellwick PRIVATE pellwick_core)
+
+# Windows tests: one executable per concern, each TEST a ctest case run under
+# Wine (tools/wine-run.sh provides the prefix and, when needed, a display).
+function(pellwick_windows_test name)
+    cmake_parse_arguments(ARG "" "LOCK" "SOURCES;RESOURCES" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp
+                           tests/win/support/test_support.cpp)
+    target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+    target_link_libraries(${name} PRIVATE pellwick_core GTest::gtest)
+    gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST discovered)
+    set_tests_properties(${discovered} PROPERTIES
+        ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}"
+        TIMEOUT 120)
+    if(ARG_LOCK)
+        set_tests_properties(${discovered} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
+    endif()
+endfunction()
+
+# A stand-in for the program that crashes on request, for the crash tests.
+add_executable(crash_probe tests/win/crash_probe.cpp)
+target_compile_options(crash_probe PRIVATE ${WARNING_FLAGS})
+target_link_libraries(crash_probe PRIVATE pellwick_core)
+
+pellwick_windows_test(trace_log_tests SOURCES tests/win/trace_log_test.cpp)
+pellwick_windows_test(failure_report_tests SOURCES tests/win/failure_report_test.cpp)
+pellwick_windows_test(framework_tests SOURCES tests/win/framework_test.cpp RESOURCES tests/win/test_dialogs.rc)
+pellwick_windows_test(startup_tests SOURCES tests/win/startup_test.cpp LOCK pellwick_desktop)
+pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
+add_dependencies(startup_tests Pellwick)
+add_dependencies(crash_tests crash_probe)
+
+add_executable(trace_log_bench tests/win/trace_log_bench.cpp)
+target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
+target_link_libraries(trace_log_bench PRIVATE pellwick_core)

@@ -1,0 +1,134 @@
+// Start-up: single instance, folders, crash handler, log, sockets, controls,
+// and the main dialog for the life of the process.
+#include "app/fmd_app.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <winsock2.h>
+
+#include <memory>
+
+#include "app/crash_filter.h"
+#include "app/instance_rules.h"
+#include "app/log.h"
+#include "app/single_instance.h"
+#include "res/resource.h"
+#include "ui/main/main_dialog.h"
+
+namespace {
+
+// How long the end of the process waits for other threads to let go of the
+// main dialog before it leaves the object alive instead of destroying it.
+constexpr std::chrono::milliseconds kMainDialogRetireWait{2000};
+
+bool IsDirectory(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool EnsureDirectory(const std::string& path)
+{
+    return !path.empty() && (IsDirectory(path) || CreateDirectoryA(path.c_str(), nullptr));
+}
+
+}  // namespace
+
+CFMDApp::CFMDApp() : m_startTick(GetTickCount64()) {}
+
+CFMDApp::~CFMDApp() = default;
+
+CFMDApp* CFMDApp::Current() { return static_cast<CFMDApp*>(CWinApp::Current()); }
+
+uint64_t CFMDApp::MillisecondsSinceStart() const { return GetTickCount64() - m_startTick; }
+
+void CFMDApp::SetAppFolder(const std::string& folder)
+{
+    AppFolder = folder;
+    m_traceLog.SetAppFolder(folder);
+}
+
+void CFMDApp::SetCommandLine(const std::string& commandLine)
+{
+    m_strCmdLine = commandLine;
+    m_bRestarted = IsRestartCommandLine(commandLine.c_str());
+}
+
+bool CFMDApp::InitInstance()
+{
+    SetCommandLine(m_strCmdLine);
+    if (!CheckSingleInstance()) {
+        m_exitCode = 1;
+        return false;
+    }
+    CreateFolders();
+    if (!InitSockets()) return false;
+    InitControls();
+    RunMainDialog();
+    return false;
+}
+
+bool CFMDApp::CheckSingleInstance()
+{
+    if (m_bRestarted) {
+        // The crashed process may still be ending; it is not looked for.
+        Sleep(100);
+        return true;
+    }
+    HWND running = FindRunningInstance();
+    if (!running) return true;
+    BringInstanceForward(running);
+    return false;
+}
+
+void CFMDApp::CreateFolders()
+{
+    char roaming[MAX_PATH] = "";
+    HRESULT result = SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming);
+    if (FAILED(result)) {
+        // Without the per-user folder there is nowhere to keep scans: stop.
+        SetLastError(static_cast<DWORD>(result));
+        Failure("Failed to create application folder");
+    }
+    SetAppFolder(std::string(roaming) + "\\QuorvixFMD Pellwick");
+    if (!EnsureDirectory(AppFolder)) Failure("Failed to create application folder");
+
+    InstallCrashFilter();
+    Log("Application started");
+    Log("AppFolder %s", AppFolder.c_str());
+
+    DownloadFolder = AppFolder + "\\Downloads";
+    if (!EnsureDirectory(DownloadFolder)) Failure("Unable to create download folder");
+}
+
+bool CFMDApp::InitSockets()
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) == 0) return true;
+    char text[256] = "Windows sockets initialization failed.";
+    LoadStringA(m_hInstance, IDS_SOCKETS_INIT_FAILED, text, sizeof text);
+    MessageBoxA(nullptr, text, "QuorvixFMD Pellwick", MB_OK);
+    return false;
+}
+
+void CFMDApp::InitControls()
+{
+    // The main window, the message box and the pop-ups use rich-edit controls.
+    LoadLibraryA("riched20.dll");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+void CFMDApp::RunMainDialog()
+{
+    auto dialog = std::make_unique<CMainDialog>();
+    g_mainDialog.Publish(dialog.get());
+    dialog->DoModal();
+    // Reader and worker threads are not stopped at the end; they reach the
+    // dialog only through leases, so it is destroyed only once none is held.
+    if (!g_mainDialog.Retire(kMainDialogRetireWait)) {
+        Log("Main dialog still in use at exit; left to the end of the process");
+        dialog.release();
+    }
+}

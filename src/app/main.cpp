@@ -1,0 +1,4 @@
+// The program's one application object; WinMain (framework) runs it.
+#include "app/fmd_app.h"
+
+CFMDApp theApp;

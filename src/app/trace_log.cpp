@@ -1,0 +1,122 @@
+// The trace log's line writer, file opening and rotation.
+#include "app/trace_log.h"
+
+#include <windows.h>
+
+#include "app/trace_format.h"
+#include "framework/error_text.h"
+
+namespace {
+
+std::string TimestampNow()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return FormatTimestamp(LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                                     now.wMilliseconds});
+}
+
+bool IsDirectory(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+void TraceLog::SetAppFolder(const std::string& appFolder)
+{
+    std::lock_guard<std::timed_mutex> hold(m_lock);
+    m_appFolder = appFolder;
+}
+
+std::string TraceLog::LogFolder() const
+{
+    std::lock_guard<std::timed_mutex> hold(m_lock);
+    return m_logFolder;
+}
+
+void TraceLog::Log(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    LogV(format, args);
+    va_end(args);
+}
+
+void TraceLog::LogV(const char* format, va_list args) { WriteLine(StringPrintfV(format, args)); }
+
+void TraceLog::Warning(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    WarningV(format, args);
+    va_end(args);
+}
+
+void TraceLog::WarningV(const char* format, va_list args)
+{
+    // Read the caller's last error before anything here can change it.
+    DWORD error = GetLastError();
+    std::string message = StringPrintfV(format, args);
+    WriteLine(StringPrintf("WARNING: %s Reason: %s", message.c_str(), SystemErrorText(error).c_str()));
+}
+
+void TraceLog::WriteLine(const std::string& message)
+{
+    std::lock_guard<std::timed_mutex> hold(m_lock);
+    WriteLocked(message);
+}
+
+void TraceLog::WriteLineIfFree(const std::string& message, std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::timed_mutex> hold(m_lock, wait);
+    if (hold.owns_lock()) WriteLocked(message);
+}
+
+void TraceLog::WriteLocked(const std::string& message)
+{
+    // The timestamp is taken under the lock so that lines appear in time order.
+    std::string timestamp = TimestampNow();
+    if (!m_file && !OpenCurrentFile(timestamp)) return;
+
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(m_file.Get(), &size) && size.QuadPart > kTraceRotateAboveBytes) {
+        m_file.Reset();
+        RotateFiles();
+        if (!OpenCurrentFile(timestamp)) return;
+    }
+    WriteRaw(ToCrLf(TraceLinePrefix(timestamp, GetCurrentThreadId()) + message + "\n"));
+}
+
+bool TraceLog::OpenCurrentFile(const std::string& timestamp)
+{
+    if (m_appFolder.empty()) return false;
+    m_logFolder = m_appFolder + "\\Logs";
+    if (!IsDirectory(m_logFolder) && !CreateDirectoryA(m_logFolder.c_str(), nullptr)) return false;
+    // Shared with everybody, so the file can be read while the program writes.
+    m_file.Reset(CreateFileA(TraceFileName(m_logFolder, 1).c_str(), FILE_APPEND_DATA,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_file) return false;
+    WriteRaw(ToCrLf(TraceBanner(timestamp)));
+    return true;
+}
+
+void TraceLog::RotateFiles()
+{
+    // Failures are ignored: a gap simply moves up by one.
+    DeleteFileA(TraceFileName(m_logFolder, kTraceFileCount).c_str());
+    for (int n = kTraceFileCount; n >= 2; --n) {
+        std::string older = TraceFileName(m_logFolder, n - 1);
+        if (GetFileAttributesA(older.c_str()) != INVALID_FILE_ATTRIBUTES)
+            MoveFileA(older.c_str(), TraceFileName(m_logFolder, n).c_str());
+    }
+}
+
+void TraceLog::WriteRaw(const std::string& text)
+{
+    // WriteFile hands the bytes to the system at once: the per-line flush.
+    DWORD written = 0;
+    WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}

@@ -1,0 +1,49 @@
+// The program's one diagnostic record: timestamped lines in
+// <AppFolder>\Logs\trace-1.txt, rotated over nine files, written by every
+// thread under one lock and flushed to the system line by line.
+#pragma once
+#include <chrono>
+#include <cstdarg>
+#include <mutex>
+#include <string>
+
+#include "base/string_format.h"
+#include "framework/win_handle.h"
+
+class TraceLog {
+public:
+    TraceLog() = default;
+    TraceLog(const TraceLog&) = delete;
+    TraceLog& operator=(const TraceLog&) = delete;
+
+    // Lines written while the folder is empty are dropped.
+    void SetAppFolder(const std::string& appFolder);
+
+    void Log(const char* format, ...) PRINTF_LIKE(2, 3);
+    void LogV(const char* format, va_list args);
+    // Logs "WARNING: <message> Reason: <system text of the last error>".
+    void Warning(const char* format, ...) PRINTF_LIKE(2, 3);
+    void WarningV(const char* format, va_list args);
+
+    // The line writer: one line under the lock, opening or rotating the file
+    // as needed. Never fails towards the caller.
+    void WriteLine(const std::string& message);
+
+    // As WriteLine, but gives up (dropping the line) when the lock is not
+    // free within `wait`: for the crash handler, which may run while the
+    // faulting thread holds the lock.
+    void WriteLineIfFree(const std::string& message, std::chrono::milliseconds wait);
+
+    std::string LogFolder() const;
+
+private:
+    void WriteLocked(const std::string& message);
+    bool OpenCurrentFile(const std::string& timestamp);
+    void RotateFiles();
+    void WriteRaw(const std::string& text);
+
+    mutable std::timed_mutex m_lock;
+    std::string m_appFolder;
+    std::string m_logFolder;
+    FileHandle m_file;
+};

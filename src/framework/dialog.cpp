@@ -1,0 +1,94 @@
+// Modal dialog plumbing: binding the object to its HWND, dispatch, one-shot
+// timers and reflection of owner-draw and notify messages to the controls.
+#include "framework/dialog.h"
+
+#include <algorithm>
+
+#include "framework/control.h"
+
+CDialog::CDialog(int templateId, HWND parent) : m_hParent(parent), m_templateId(templateId) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal()
+{
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_hParent,
+                           &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(INT_PTR result)
+{
+    if (m_hWnd) ::EndDialog(m_hWnd, result);
+}
+
+void CDialog::SetOneShotTimer(UINT_PTR id, UINT milliseconds)
+{
+    if (std::find(m_oneShotTimers.begin(), m_oneShotTimers.end(), id) == m_oneShotTimers.end())
+        m_oneShotTimers.push_back(id);
+    SetTimer(m_hWnd, id, milliseconds, nullptr);
+}
+
+bool CDialog::OnCommand(int id, int, HWND)
+{
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(id);
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_TIMER: {
+        UINT_PTR id = wParam;
+        auto oneShot = std::find(m_oneShotTimers.begin(), m_oneShotTimers.end(), id);
+        if (oneShot != m_oneShotTimers.end()) {
+            KillTimer(m_hWnd, id);
+            m_oneShotTimers.erase(oneShot);
+        }
+        OnTimer(id);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (!ReflectToControl(message, wParam, lParam, result)) return FALSE;
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+bool CDialog::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    HWND source = message == WM_DRAWITEM ? reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem
+                                         : reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    CControl* control = CControl::FromHandle(source);
+    return control && control->OnReflected(message, wParam, lParam, result);
+}
+
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    // The object arrives with WM_INITDIALOG; messages before it (WM_SETFONT)
+    // get the default handling.
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_hWnd = window;
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!dialog) return FALSE;
+    INT_PTR handled = dialog->DialogProc(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+    }
+    return handled;
+}

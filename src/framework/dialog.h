@@ -1,0 +1,42 @@
+// Modal dialogs from .rc templates. Each dialog class handles its messages in
+// one place, DialogProc, and falls through to CDialog::DialogProc for the rest;
+// WM_COMMAND arrives in OnCommand as the control id.
+#pragma once
+#include <windows.h>
+#include <vector>
+
+class CDialog {
+public:
+    CDialog(int templateId, HWND parent = nullptr);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the dialog until EndDialog; returns its result, or -1 when the
+    // dialog could not be created.
+    INT_PTR DoModal();
+    void EndDialog(INT_PTR result);
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    // A timer that fires once: it is killed before OnTimer sees it.
+    void SetOneShotTimer(UINT_PTR id, UINT milliseconds);
+
+protected:
+    // Return TRUE when the message was handled, as a dialog procedure does.
+    virtual INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // Returns true when the command was handled. IDOK and IDCANCEL end the
+    // dialog unless a derived class handles them.
+    virtual bool OnCommand(int id, int notifyCode, HWND control);
+    virtual void OnTimer(UINT_PTR) {}
+
+    HWND m_hWnd = nullptr;
+    HWND m_hParent;
+
+private:
+    static INT_PTR CALLBACK StaticDialogProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    int m_templateId;
+    std::vector<UINT_PTR> m_oneShotTimers;
+};

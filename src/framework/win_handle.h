@@ -1,0 +1,83 @@
+// Move-only owners for Win32 handles, so that every handle is released on
+// every path without a matching Close call in the code.
+#pragma once
+#include <windows.h>
+#include <utility>
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type value) : m_value(value) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    Type Get() const { return m_value; }
+    bool Valid() const { return Traits::IsValid(m_value); }
+    explicit operator bool() const { return Valid(); }
+    Type Release() { return std::exchange(m_value, Traits::Invalid()); }
+    void Reset(Type value = Traits::Invalid()) {
+        if (Traits::IsValid(m_value)) Traits::Close(m_value);
+        m_value = value;
+    }
+
+private:
+    Type m_value = Traits::Invalid();
+};
+
+// Kernel objects (threads, processes, events, jobs): null means none.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { CloseHandle(h); }
+};
+
+// Files and devices from CreateFile: INVALID_HANDLE_VALUE means none.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { RegCloseKey(h); }
+};
+
+template <typename GdiType>
+struct GdiObjectTraits {
+    using Type = GdiType;
+    static Type Invalid() { return nullptr; }
+    static bool IsValid(Type h) { return h != nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
+};
+
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
+using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+
+// A device context obtained with GetDC, released with ReleaseDC.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    ~WindowDC() { if (m_dc) ReleaseDC(m_window, m_dc); }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};

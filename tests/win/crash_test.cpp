@@ -1,0 +1,115 @@
+// Crash recovery with a real fault on a second thread: the minidump, the
+// hidden restart with "restart", and the guard against a crash loop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "support/test_support.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+uint32_t Read32(const std::string& bytes, size_t offset)
+{
+    uint32_t value = 0;
+    if (offset + 4 <= bytes.size()) std::memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+// The faulting thread's id from the dump's exception stream, or 0.
+uint32_t DumpExceptionThread(const std::string& dump)
+{
+    const uint32_t kExceptionStream = 6;
+    uint32_t streams = Read32(dump, 8), directory = Read32(dump, 12);
+    for (uint32_t i = 0; i < streams; ++i) {
+        size_t entry = directory + i * 12;
+        if (Read32(dump, entry) == kExceptionStream) return Read32(dump, Read32(dump, entry + 8));
+    }
+    return 0;
+}
+
+struct CrashRun {
+    DWORD exitCode;
+    DWORD processes;
+};
+
+CrashRun RunProbe(const TempFolder& folder, bool crashAgain, const char* fault = "access")
+{
+    ChildProcess probe(BinaryPath("crash_probe.exe"), "",
+                       {"PROBE_APPFOLDER=" + folder.Path(), std::string("PROBE_CRASH_AGAIN=") + (crashAgain ? "1" : "0"),
+                        std::string("PROBE_FAULT=") + fault});
+    EXPECT_TRUE(probe.Started());
+    CrashRun run{probe.Wait(30000), 0};
+    // The restarted process is in the same job: wait until every process has ended.
+    EXPECT_TRUE(probe.WaitForJobEmpty(30000));
+    run.processes = probe.TotalProcessesInJob();
+    return run;
+}
+
+}  // namespace
+
+TEST(Crash, FaultOnSecondThreadWritesDumpAndRestartsHidden)
+{
+    TempFolder folder;
+    CrashRun run = RunProbe(folder, false);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.processes, 2u);
+
+    std::string dump = ReadBytes(folder / "crash.dmp");
+    ASSERT_GE(dump.size(), 32u);
+    EXPECT_EQ(dump.substr(0, 4), "MDMP");
+    std::vector<std::string> faults = Lines(ReadBytes(folder / "fault-threads.txt"));
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(std::to_string(DumpExceptionThread(dump)), faults[0]);
+
+    std::vector<std::string> starts = Lines(ReadBytes(folder / "starts.txt"));
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].find(' '), starts[0].size() - 1) << "first start has an empty command line";
+    EXPECT_EQ(starts[1].substr(starts[1].find(' ') + 1), "restart");
+}
+
+TEST(Crash, TwoCrashesLeaveOnlyTheLastDump)
+{
+    TempFolder folder;
+    RunProbe(folder, false);
+    RunProbe(folder, false);
+    std::vector<std::string> faults = Lines(ReadBytes(folder / "fault-threads.txt"));
+    ASSERT_EQ(faults.size(), 2u);
+    int dumps = 0;
+    for (const std::string& name : ListFolder(folder.Path())) dumps += name.find(".dmp") != std::string::npos;
+    EXPECT_EQ(dumps, 1);
+    EXPECT_EQ(std::to_string(DumpExceptionThread(ReadBytes(folder / "crash.dmp"))), faults[1]);
+}
+
+TEST(Crash, RestartThatCrashesAtOnceDoesNotStartAnother)
+{
+    TempFolder folder;
+    CrashRun run = RunProbe(folder, true);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.processes, 2u) << "the restarted process must not restart again";
+    EXPECT_EQ(Lines(ReadBytes(folder / "starts.txt")).size(), 2u);
+    EXPECT_EQ(Lines(ReadBytes(folder / "fault-threads.txt")).size(), 2u);
+    EXPECT_EQ(ReadBytes(folder / "crash.dmp").substr(0, 4), "MDMP");
+    std::string log = ReadBytes(folder / "Logs\\trace-1.txt");
+    EXPECT_NE(log.find("after a crash restart: not restarting"), std::string::npos) << log;
+}
+
+TEST(Crash, ExceptionEscapingAThreadIsACrashToo)
+{
+    TempFolder folder;
+    CrashRun run = RunProbe(folder, false, "exception");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.processes, 2u);
+    EXPECT_EQ(ReadBytes(folder / "crash.dmp").substr(0, 4), "MDMP");
+}

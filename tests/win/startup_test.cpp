@@ -1,0 +1,111 @@
+// Start-up of the real program under Wine: folders, the Failure path, the
+// single-instance rule and the "restart" skip.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "app/instance_rules.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::string AppFolder()
+{
+    char roaming[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming);
+    return std::string(roaming) + "\\QuorvixFMD Pellwick";
+}
+
+// A hidden top-level window of this process that looks like a running instance.
+class DecoyInstance {
+public:
+    explicit DecoyInstance(const char* title)
+        : m_window(CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr, nullptr,
+                                   nullptr, nullptr))
+    {
+    }
+    ~DecoyInstance() { DestroyWindow(m_window); }
+    HWND Get() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override { DeleteTree(AppFolder()); }
+    void TearDown() override { DeleteTree(AppFolder()); }
+
+    // Starts the program and waits until its main window is up.
+    HWND StartAndWaitForMainWindow(ChildProcess& program)
+    {
+        HWND window = nullptr;
+        WaitFor([&] { return (window = FindTopWindow(program.Id(), kMainWindowTitle)) != nullptr; }, 30000);
+        return window;
+    }
+};
+
+}  // namespace
+
+TEST_F(Startup, FirstStartCreatesFoldersAndLogsItsStart)
+{
+    ChildProcess program(BinaryPath("Pellwick.exe"), "");
+    ASSERT_NE(StartAndWaitForMainWindow(program), nullptr);
+    EXPECT_TRUE(IsDirectoryPath(AppFolder()));
+    EXPECT_TRUE(IsDirectoryPath(AppFolder() + "\\Downloads"));
+    std::string log = ReadBytes(AppFolder() + "\\Logs\\trace-1.txt");
+    EXPECT_NE(log.find(") Application started\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(") AppFolder " + AppFolder() + "\r\n"), std::string::npos) << log;
+}
+
+TEST_F(Startup, ExistingFoldersAreUsedUnchanged)
+{
+    CreateDirectoryA(AppFolder().c_str(), nullptr);
+    CreateDirectoryA((AppFolder() + "\\Downloads").c_str(), nullptr);
+    WriteBytes(AppFolder() + "\\Downloads\\kept.bin", "kept");
+    ChildProcess program(BinaryPath("Pellwick.exe"), "");
+    ASSERT_NE(StartAndWaitForMainWindow(program), nullptr);
+    EXPECT_EQ(ReadBytes(AppFolder() + "\\Downloads\\kept.bin"), "kept");
+}
+
+TEST_F(Startup, FileWhereAppFolderShouldBeLeadsToFailure)
+{
+    WriteBytes(AppFolder(), "not a folder");
+    ChildProcess program(BinaryPath("Pellwick.exe"), "");
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program.Id(), "QuorvixFMD Wedge Scanner")); }, 30000));
+    std::string text = MessageBoxText(box);
+    EXPECT_EQ(text.rfind("Failed to create application folder\r\n\r\nReason: ", 0), 0u) << text;
+    EXPECT_EQ(program.Wait(300), static_cast<DWORD>(STILL_ACTIVE)) << "must wait for the box";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(program.Wait(10000), 2u);
+    EXPECT_EQ(FindTopWindow(program.Id(), kMainWindowTitle), nullptr);
+}
+
+TEST_F(Startup, SecondStartBringsTheRunningInstanceForwardAndExitsWith1)
+{
+    DecoyInstance running("QuorvixFMD Pellwick Version 0.1");
+    ASSERT_FALSE(IsWindowVisible(running.Get()));
+    ChildProcess second(BinaryPath("Pellwick.exe"), "");
+    EXPECT_EQ(PumpUntilExit(second, 30000), 1u);
+    EXPECT_TRUE(IsWindowVisible(running.Get()));
+    EXPECT_FALSE(PathExists(AppFolder())) << "nothing is made before the instance check";
+}
+
+TEST_F(Startup, TitleWithThePrefixLaterIsNoInstance)
+{
+    DecoyInstance other("Notes on QuorvixFMD Pellwick Version 1");
+    ChildProcess program(BinaryPath("Pellwick.exe"), "");
+    EXPECT_NE(StartAndWaitForMainWindow(program), nullptr);
+    EXPECT_FALSE(IsWindowVisible(other.Get()));
+}
+
+TEST_F(Startup, RestartSkipsTheInstanceSearch)
+{
+    for (const char* arguments : {"restart", "restartX"}) {
+        DecoyInstance running("QuorvixFMD Pellwick Version 0.1");
+        ChildProcess program(BinaryPath("Pellwick.exe"), arguments);
+        EXPECT_NE(StartAndWaitForMainWindow(program), nullptr) << arguments;
+        EXPECT_FALSE(IsWindowVisible(running.Get())) << arguments;
+    }
+}

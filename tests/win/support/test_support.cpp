@@ -1,0 +1,235 @@
+// Test helpers: folders, files, child processes, windows.
+#include "support/test_support.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+TempFolder::TempFolder()
+{
+    static std::atomic<int> counter{0};
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    std::string base(temp);
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    for (;;) {
+        m_path = base + "\\pellwick-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(GetTickCount64()) + "-" + std::to_string(counter++);
+        if (CreateDirectoryA(m_path.c_str(), nullptr)) break;
+    }
+}
+
+TempFolder::~TempFolder() { DeleteTree(m_path); }
+
+void DeleteTree(const std::string& path)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+    DeleteFileA(path.c_str());
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectoryPath(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file) return bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::vector<std::string> ListFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+}
+
+namespace {
+
+std::string EnvironmentBlockWith(const std::vector<std::string>& additions)
+{
+    std::string block;
+    char* current = GetEnvironmentStringsA();
+    for (const char* entry = current; *entry; entry += std::strlen(entry) + 1) {
+        std::string text(entry);
+        bool replaced = std::any_of(additions.begin(), additions.end(), [&](const std::string& add) {
+            return text.compare(0, add.find('=') + 1, add, 0, add.find('=') + 1) == 0;
+        });
+        if (!replaced) block.append(text).push_back('\0');
+    }
+    FreeEnvironmentStringsA(current);
+    for (const std::string& add : additions) block.append(add).push_back('\0');
+    block.push_back('\0');
+    return block;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments,
+                           const std::vector<std::string>& environment)
+    : m_job(CreateJobObjectA(nullptr, nullptr))
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(m_job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    std::string block = EnvironmentBlockWith(environment);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        environment.empty() ? nullptr : &block[0], nullptr, &startup, &info))
+        return;
+    AssignProcessToJobObject(m_job.Get(), info.hProcess);
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    m_process.Reset(info.hProcess);
+    m_id = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() { Kill(); }
+
+DWORD ChildProcess::Wait(DWORD timeoutMs)
+{
+    if (!m_process) return STILL_ACTIVE;
+    if (WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.Get(), &code);
+    return code;
+}
+
+bool ChildProcess::WaitForJobEmpty(DWORD timeoutMs)
+{
+    return WaitFor(
+        [&] {
+            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+            return QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info,
+                                             nullptr) &&
+                   info.ActiveProcesses == 0;
+        },
+        timeoutMs);
+}
+
+DWORD ChildProcess::TotalProcessesInJob()
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
+    return info.TotalProcesses;
+}
+
+void ChildProcess::Kill()
+{
+    if (m_job) TerminateJobObject(m_job.Get(), 9);
+    if (m_process) WaitForSingleObject(m_process.Get(), 5000);
+}
+
+std::string BinaryPath(const std::string& name)
+{
+    char folder[MAX_PATH] = "";
+    GetEnvironmentVariableA("PELLWICK_BIN", folder, sizeof folder);
+    std::string unixPath(folder);
+    // The variable holds a Unix path; Wine maps the root on drive Z:.
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path + "\\" + name;
+}
+
+namespace {
+struct WindowQuery {
+    DWORD pid;
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
+{
+    auto* query = reinterpret_cast<WindowQuery*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (query->pid != 0 && pid != query->pid) return TRUE;
+    char title[512] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (*query->title != title) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindTopWindow(DWORD pid, const std::string& title)
+{
+    WindowQuery query{pid, &title, nullptr};
+    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    char text[4096] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        DWORD code = child.Wait(0);
+        if (code != STILL_ACTIVE) return code;
+        if (GetTickCount64() >= deadline) return STILL_ACTIVE;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(5);
+    }
+}

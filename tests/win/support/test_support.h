@@ -1,0 +1,70 @@
+// Helpers shared by the Windows tests: temporary folders, whole files, child
+// processes that are always ended, and finding windows and message boxes.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/win_handle.h"
+
+// A fresh folder under %TEMP%, deleted with its contents at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
+
+void DeleteTree(const std::string& path);
+bool PathExists(const std::string& path);
+bool IsDirectoryPath(const std::string& path);
+std::string ReadBytes(const std::string& path);  // empty when missing
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::vector<std::string> ListFolder(const std::string& folder);  // names, sorted
+
+// Polls `condition` every 10 ms until it holds or `timeoutMs` passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// A child process inside a job object that kills everything it started when
+// the object goes away, so no test leaves processes behind.
+class ChildProcess {
+public:
+    // Starts `exe` with `arguments`; `environment` entries are added as
+    // NAME=VALUE to a copy of the current environment.
+    ChildProcess(const std::string& exe, const std::string& arguments,
+                 const std::vector<std::string>& environment = {});
+    ~ChildProcess();
+    bool Started() const { return m_process.Valid(); }
+    DWORD Id() const { return m_id; }
+    // Waits for the process; returns its exit code, or STILL_ACTIVE on time-out.
+    DWORD Wait(DWORD timeoutMs);
+    // Waits until no process of the job is left; false on time-out.
+    bool WaitForJobEmpty(DWORD timeoutMs);
+    DWORD TotalProcessesInJob();
+    void Kill();
+
+private:
+    KernelHandle m_job;
+    KernelHandle m_process;
+    DWORD m_id = 0;
+};
+
+// The program and tools built beside the tests (PELLWICK_BIN).
+std::string BinaryPath(const std::string& name);
+
+// Top-level window of process `pid` (0: any) whose title equals `title`.
+HWND FindTopWindow(DWORD pid, const std::string& title);
+// The text of a message box's message (the static control 0xFFFF).
+std::string MessageBoxText(HWND box);
+
+// Waits for the child while dispatching this thread's messages, for children
+// that send messages to windows of the test.
+DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs);

@@ -1,0 +1,177 @@
+// The trace log on real files under Wine: exact bytes, rotation, concurrency.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <thread>
+
+#include "app/trace_log.h"
+#include "support/test_support.h"
+
+namespace {
+
+const char kStamp[] = R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3})";
+
+std::string LogFile(const TempFolder& folder, int n)
+{
+    return folder / ("Logs\\trace-" + std::to_string(n) + ".txt");
+}
+
+std::string Banner() { return std::string("\r\nLog Started - ") + kStamp + "\r\n={33}\r\n"; }
+
+std::string LineOf(const std::string& message)
+{
+    return std::string(kStamp) + " " + "[ \\d]{3}\\d+\\) " + message + "\r\n";
+}
+
+}  // namespace
+
+TEST(TraceLog, FirstLineWritesBannerThenLineWithCrLf)
+{
+    TempFolder folder;
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("hello %s %d", "world", 42);
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    EXPECT_TRUE(std::regex_match(bytes, std::regex(Banner() + LineOf("hello world 42")))) << bytes;
+
+    // The thread id sits right-aligned in four columns before ") ".
+    std::string id = std::to_string(GetCurrentThreadId());
+    std::string padded = std::string(id.size() < 4 ? 4 - id.size() : 0, ' ') + id + ") hello";
+    EXPECT_NE(bytes.find(" " + padded), std::string::npos) << bytes;
+}
+
+TEST(TraceLog, MessageWithNewlinesSpansLinesWithOneTimestamp)
+{
+    TempFolder folder;
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.WriteLine("first\nsecond\r\nthird");
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    // LF becomes CR LF as in a text-mode file, so a CR LF in the text becomes CR CR LF.
+    EXPECT_TRUE(std::regex_match(bytes, std::regex(Banner() + LineOf("first\r\nsecond\r\r\nthird")))) << bytes;
+}
+
+TEST(TraceLog, LinesBeforeAppFolderIsKnownVanish)
+{
+    TempFolder folder;
+    TraceLog log;
+    log.Log("lost");
+    EXPECT_TRUE(ListFolder(folder.Path()).empty());
+    log.SetAppFolder(folder.Path());
+    log.Log("kept");
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    EXPECT_EQ(bytes.find("lost"), std::string::npos);
+    EXPECT_NE(bytes.find("kept"), std::string::npos);
+}
+
+// Grows the open log file to `size` bytes through a handle of our own (the log
+// shares its file with everybody).
+void GrowTo(const std::string& path, size_t size)
+{
+    std::string bytes = ReadBytes(path);
+    ASSERT_LT(bytes.size(), size);
+    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string filler(size - bytes.size(), 'x');
+    DWORD written = 0;
+    WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST(TraceLog, ExactlyOneMebibyteStaysCurrentLargerRotates)
+{
+    TempFolder folder;
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("opened");
+    GrowTo(LogFile(folder, 1), 1048576);
+
+    log.Log("same file");
+    EXPECT_FALSE(PathExists(LogFile(folder, 2)));
+    std::string first = ReadBytes(LogFile(folder, 1));
+    EXPECT_GT(first.size(), 1048576u);
+    EXPECT_NE(first.find("same file"), std::string::npos);
+
+    log.Log("fresh file");
+    std::string current = ReadBytes(LogFile(folder, 1));
+    EXPECT_TRUE(std::regex_match(current, std::regex(Banner() + LineOf("fresh file")))) << current;
+    EXPECT_TRUE(ReadBytes(LogFile(folder, 2)) == first) << "the old current file moved to trace-2.txt whole";
+}
+
+TEST(TraceLog, OversizedFileFoundAtOpenIsRotatedBeforeTheFirstLine)
+{
+    TempFolder folder;
+    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+    WriteBytes(LogFile(folder, 1), std::string(1048576, 'x'));
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("first line");
+    // The banner written at the open takes the file past the limit.
+    EXPECT_EQ(ReadBytes(LogFile(folder, 2)).substr(0, 1048576), std::string(1048576, 'x'));
+    std::string current = ReadBytes(LogFile(folder, 1));
+    EXPECT_TRUE(std::regex_match(current, std::regex(Banner() + LineOf("first line")))) << current;
+}
+
+TEST(TraceLog, RotationKeepsNineFilesAndLosesTheOldest)
+{
+    TempFolder folder;
+    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+    for (int n = 1; n <= 9; ++n) WriteBytes(LogFile(folder, n), "file " + std::to_string(n));
+    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
+
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("after rotation");
+    EXPECT_EQ(ListFolder(folder / "Logs").size(), 9u);
+    EXPECT_EQ(ReadBytes(LogFile(folder, 2)).substr(0, 1048577), std::string(1048577, 'x'));
+    for (int n = 3; n <= 9; ++n) EXPECT_EQ(ReadBytes(LogFile(folder, n)), "file " + std::to_string(n - 1)) << n;
+    EXPECT_NE(ReadBytes(LogFile(folder, 1)).find("after rotation"), std::string::npos);
+}
+
+TEST(TraceLog, RotationMovesAGapUpByOne)
+{
+    TempFolder folder;
+    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
+    WriteBytes(LogFile(folder, 2), "two");
+    WriteBytes(LogFile(folder, 4), "four");
+
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("line");
+    EXPECT_EQ(ReadBytes(LogFile(folder, 3)), "two");
+    EXPECT_FALSE(PathExists(LogFile(folder, 4)));
+    EXPECT_EQ(ReadBytes(LogFile(folder, 5)), "four");
+}
+
+TEST(TraceLog, ConcurrentThreadsLeaveEveryLineWhole)
+{
+    TempFolder folder;
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    const int kThreads = 4, kLines = 2500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&log, t] {
+            for (int i = 0; i < kLines; ++i) log.Log("thread %d line %d %s", t, i, "payload-payload-payload");
+        });
+    for (auto& thread : threads) thread.join();
+
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    std::regex line(LineOf(R"(thread (\d) line (\d+) payload-payload-payload)").substr(0, std::string::npos));
+    std::vector<int> next(kThreads, 0);
+    size_t start = bytes.find("=\r\n") + 3, count = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        std::string text = bytes.substr(start, end + 2 - start);
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(text, match, line)) << "broken line: " << text;
+        int thread = std::stoi(match[1]), index = std::stoi(match[2]);
+        EXPECT_EQ(index, next[thread]++) << "out of order in thread " << thread;
+        start = end + 2;
+        ++count;
+    }
+    EXPECT_EQ(count, static_cast<size_t>(kThreads * kLines));
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable logic natively with
+# sanitizers, then the Windows program's tests under Wine. Installs what is
+# missing first (tools/bootstrap.sh). Usage: tools/test.sh [ctest arguments]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${PELLWICK_BUILD:-$ROOT/build}"
+JOBS="$(nproc)"
+
+"$ROOT/tools/bootstrap.sh"
+
+echo "== native build (clang, ASan + UBSan)"
+cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$BUILD/native" -j "$JOBS"
+ctest --test-dir "$BUILD/native" --output-on-failure -j "$JOBS" "$@"
+
+echo "== Windows build (mingw-w64) and tests under Wine"
+"$ROOT/tools/build-windows.sh" "$BUILD/win"
+
+# One X server for the whole run; every Wine test shares it.
+source "$ROOT/tools/xvfb.sh"
+start_xvfb
+export WINEPREFIX="$BUILD/win/wineprefix"
+cleanup() { wineserver -k >/dev/null 2>&1 || true; stop_xvfb; }
+trap cleanup EXIT
+ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"
