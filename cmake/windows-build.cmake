@@ -19,9 +19,11 @@ set(CORE_SOURCES
     src/app/failure_report.cpp
     src/app/fmd_app.cpp
     src/app/log.cpp
+    src/app/settings_store.cpp
     src/app/single_instance.cpp
     src/app/trace_log.cpp
     src/ui/main/main_dialog.cpp
+    src/verify/scan_result_post.cpp
 )
 
 # Everything but the entry points, so that test executables link the

@@ -1,0 +1,34 @@
+// PostScanResult and AddLogRow.
+#include "verify/scan_result_post.h"
+
+#include <memory>
+
+#include "ui/main/main_dialog.h"
+
+void PostScanResult(HWND listWindow, ScanResult* record)
+{
+    std::unique_ptr<ScanResult> owned(record);
+    if (!listWindow || !IsWindow(listWindow)) return;
+    if (PostMessageA(listWindow, WM_SCANRESULT, 0, reinterpret_cast<LPARAM>(owned.get()))) owned.release();
+}
+
+void AddLogRow(const char* format, ...)
+{
+    HWND list = nullptr;
+    {
+        RetirablePointer<CMainDialog>::Lease mainDialog(g_mainDialog);
+        if (!mainDialog || !mainDialog->HasIcon()) return;
+        list = mainDialog->ResultsListWindow();
+    }
+    if (!list || !IsWindow(list)) return;
+
+    auto record = std::make_unique<ScanResult>();
+    record->kind = Log;
+    record->mode = Login;
+    record->statusText = "LOG";
+    va_list args;
+    va_start(args, format);
+    record->barcode = StringPrintfV(format, args);
+    va_end(args);
+    PostScanResult(list, record.release());
+}
