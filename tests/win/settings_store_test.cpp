@@ -1,0 +1,137 @@
+// The settings in the real registry under Wine (HKCU of the test prefix).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "framework/win_handle.h"
+
+namespace {
+
+class Registry : public testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+
+    static RegKey Key()
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        return RegKey(key);
+    }
+    static void PutString(const char* name, const std::string& value, DWORD type = REG_SZ)
+    {
+        RegSetValueExA(Key().Get(), name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    }
+    static std::vector<std::string> ValueNames()
+    {
+        std::vector<std::string> names;
+        RegKey key = Key();
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            DWORD size = sizeof name;
+            if (RegEnumValueA(key.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static bool KeyExists()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(Registry, FirstStartCreatesTheKeyEmptyWithDefaults)
+{
+    ASSERT_FALSE(KeyExists());
+    AppSettings settings;
+    LoadSettings(settings);
+    EXPECT_TRUE(KeyExists());
+    EXPECT_TRUE(ValueNames().empty());
+    EXPECT_EQ(settings.Username, "");
+    EXPECT_EQ(settings.Password, "");
+    EXPECT_EQ(settings.Proxy, "");
+    EXPECT_TRUE(settings.ToTray);
+    EXPECT_EQ(settings.ServiceHost, kDefaultServiceHost);
+    EXPECT_EQ(settings.UpdateHost, kDefaultUpdateHost);
+}
+
+TEST_F(Registry, ToTrayIsReadAsADecimalNumber)
+{
+    struct Case {
+        const char* stored;
+        bool toTray;
+    } cases[] = {{"0", false}, {"abc", false}, {" 2", true}, {"1", true}, {"-1", true}, {"00", false}, {"", false}};
+    for (const Case& c : cases) {
+        PutString("ToTray", c.stored);
+        AppSettings settings;
+        settings.ToTray = !c.toTray;
+        LoadSettings(settings);
+        EXPECT_EQ(settings.ToTray, c.toTray) << '"' << c.stored << '"';
+    }
+}
+
+TEST_F(Registry, ValuesOfOtherTypesDoNotCount)
+{
+    DWORD zero = 0;
+    RegSetValueExA(Key().Get(), "ToTray", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+    PutString("Username", "expand%me%", REG_EXPAND_SZ);
+    AppSettings settings;
+    settings.Username = "typed";
+    LoadSettings(settings);
+    EXPECT_TRUE(settings.ToTray) << "a REG_DWORD 0 gives the default, true";
+    EXPECT_EQ(settings.Username, "");
+}
+
+TEST_F(Registry, ValuesMustFitTheBufferWithTheirZero)
+{
+    PutString("Username", std::string(1024, 'u'));
+    PutString("Password", std::string(1025, 'p'));
+    AppSettings settings;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.Username, std::string(1024, 'u'));
+    EXPECT_EQ(settings.Password, "");
+}
+
+TEST_F(Registry, SaveWritesExactlyTheThreeTextsAndLeavesOthersAlone)
+{
+    PutString("ToTray", "0");
+    PutString("Other", "untouched");
+    AppSettings settings;
+    settings.Username = "KVDEMO01";
+    settings.Password = "pa\"ss\\w\xE9rd";
+    settings.Proxy = "";
+    settings.ToTray = true;
+    settings.ServiceHost = "127.0.0.1:9";
+    SaveSettings(settings);
+    EXPECT_EQ(ValueNames(), (std::vector<std::string>{"Other", "Password", "Proxy", "ToTray", "Username"}));
+
+    AppSettings loaded;
+    LoadSettings(loaded);
+    EXPECT_EQ(loaded.Username, "KVDEMO01");
+    EXPECT_EQ(loaded.Password, "pa\"ss\\w\xE9rd") << "stored in plain text";
+    EXPECT_EQ(loaded.Proxy, "");
+    EXPECT_FALSE(loaded.ToTray) << "ToTray is never written";
+    EXPECT_EQ(loaded.ServiceHost, kDefaultServiceHost) << "hosts are never written";
+}
+
+TEST_F(Registry, HostValuesReplaceTheDefaultsWhenNotEmpty)
+{
+    PutString("ServiceHost", "127.0.0.1:8123");
+    PutString("UpdateHost", "");
+    AppSettings settings;
+    LoadSettings(settings);
+    EXPECT_EQ(settings.ServiceHost, "127.0.0.1:8123");
+    EXPECT_EQ(settings.UpdateHost, kDefaultUpdateHost);
+    PutString("UpdateHost", "updates.local:81");
+    LoadSettings(settings);
+    EXPECT_EQ(settings.UpdateHost, "updates.local:81");
+}
