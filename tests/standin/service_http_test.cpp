@@ -1,0 +1,175 @@
+// The stand-in service through real HTTP: accounts, the pack-state model with
+// its return codes, the answer layout the program cuts, recorded requests and
+// the misbehaviours tests need.
+#include <gtest/gtest.h>
+
+#include "standin_fixture.h"
+#include "verify/reply_parser.h"
+
+namespace {
+
+const std::string kDemo1 = "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0001";
+const std::string kDemo2 = "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0002";
+
+ScanResult Read(const std::string& reply)
+{
+    ScanResult result;
+    FillFromReply(reply, result);
+    return result;
+}
+
+std::string Heading(const std::string& reply) { return Read(reply).messageHeading; }
+
+}  // namespace
+
+TEST(StandinService, LoginAcceptsOnlyTheAccountsItWasGiven)
+{
+    Standin service;
+    ASSERT_GT(service.Port(), 0);
+    auto login = [&](const std::string& account, const std::string& password) {
+        auto result = service.Post(FillRequestTemplate(LoginTemplate(), account, password, ""));
+        return result ? result->body : std::string();
+    };
+    EXPECT_NE(login("PHARM01", "s3cret").find("\"Success\":true"), std::string::npos);
+    EXPECT_EQ(login("PHARM01", "wrong").find("\"Success\":true"), std::string::npos);
+    EXPECT_EQ(login("NOBODY", "s3cret").find("\"Success\":true"), std::string::npos);
+}
+
+TEST(StandinService, AnswersInTheItemLayoutTheProgramReads)
+{
+    Standin service;
+    ScanResult result = Read(service.Pack(Verify, kDemo1));
+    EXPECT_EQ(result.kind, Success);
+    EXPECT_EQ(result.gtin, "04150123456782");
+    EXPECT_EQ(result.lot, "LOT24A");
+    EXPECT_EQ(result.exp, "291231");
+    EXPECT_EQ(result.sn, "DEMO0001");
+    EXPECT_EQ(result.raw, "01041501234567821729123110LOT24A\\u001d21DEMO0001") << "echoed, JSON-escaped";
+    EXPECT_EQ(result.success, "true");
+    EXPECT_FALSE(result.postTransactionId.empty());
+    EXPECT_FALSE(result.replyTransactionId.empty());
+}
+
+TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
+{
+    Standin service;
+    ScanResult first = Read(service.Pack(Decommission, kDemo1));
+    EXPECT_EQ(first.kind, Success);
+    EXPECT_EQ(first.status, "1");
+
+    ScanResult again = Read(service.Pack(Decommission, kDemo1));
+    EXPECT_EQ(again.kind, Error);
+    EXPECT_EQ(again.messageHeading.rfind("NMVS_NC_PCK_22", 0), 0u) << again.messageHeading;
+
+    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, Warning) << "a supplied pack verifies with a warning";
+    EXPECT_EQ(Heading(service.Pack(Recommission, kDemo1, "PHARM02", "other")).rfind("NMVS_NC_PCK_21", 0), 0u);
+
+    ScanResult back = Read(service.Pack(Recommission, kDemo1));
+    EXPECT_EQ(back.kind, Success);
+    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, Success);
+    EXPECT_EQ(Heading(service.Pack(Recommission, kDemo1)).rfind("NMVS_NC_PCK_19", 0), 0u) << "already active";
+}
+
+TEST(StandinService, RecommissionIsRefusedAfterTheTimeLimit)
+{
+    Standin service;
+    ASSERT_EQ(Read(service.Pack(Decommission, kDemo2)).kind, Success);
+    service.Control({{"advance_days", 11}});
+    ScanResult late = Read(service.Pack(Recommission, kDemo2));
+    EXPECT_EQ(late.kind, Error);
+    EXPECT_EQ(late.messageHeading.rfind("NMVS_NC_PCK_20", 0), 0u) << late.messageHeading;
+}
+
+TEST(StandinService, UnknownExpiredMismatchedAndRecalledPacks)
+{
+    Standin service;
+    struct Case {
+        std::string barcode;
+        int mode;
+        int kind;
+        const char* code;
+    } cases[] = {
+        {"0109999999999999" "21X", Verify, Error, "NMVS_NC_PC_01"},
+        {"0104150123456782" "21NOSUCH", Verify, Error, "NMVS_NC_PC_02"},
+        {"BAG 12", Decommission, Error, "NMVS_NC_PC_01"},
+        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Verify, Warning, "NMVS_NC_PCK_02"},
+        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Decommission, Error, "NMVS_NC_PCK_02"},
+        {"0104150123456782" "10WRONG\x1D" "21DEMO0003", Verify, Error, "NMVS_FE_LOT_03"},
+        {"0104150123456782" "17301231" "21DEMO0003", Verify, Error, "NMVS_FE_LOT_12"},
+        {"0104150123456799" "21RECALL01", Decommission, Error, "NMVS_NC_PCK_06"},
+        {"0104150123456782" "21DEMO0004", Decommission, Error, "NMVS_NC_PCK_22"},
+    };
+    for (const Case& c : cases) {
+        ScanResult result = Read(service.Pack(c.mode, c.barcode));
+        EXPECT_EQ(result.kind, c.kind) << c.barcode;
+        EXPECT_EQ(result.messageHeading.rfind(c.code, 0), 0u) << c.barcode << ": " << result.messageHeading;
+        EXPECT_FALSE(result.messageBody.empty()) << c.barcode;
+    }
+}
+
+TEST(StandinService, WrongPasswordOnAPackOperationGivesNoItemStatus)
+{
+    Standin service;
+    EXPECT_EQ(Read(service.Pack(Verify, kDemo1, "PHARM01", "nope")).statusText, "Invalid");
+}
+
+TEST(StandinService, BarcodesWithQuotesBackslashesAndHighBytesArriveAsValidJson)
+{
+    Standin service;
+    const std::string barcode = "01041501234567822" "1A\"B\\C\xE9\x1D" "10LOT";
+    service.Pack(Verify, barcode);
+    nlohmann::json requests = service.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0]["valid_json"].get<bool>()) << requests[0]["body"];
+    auto sent = nlohmann::json::parse(requests[0]["body"].get<std::string>());
+    EXPECT_EQ(sent["List"]["$values"][0]["Raw"].get<std::string>(), "01041501234567822" "1A\"B\\C\xC3\xA9\x1D" "10LOT");
+}
+
+TEST(StandinService, RecordsTheExactBytesItReceived)
+{
+    Standin service;
+    std::string body = FillRequestTemplate(RequestTemplate(Recommission), "PHARM01", "s3cret", EscapeBarcode(kDemo1));
+    service.Post(body);
+    service.Post("not json at all");
+    nlohmann::json requests = service.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0]["body"].get<std::string>(), body);
+    EXPECT_FALSE(requests[1]["valid_json"].get<bool>());
+}
+
+TEST(StandinService, CanAnswerWithAnHtmlPageDropOrDelay)
+{
+    Standin service;
+    service.Control({{"mode", "html"}});
+    auto html = service.Post(FillRequestTemplate(RequestTemplate(Verify), "PHARM01", "s3cret", ""));
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->status, 502);
+    EXPECT_EQ(Read(html->body).statusText, "Invalid");
+
+    service.Control({{"mode", "drop"}});
+    auto dropped = service.Post("{}");
+    EXPECT_FALSE(dropped && dropped->status == 200);
+
+    service.Control({{"mode", "normal"}, {"delay_ms", 300}});
+    auto start = std::chrono::steady_clock::now();
+    auto delayed = service.Post(FillRequestTemplate(LoginTemplate(), "PHARM01", "s3cret", ""));
+    EXPECT_TRUE(delayed);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+}
+
+TEST(StandinService, EndsWhenItsParentEnds)
+{
+    // A shell starts the service and exits; the service must follow it.
+    std::string command = std::string("sh -c '") + STANDIN_EXE + " --account A:B >/dev/null & echo $!'";
+    FILE* shell = popen(command.c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    int pid = 0;
+    ASSERT_EQ(fscanf(shell, "%d", &pid), 1);
+    pclose(shell);
+    bool gone = false;
+    for (int i = 0; i < 300 && !gone; ++i) {
+        gone = kill(pid, 0) != 0;
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone);
+}

@@ -1,0 +1,185 @@
+// fmd_standin: a local stand-in for the QuorvixFMD verification service.
+// Listens on 127.0.0.1 (a free port unless --port is given), reports the
+// port on standard output and in --port-file, and ends with its parent, on
+// POST /shutdown, or after --time-limit seconds.
+//
+//   fmd_standin --account NAME:PASSWORD [--account ...] [--packs FILE]
+//               [--port N] [--port-file FILE] [--record-dir DIR]
+//               [--recommission-days N] [--delay-ms N]
+//               [--mode normal|html|drop|hang] [--time-limit SECONDS]
+//
+// Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
+// POST /control {"delay_ms","mode","advance_days","reset"}, POST /shutdown.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include <httplib.h>
+
+#include "standin_service.h"
+
+namespace {
+
+std::mutex g_stopLock;
+std::condition_variable g_stopSignal;
+bool g_stopping = false;
+
+void Usage()
+{
+    std::cerr << "usage: fmd_standin --account NAME:PASSWORD [--packs FILE] [--port N] [--port-file FILE]\n"
+                 "       [--record-dir DIR] [--recommission-days N] [--delay-ms N] [--mode normal|html|drop|hang]\n"
+                 "       [--time-limit SECONDS]\n";
+    std::exit(2);
+}
+
+// Waits up to `ms`, but returns at once when the server is stopping.
+void InterruptibleWait(int ms)
+{
+    std::unique_lock<std::mutex> hold(g_stopLock);
+    g_stopSignal.wait_for(hold, std::chrono::milliseconds(ms), [] { return g_stopping; });
+}
+
+// Closes the client's connection without an answer: finds the accepted
+// socket by the client's port and resets it.
+void DropConnection(int remotePort)
+{
+    DIR* fds = opendir("/proc/self/fd");
+    if (!fds) return;
+    while (dirent* entry = readdir(fds)) {
+        int fd = std::atoi(entry->d_name);
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (fd <= 2 || getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0) continue;
+        if (peer.sin_family != AF_INET || ntohs(peer.sin_port) != remotePort) continue;
+        linger reset{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        shutdown(fd, SHUT_RDWR);
+    }
+    closedir(fds);
+}
+
+struct CommandLine {
+    ServiceOptions service;
+    int port = 0;
+    std::string portFile;
+    int timeLimit = 0;
+};
+
+CommandLine Parse(int argc, char** argv)
+{
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto next = [&]() -> std::string {
+            if (i + 1 >= argc) Usage();
+            return argv[++i];
+        };
+        if (arg == "--account") {
+            std::string pair = next();
+            size_t colon = pair.find(':');
+            if (colon == std::string::npos) Usage();
+            line.service.accounts.emplace_back(pair.substr(0, colon), pair.substr(colon + 1));
+        } else if (arg == "--packs") line.service.packsFile = next();
+        else if (arg == "--record-dir") line.service.recordDir = next();
+        else if (arg == "--recommission-days") line.service.recommissionDays = std::atoi(next().c_str());
+        else if (arg == "--delay-ms") line.service.delayMs = std::atoi(next().c_str());
+        else if (arg == "--mode") {
+            std::string mode = next();
+            line.service.misbehaviour = mode == "html" ? Misbehaviour::HtmlError
+                                        : mode == "drop" ? Misbehaviour::Drop
+                                        : mode == "hang" ? Misbehaviour::Hang
+                                                         : Misbehaviour::None;
+        } else if (arg == "--port") line.port = std::atoi(next().c_str());
+        else if (arg == "--port-file") line.portFile = next();
+        else if (arg == "--time-limit") line.timeLimit = std::atoi(next().c_str());
+        else Usage();
+    }
+    return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // End with the parent, so that no test leaves a service behind.
+    // A parent that ended before the signal was armed left us with init.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() == 1) return 0;
+
+    CommandLine line = Parse(argc, argv);
+    std::unique_ptr<StandinService> service;
+    try {
+        service = std::make_unique<StandinService>(line.service);
+    } catch (const std::exception& e) {
+        std::cerr << "fmd_standin: cannot load the pack list: " << e.what() << "\n";
+        return 2;
+    }
+
+    httplib::Server server;
+    server.Post("/v001.aspx", [&](const httplib::Request& request, httplib::Response& response) {
+        ServiceReply reply = service->Handle(request.body);
+        if (reply.delayMs > 0) InterruptibleWait(reply.delayMs);
+        if (reply.drop) {
+            DropConnection(request.remote_port);
+            return;
+        }
+        response.status = reply.httpStatus;
+        response.set_content(reply.body, reply.contentType.c_str());
+    });
+    server.Get("/requests", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(service->RecordedRequests().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+                             "application/json");
+    });
+    server.Post("/control", [&](const httplib::Request& request, httplib::Response& response) {
+        nlohmann::json command = nlohmann::json::parse(request.body, nullptr, false);
+        if (command.is_discarded()) {
+            response.status = 400;
+            return;
+        }
+        response.set_content(service->Control(command).dump(), "application/json");
+    });
+    server.Post("/shutdown", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content("bye", "text/plain");
+        std::thread([&] { server.stop(); }).detach();
+    });
+
+    int port = line.port ? (server.bind_to_port("127.0.0.1", line.port) ? line.port : -1)
+                         : server.bind_to_any_port("127.0.0.1");
+    if (port <= 0) {
+        std::cerr << "fmd_standin: cannot listen on 127.0.0.1\n";
+        return 1;
+    }
+    if (!line.portFile.empty()) {
+        std::string temp = line.portFile + ".tmp";
+        std::ofstream(temp) << port << "\n";
+        std::rename(temp.c_str(), line.portFile.c_str());
+    }
+    std::cout << "fmd_standin listening on 127.0.0.1:" << port << std::endl;
+
+    std::thread limiter;
+    if (line.timeLimit > 0) {
+        limiter = std::thread([&] {
+            InterruptibleWait(line.timeLimit * 1000);
+            server.stop();
+        });
+    }
+    server.listen_after_bind();
+    {
+        std::lock_guard<std::mutex> hold(g_stopLock);
+        g_stopping = true;
+    }
+    g_stopSignal.notify_all();
+    if (limiter.joinable()) limiter.join();
+    return 0;
+}

@@ -1,0 +1,164 @@
+// Request handling of the stand-in verification service.
+#include "standin_service.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char kItemType[] = "GS1.ItemStatus, TembrelQuorvixFMDCore";
+
+std::string Quoted(const std::string& text)
+{
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string OperationOf(const std::string& type)
+{
+    for (const char* name : {"Verify", "Decommission", "Recommission", "Login"})
+        if (type == std::string("API.") + name + ".Request, TembrelQuorvixFMDCore") return name;
+    return "";
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+}  // namespace
+
+StandinService::StandinService(ServiceOptions options)
+    : m_options(std::move(options)), m_model(m_options.recommissionDays)
+{
+    LoadPacks();
+}
+
+void StandinService::LoadPacks()
+{
+    m_model = PackModel(m_options.recommissionDays);
+    if (m_options.packsFile.empty()) return;
+    std::ifstream file(m_options.packsFile);
+    m_model.Load(nlohmann::json::parse(file));
+}
+
+void StandinService::Record(const std::string& body, bool validJson)
+{
+    nlohmann::json entry;
+    entry["body_hex"] = Hex(body);
+    entry["body"] = body;
+    entry["valid_json"] = validJson;
+    m_recorded.push_back(entry);
+    if (!m_options.recordDir.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%06zu.body", m_recorded.size());
+        std::ofstream(m_options.recordDir + name, std::ios::binary) << body;
+    }
+}
+
+bool StandinService::Authorised(const nlohmann::json& request) const
+{
+    std::string account = request.value("Account", ""), password = request.value("Password", "");
+    for (const auto& known : m_options.accounts)
+        if (known.first == account && known.second == password) return true;
+    return false;
+}
+
+ServiceReply StandinService::Handle(const std::string& body)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    ServiceReply reply;
+    reply.delayMs = m_options.delayMs;
+    nlohmann::json request = nlohmann::json::parse(body, nullptr, false);
+    Record(body, !request.is_discarded());
+
+    switch (m_options.misbehaviour) {
+    case Misbehaviour::Drop: reply.drop = true; return reply;
+    case Misbehaviour::Hang: reply.delayMs = 24 * 3600 * 1000; break;
+    case Misbehaviour::HtmlError:
+        reply.httpStatus = 502;
+        reply.contentType = "text/html";
+        reply.body = "<html><head><title>502 Bad Gateway</title></head><body><h1>Bad Gateway</h1></body></html>";
+        return reply;
+    case Misbehaviour::None: break;
+    }
+
+    if (request.is_discarded() || !request.is_object()) {
+        reply.httpStatus = 400;
+        reply.body = R"({"Success":false,"Message":"The request is not valid JSON."})";
+        return reply;
+    }
+    std::string operation = OperationOf(request.value("$type", ""));
+    if (operation.empty()) {
+        reply.httpStatus = 400;
+        reply.body = R"({"Success":false,"Message":"Unknown request type."})";
+    } else if (operation == "Login") {
+        bool ok = Authorised(request);
+        reply.body = std::string(R"({"$type":"API.Login.Response, TembrelQuorvixFMDCore","Message":)") +
+                     Quoted(ok ? "Welcome" : "Unknown account or wrong password") + ",\"Success\":" +
+                     (ok ? "true" : "false") + "}";
+    } else if (!Authorised(request)) {
+        reply.body = std::string(R"({"$type":"API.Error.Response, TembrelQuorvixFMDCore","Message":)") +
+                     Quoted("Unknown account or wrong password") + ",\"Success\":false}";
+    } else {
+        reply.body = PackReply(operation, request);
+    }
+    return reply;
+}
+
+std::string StandinService::PackReply(const std::string& operation, const nlohmann::json& request)
+{
+    std::string raw;
+    try {
+        raw = request.at("List").at("$values").at(0).at("Raw").get<std::string>();
+    } catch (const nlohmann::json::exception&) {
+        return R"({"Success":false,"Message":"The request holds no barcode."})";
+    }
+    Operation which = operation == "Verify" ? Operation::Verify
+                      : operation == "Decommission" ? Operation::Decommission
+                                                    : Operation::Recommission;
+    Outcome outcome = m_model.Apply(which, request.value("Account", ""), ParsePackBarcode(raw));
+    ++m_transactions;
+    std::ostringstream out;
+    // The member order is the one clients cut the answer by: "SN" closes the
+    // item, "Success" closes the whole answer.
+    out << R"({"$type":"API.)" << operation << R"(.Response, TembrelQuorvixFMDCore","Item":{"$type":")" << kItemType
+        << R"(","Status":)" << outcome.status << ",\"MessageHeading\":" << Quoted(outcome.heading)
+        << ",\"MessageBody\":" << Quoted(outcome.body) << ",\"PostTransactionID\":" << Quoted("P" + std::to_string(m_transactions))
+        << ",\"ReplyTransactionID\":" << Quoted("R" + std::to_string(100000 + m_transactions)) << ",\"Raw\":" << Quoted(raw)
+        << ",\"GTIN\":" << Quoted(outcome.pack.productCode) << ",\"Lot\":" << Quoted(outcome.pack.lot)
+        << ",\"Exp\":" << Quoted(outcome.pack.expiry) << ",\"SN\":" << Quoted(outcome.pack.serial)
+        << "},\"Success\":" << (outcome.status != 0 ? "true" : "false") << "}";
+    return out.str();
+}
+
+nlohmann::json StandinService::Control(const nlohmann::json& command)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (command.value("reset", false)) {
+        LoadPacks();
+        m_recorded = nlohmann::json::array();
+    }
+    if (command.contains("delay_ms")) m_options.delayMs = command.at("delay_ms").get<int>();
+    if (command.contains("advance_days")) m_model.AdvanceClock(int64_t{command.at("advance_days").get<int>()} * 24 * 3600);
+    if (command.contains("mode")) {
+        std::string mode = command.at("mode").get<std::string>();
+        m_options.misbehaviour = mode == "html"   ? Misbehaviour::HtmlError
+                                 : mode == "drop" ? Misbehaviour::Drop
+                                 : mode == "hang" ? Misbehaviour::Hang
+                                                  : Misbehaviour::None;
+    }
+    static const char* names[] = {"normal", "html", "drop", "hang"};
+    return {{"delay_ms", m_options.delayMs}, {"mode", names[static_cast<int>(m_options.misbehaviour)]}};
+}
+
+nlohmann::json StandinService::RecordedRequests() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_recorded;
+}

@@ -1,0 +1,51 @@
+// The stand-in verification service's request handling: accounts, the pack
+// model, the recorded requests and the misbehaviours tests ask for.
+#pragma once
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "pack_model.h"
+
+enum class Misbehaviour { None, HtmlError, Drop, Hang };
+
+struct ServiceOptions {
+    std::vector<std::pair<std::string, std::string>> accounts;  // account, password
+    std::string packsFile;
+    std::string recordDir;  // each body also written here, byte for byte
+    int recommissionDays = 10;
+    int delayMs = 0;
+    Misbehaviour misbehaviour = Misbehaviour::None;
+};
+
+struct ServiceReply {
+    int httpStatus = 200;
+    std::string contentType = "application/json; charset=utf-8";
+    std::string body;
+    bool drop = false;   // close the connection without an answer
+    int delayMs = 0;     // wait this long before answering
+};
+
+class StandinService {
+public:
+    explicit StandinService(ServiceOptions options);
+
+    ServiceReply Handle(const std::string& body);
+    // {"delay_ms", "mode", "advance_days", "reset"}; returns the new settings.
+    nlohmann::json Control(const nlohmann::json& command);
+    nlohmann::json RecordedRequests() const;
+
+private:
+    void Record(const std::string& body, bool validJson);
+    void LoadPacks();
+    bool Authorised(const nlohmann::json& request) const;
+    std::string PackReply(const std::string& operation, const nlohmann::json& request);
+
+    ServiceOptions m_options;
+    mutable std::mutex m_lock;
+    PackModel m_model;
+    nlohmann::json m_recorded = nlohmann::json::array();
+    long m_transactions = 0;
+};
