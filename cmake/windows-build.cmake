@@ -19,10 +19,17 @@ set(CORE_SOURCES
     src/app/failure_report.cpp
     src/app/fmd_app.cpp
     src/app/log.cpp
+    src/app/scan_host.cpp
     src/app/settings_store.cpp
     src/app/single_instance.cpp
     src/app/trace_log.cpp
+    src/scanner/barcode_reader_thread.cpp
+    src/scanner/file_ops.cpp
+    src/scanner/handle_barcode.cpp
+    src/ui/controls/message_box.cpp
     src/ui/main/main_dialog.cpp
+    src/verify/curl_exchange.cpp
+    src/verify/fmd_thread.cpp
     src/verify/scan_result_post.cpp
 )
 

@@ -4,7 +4,7 @@
 #include "app/fmd_app.h"
 #include "app/log.h"
 #include "framework/error_text.h"
-#include "ui/main/main_dialog.h"
+#include "app/scan_host.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ constexpr const char kFailureCaption[] = "QuorvixFMD Wedge Scanner";
 // cannot hide behind other programs while nothing of ours is on screen.
 UINT OwnerAndStyle(HWND& owner)
 {
-    RetirablePointer<CMainDialog>::Lease mainDialog(g_mainDialog);
-    owner = mainDialog ? mainDialog->GetSafeHwnd() : nullptr;
+    RetirablePointer<ScanHost>::Lease mainDialog(g_mainDialog);
+    owner = mainDialog ? mainDialog->MainWindow() : nullptr;
     if (owner && IsWindow(owner)) return MB_OK;
     owner = nullptr;
     return MB_OK | MB_SETFOREGROUND | MB_TOPMOST;

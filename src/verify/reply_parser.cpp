@@ -35,9 +35,9 @@ void FillFromReply(const std::string& reply, ScanResult& result)
     ExtractField(reply, "\"Success\":", "}", result.success);
 
     switch (ParseLeadingDecimal(result.status)) {
-    case 0: result.kind = Error; result.statusText = "Error"; break;
-    case 1: result.kind = Success; result.statusText = "Success"; break;
-    case 2: result.kind = Warning; result.statusText = "Warning"; break;
-    default: result.kind = Failed; result.statusText = "Failed"; break;
+    case 0: result.kind = ScanResultKind::Error; result.statusText = "Error"; break;
+    case 1: result.kind = ScanResultKind::Success; result.statusText = "Success"; break;
+    case 2: result.kind = ScanResultKind::Warning; result.statusText = "Warning"; break;
+    default: result.kind = ScanResultKind::Failed; result.statusText = "Failed"; break;
     }
 }

@@ -11,7 +11,11 @@ enum ScanMode : int32_t { Verify = 0, Decommission = 1, Recommission = 2, Login 
 // The display name of a mode: empty for Login, "BadWolf" outside 0 to 3.
 const char* ModeNames(int32_t mode);
 
-enum ScanResultKind : int32_t { Log = 0, Scanned = 1, Failed = 2, Success = 3, Warning = 4, Error = 5 };
+// Scoped so that Log and Warning do not collide with the log entry points;
+// the record keeps the kind as a plain 32-bit value.
+struct ScanResultKind {
+    enum : int32_t { Log = 0, Scanned = 1, Failed = 2, Success = 3, Warning = 4, Error = 5 };
+};
 
 // A user name whose first six characters are these is a test account.
 constexpr const char TestAccountPrefix[] = "KVDEMO";
@@ -32,7 +36,7 @@ private:
 };
 
 struct ScanResult {
-    int32_t kind = Failed;
+    int32_t kind = ScanResultKind::Failed;
     int32_t mode = Verify;
     std::string key;
     std::string statusText;

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "ui/main/main_dialog.h"
+#include "app/scan_host.h"
 
 void PostScanResult(HWND listWindow, ScanResult* record)
 {
@@ -16,14 +16,14 @@ void AddLogRow(const char* format, ...)
 {
     HWND list = nullptr;
     {
-        RetirablePointer<CMainDialog>::Lease mainDialog(g_mainDialog);
-        if (!mainDialog || !mainDialog->HasIcon()) return;
-        list = mainDialog->ResultsListWindow();
+        RetirablePointer<ScanHost>::Lease mainDialog(g_mainDialog);
+        if (!mainDialog) return;
+        list = mainDialog->ResultsWindow();
     }
     if (!list || !IsWindow(list)) return;
 
     auto record = std::make_unique<ScanResult>();
-    record->kind = Log;
+    record->kind = ScanResultKind::Log;
     record->mode = Login;
     record->statusText = "LOG";
     va_list args;

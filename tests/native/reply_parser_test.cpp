@@ -17,7 +17,7 @@ std::string Reply(const std::string& status, const std::string& lot = R"("Lot":"
 ScanResult Fill(const std::string& reply)
 {
     ScanResult result;
-    result.kind = Failed;
+    result.kind = ScanResultKind::Failed;
     FillFromReply(reply, result);
     return result;
 }
@@ -27,7 +27,7 @@ ScanResult Fill(const std::string& reply)
 TEST(ReplyParser, SuccessFillsAllElevenFields)
 {
     ScanResult r = Fill(Reply(R"("Status":1,)"));
-    EXPECT_EQ(r.kind, Success);
+    EXPECT_EQ(r.kind, ScanResultKind::Success);
     EXPECT_EQ(r.statusText, "Success");
     EXPECT_EQ(r.status, "1");
     EXPECT_EQ(r.messageHeading, "Pack verified");
@@ -50,10 +50,10 @@ TEST(ReplyParser, StatusDecidesKind)
         const char* text;
         const char* value;
     } cases[] = {
-        {R"("Status":2,)", Warning, "Warning", "2"},   {R"("Status":0,)", Error, "Error", "0"},
-        {R"("Status":4,)", Failed, "Failed", "4"},     {R"("Status": 1,)", Success, "Success", " 1"},
-        {R"("Status":-1,)", Failed, "Failed", "-1"},   {R"("Status":"x",)", Error, "Error", "\"x\""},
-        {"", Error, "Error", ""},  // no Status member: the number reads as 0
+        {R"("Status":2,)", ScanResultKind::Warning, "Warning", "2"},   {R"("Status":0,)", ScanResultKind::Error, "Error", "0"},
+        {R"("Status":4,)", ScanResultKind::Failed, "Failed", "4"},     {R"("Status": 1,)", ScanResultKind::Success, "Success", " 1"},
+        {R"("Status":-1,)", ScanResultKind::Failed, "Failed", "-1"},   {R"("Status":"x",)", ScanResultKind::Error, "Error", "\"x\""},
+        {"", ScanResultKind::Error, "Error", ""},  // no Status member: the number reads as 0
     };
     for (const Case& c : cases) {
         ScanResult r = Fill(Reply(c.status));
@@ -69,7 +69,7 @@ TEST(ReplyParser, WithoutTheItemTypeNameTheResultIsInvalid)
                               R"({"$type":"API.Login.Response, TembrelQuorvixFMDCore","Success":true})",
                               R"({"$type":GS1.ItemStatus, TembrelQuorvixFMDCore,"Status":1,})" /* name without its quotes */}) {
         ScanResult r = Fill(reply);
-        EXPECT_EQ(r.kind, Failed) << reply;
+        EXPECT_EQ(r.kind, ScanResultKind::Failed) << reply;
         EXPECT_EQ(r.status, "3") << reply;
         EXPECT_EQ(r.statusText, "Invalid") << reply;
         EXPECT_TRUE(r.messageHeading.empty() && r.gtin.empty() && r.success.empty()) << reply;
@@ -99,7 +99,7 @@ TEST(ReplyParser, FirstOccurrenceOfAKeyWins)
 {
     ScanResult r = Fill(Reply(R"("Status":1,)") + R"({"GTIN":"99999999999999","Status":0,})");
     EXPECT_EQ(r.gtin, "05000456013482");
-    EXPECT_EQ(r.kind, Success);
+    EXPECT_EQ(r.kind, ScanResultKind::Success);
 }
 
 TEST(ExtractField, LeavesTheValueAloneWhenKeyOrTerminatorIsMissing)

@@ -39,7 +39,7 @@ TEST(StandinService, AnswersInTheItemLayoutTheProgramReads)
 {
     Standin service;
     ScanResult result = Read(service.Pack(Verify, kDemo1));
-    EXPECT_EQ(result.kind, Success);
+    EXPECT_EQ(result.kind, ScanResultKind::Success);
     EXPECT_EQ(result.gtin, "04150123456782");
     EXPECT_EQ(result.lot, "LOT24A");
     EXPECT_EQ(result.exp, "291231");
@@ -54,29 +54,29 @@ TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
 {
     Standin service;
     ScanResult first = Read(service.Pack(Decommission, kDemo1));
-    EXPECT_EQ(first.kind, Success);
+    EXPECT_EQ(first.kind, ScanResultKind::Success);
     EXPECT_EQ(first.status, "1");
 
     ScanResult again = Read(service.Pack(Decommission, kDemo1));
-    EXPECT_EQ(again.kind, Error);
+    EXPECT_EQ(again.kind, ScanResultKind::Error);
     EXPECT_EQ(again.messageHeading.rfind("NMVS_NC_PCK_22", 0), 0u) << again.messageHeading;
 
-    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, Warning) << "a supplied pack verifies with a warning";
+    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, ScanResultKind::Warning) << "a supplied pack verifies with a warning";
     EXPECT_EQ(Heading(service.Pack(Recommission, kDemo1, "PHARM02", "other")).rfind("NMVS_NC_PCK_21", 0), 0u);
 
     ScanResult back = Read(service.Pack(Recommission, kDemo1));
-    EXPECT_EQ(back.kind, Success);
-    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, Success);
+    EXPECT_EQ(back.kind, ScanResultKind::Success);
+    EXPECT_EQ(Read(service.Pack(Verify, kDemo1)).kind, ScanResultKind::Success);
     EXPECT_EQ(Heading(service.Pack(Recommission, kDemo1)).rfind("NMVS_NC_PCK_19", 0), 0u) << "already active";
 }
 
 TEST(StandinService, RecommissionIsRefusedAfterTheTimeLimit)
 {
     Standin service;
-    ASSERT_EQ(Read(service.Pack(Decommission, kDemo2)).kind, Success);
+    ASSERT_EQ(Read(service.Pack(Decommission, kDemo2)).kind, ScanResultKind::Success);
     service.Control({{"advance_days", 11}});
     ScanResult late = Read(service.Pack(Recommission, kDemo2));
-    EXPECT_EQ(late.kind, Error);
+    EXPECT_EQ(late.kind, ScanResultKind::Error);
     EXPECT_EQ(late.messageHeading.rfind("NMVS_NC_PCK_20", 0), 0u) << late.messageHeading;
 }
 
@@ -89,15 +89,15 @@ TEST(StandinService, UnknownExpiredMismatchedAndRecalledPacks)
         int kind;
         const char* code;
     } cases[] = {
-        {"0109999999999999" "21X", Verify, Error, "NMVS_NC_PC_01"},
-        {"0104150123456782" "21NOSUCH", Verify, Error, "NMVS_NC_PC_02"},
-        {"BAG 12", Decommission, Error, "NMVS_NC_PC_01"},
-        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Verify, Warning, "NMVS_NC_PCK_02"},
-        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Decommission, Error, "NMVS_NC_PCK_02"},
-        {"0104150123456782" "10WRONG\x1D" "21DEMO0003", Verify, Error, "NMVS_FE_LOT_03"},
-        {"0104150123456782" "17301231" "21DEMO0003", Verify, Error, "NMVS_FE_LOT_12"},
-        {"0104150123456799" "21RECALL01", Decommission, Error, "NMVS_NC_PCK_06"},
-        {"0104150123456782" "21DEMO0004", Decommission, Error, "NMVS_NC_PCK_22"},
+        {"0109999999999999" "21X", Verify, ScanResultKind::Error, "NMVS_NC_PC_01"},
+        {"0104150123456782" "21NOSUCH", Verify, ScanResultKind::Error, "NMVS_NC_PC_02"},
+        {"BAG 12", Decommission, ScanResultKind::Error, "NMVS_NC_PC_01"},
+        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_02"},
+        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_02"},
+        {"0104150123456782" "10WRONG\x1D" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_03"},
+        {"0104150123456782" "17301231" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_12"},
+        {"0104150123456799" "21RECALL01", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_06"},
+        {"0104150123456782" "21DEMO0004", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22"},
     };
     for (const Case& c : cases) {
         ScanResult result = Read(service.Pack(c.mode, c.barcode));

@@ -49,7 +49,7 @@ TEST(PostScanResult, DeliversTheRecordToTheWindow)
 {
     CollectingWindow window;
     auto* record = new ScanResult;
-    record->kind = Scanned;
+    record->kind = ScanResultKind::Scanned;
     record->key = "123456789";
     record->barcode = "01\x1D" "21";
     PostScanResult(window.Get(), record);

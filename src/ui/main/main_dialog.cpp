@@ -1,10 +1,14 @@
 // The main window's set-up and painting.
 #include "ui/main/main_dialog.h"
 
-#include "app/settings_store.h"
-#include "res/resource.h"
+#include <mmsystem.h>
 
-RetirablePointer<CMainDialog> g_mainDialog;
+#include "app/fmd_app.h"
+#include "app/log.h"
+#include "app/settings_store.h"
+#include "scanner/file_ops.h"
+#include "verify/fmd_thread.h"
+#include "res/resource.h"
 
 CMainDialog::CMainDialog()
     : CDialog(IDD_MAIN),
@@ -21,6 +25,18 @@ BOOL CMainDialog::OnInitDialog()
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_resultsWindow = GetDlgItem(m_hWnd, IDC_RESULTS);
+    m_mainWindow = m_hWnd;
+
+    CFMDApp* app = CFMDApp::Current();
+    m_strScanFolder = (app ? app->AppFolder : std::string()) + "\\Scanned";
+    if (!DirectoryExists(m_strScanFolder) && !CreateDirectoryA(m_strScanFolder.c_str(), nullptr))
+        Failure("Unable to create ScanFolder");
+    m_pWorker = new CFMDThread;
+    if (!m_pWorker->CreateThread()) {
+        Warning("Unable to start the verification worker");
+        delete m_pWorker;
+        m_pWorker = nullptr;
+    }
     return TRUE;
 }
 
@@ -36,6 +52,7 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_DESTROY:
         m_resultsWindow = nullptr;
+        m_mainWindow = nullptr;
         return CDialog::DialogProc(message, wParam, lParam);
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
@@ -43,4 +60,9 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         return CDialog::DialogProc(message, wParam, lParam);
     }
+}
+
+void CMainDialog::PlayScanSound()
+{
+    if (!PlaySoundA("SystemDefault", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_OK);
 }

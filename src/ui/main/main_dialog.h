@@ -3,18 +3,29 @@
 #include <atomic>
 
 #include "app/app_settings.h"
-#include "app/retirable_pointer.h"
+#include "app/scan_host.h"
 #include "framework/dialog.h"
 #include "framework/win_handle.h"
+#include "verify/scan_result.h"
 
-class CMainDialog : public CDialog {
+class CMainDialog : public CDialog, public ScanHost {
 public:
     CMainDialog();
 
-    // For other threads, through a lease on g_mainDialog.
-    bool HasIcon() const { return m_hIcon != nullptr; }
-    HWND ResultsListWindow() const { return m_resultsWindow.load(); }
+    // ScanHost, for the other threads.
+    HWND MainWindow() const override { return m_mainWindow.load(); }
+    HWND ResultsWindow() const override { return m_resultsWindow.load(); }
+    std::string ScanFolder() const override { return m_strScanFolder; }
+    int32_t CurrentMode() const override { return m_mode.load(); }
+    AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
+    void PlayScanSound() override;
 
+    // The worker, started at initialisation; it ends with the process.
+    class CFMDThread* m_pWorker = nullptr;
+    // Set before any reader or the worker starts, never changed afterwards.
+    std::string m_strScanFolder;
+    // Written by the window thread only; read by readers as one value.
+    std::atomic<int32_t> m_mode{Decommission};
     // The settings (loaded at construction); other threads take snapshots.
     SharedSettings m_settings;
 
@@ -25,11 +36,8 @@ protected:
 
 private:
     HICON m_hIcon;
-    // Set while the list window exists; read by other threads.
+    // Set while the windows exist; read by other threads.
+    std::atomic<HWND> m_mainWindow{nullptr};
     std::atomic<HWND> m_resultsWindow{nullptr};
     BrushHandle m_whiteBrush;
 };
-
-// The running main dialog, for the other threads: use it through a Lease.
-// Start-up publishes it and retires it before destroying the object.
-extern RetirablePointer<CMainDialog> g_mainDialog;

@@ -1,0 +1,46 @@
+// Line rules of the barcode reader.
+#include "scanner/barcode_batch.h"
+
+#include <cstring>
+
+namespace {
+
+void ReplaceAll(std::string& text, const char* pair, const char* with)
+{
+    for (size_t at = text.find(pair); at != std::string::npos; at = text.find(pair, at + 1)) text.replace(at, 2, with);
+}
+
+}  // namespace
+
+bool BarcodeBatch::Append(const char* bytes, size_t count)
+{
+    size_t length = strnlen(bytes, count);
+    size_t room = kMaxBatchBytes - m_text.size();
+    m_text.append(bytes, length < room ? length : room);
+    return length <= room;
+}
+
+bool BarcodeBatch::Complete() const
+{
+    return !m_text.empty() && (m_text.back() == '\r' || m_text.back() == '\n');
+}
+
+std::vector<std::string> BarcodeBatch::TakeLines()
+{
+    std::string text;
+    text.swap(m_text);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+    text += '\r';
+    ReplaceAll(text, "\r\n", "@");
+    ReplaceAll(text, "\n\r", "@");
+
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start + 1 < text.size()) {
+        size_t end = text.find('\r', start);
+        if (end == std::string::npos) break;
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}

@@ -1,0 +1,108 @@
+// The serial reader's life: open the port with fixed settings, read until
+// stopped or unplugged, cut the bytes into lines, close.
+#include "scanner/barcode_reader_thread.h"
+
+#include "app/log.h"
+#include "app/scan_host.h"
+#include "base/string_format.h"
+#include "scanner/barcode_batch.h"
+#include "verify/request_templates.h"
+#include "verify/scan_result_post.h"
+
+namespace {
+
+constexpr DWORD kQueueBytes = 128;
+constexpr DWORD kReadBytes = 512;
+
+void PlayScanSoundOfMainWindow()
+{
+    RetirablePointer<ScanHost>::Lease host(g_mainDialog);
+    if (host) host->PlayScanSound();
+}
+
+}  // namespace
+
+CBarcodeReaderThread::~CBarcodeReaderThread() = default;
+
+int CBarcodeReaderThread::Run()
+{
+    Log("%s - starting", m_strPort.c_str());
+    AddLogRow("Listening to %s", m_strPort.c_str());
+    Log("%s - opening com port", m_strPort.c_str());
+    HANDLE port = INVALID_HANDLE_VALUE;
+    if (OpenPort(port)) {
+        ReadLoop(port);
+        AddLogRow("Closing port %s", m_strPort.c_str());
+        Log("%s - terminating", m_strPort.c_str());
+        CloseHandle(port);
+        Log("%s - port closed", m_strPort.c_str());
+    }
+    if (m_onEnd) m_onEnd(this);
+    return 1;
+}
+
+bool CBarcodeReaderThread::OpenPort(HANDLE& port)
+{
+    std::string device = StringPrintf("\\\\.\\%s", m_strPort.c_str());
+    port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        Warning("Reader failed to open port %s", m_strPort.c_str());
+        return false;
+    }
+    auto fail = [&](const char* format) {
+        Warning(format, static_cast<void*>(this), m_strPort.c_str());
+        CloseHandle(port);
+        return false;
+    };
+    DCB line{};
+    line.DCBlength = sizeof line;
+    if (!SetupComm(port, kQueueBytes, kQueueBytes) || !GetCommState(port, &line))
+        return fail("Reader %p %s - SetCommState");
+    line.BaudRate = CBR_115200;
+    line.ByteSize = 8;
+    line.Parity = NOPARITY;
+    line.StopBits = ONESTOPBIT;
+    line.fAbortOnError = TRUE;
+    if (!SetCommState(port, &line)) return fail("Reader %p %s - SetCommState");
+
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(port, &timeouts)) return fail("Reader %p %s - GetCommTimeouts failed");
+    timeouts.ReadIntervalTimeout = 1;
+    timeouts.ReadTotalTimeoutMultiplier = 10;
+    timeouts.ReadTotalTimeoutConstant = 50;
+    timeouts.WriteTotalTimeoutMultiplier = 10;
+    timeouts.WriteTotalTimeoutConstant = 50;
+    if (!SetCommTimeouts(port, &timeouts)) return fail("Reader %p %s - SetCommState");
+    Log("%s - running", m_strPort.c_str());
+    return true;
+}
+
+void CBarcodeReaderThread::ReadLoop(HANDLE port)
+{
+    BarcodeBatch batch;
+    bool overflowLogged = false;
+    char buffer[kReadBytes + 1];
+    while (!m_bStop) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        ClearCommError(port, &errors, &status);  // abort-on-error blocks reads until cleared
+        DWORD got = 0;
+        if (!ReadFile(port, buffer, kReadBytes, &got, nullptr)) {
+            Warning("%s - ReadFile failed", m_strPort.c_str());
+            return;
+        }
+        if (got == 0) continue;
+        buffer[got] = '\0';
+        Log("%s - read |%s| (%d)", m_strPort.c_str(), EscapeBarcode(buffer).c_str(), static_cast<int>(got));
+        if (!batch.Append(buffer, got) && !overflowLogged) {
+            Log("%s - no line end after %d bytes: dropping input until one comes", m_strPort.c_str(),
+                static_cast<int>(kMaxBatchBytes));
+            overflowLogged = true;
+        }
+        if (batch.Complete()) {
+            PlayScanSoundOfMainWindow();
+            for (const std::string& line : batch.TakeLines()) HandleBarcode(line);
+            overflowLogged = false;
+        }
+    }
+}

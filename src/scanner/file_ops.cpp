@@ -1,0 +1,100 @@
+// File operations on the Win32 API.
+#include "scanner/file_ops.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "base/string_format.h"
+#include "framework/win_handle.h"
+
+std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension)
+{
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    long long n = counter.QuadPart;
+    for (;;) {
+        ++n;
+        std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);
+        if (!FileExists(base + "." + extension)) return base;
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        text.clear();
+        return false;
+    }
+    char chunk[1024];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+        text.append(chunk, strnlen(chunk, got));
+    return true;
+}
+
+namespace {
+
+// Writes and flushes the temporary file; keeps the failing call's error code.
+bool WriteTemporary(const std::string& temp, const std::string& text)
+{
+    FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        DWORD error = GetLastError();
+        file.Reset();
+        SetLastError(error);
+        return false;
+    }
+    // Flushed before the rename: after a power cut the file must not exist
+    // under its final name full of zeros.
+    bool flushed = FlushFileBuffers(file.Get()) != 0;
+    DWORD error = GetLastError();
+    file.Reset();
+    if (written < text.size() || !flushed) {
+        DeleteFileA(temp.c_str());
+        SetLastError(flushed ? ERROR_WRITE_FAULT : error);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, const std::string& content)
+{
+    std::string text(content.c_str());  // up to the terminating zero
+    std::string temp = path + ".tmp";
+    if (!WriteTemporary(temp, text)) return false;
+
+    std::string check;
+    if (!ReadWholeFile(temp, check) || check != text) {
+        DeleteFileA(temp.c_str());
+        SetLastError(ERROR_WRITE_FAULT);
+        return false;
+    }
+    if (FileExists(path) && !DeleteFileA(path.c_str())) {
+        DWORD error = GetLastError();
+        DeleteFileA(temp.c_str());
+        SetLastError(error);
+        return false;
+    }
+    if (!MoveFileA(temp.c_str(), path.c_str())) {
+        DWORD error = GetLastError();
+        DeleteFileA(temp.c_str());
+        SetLastError(error);
+        return false;
+    }
+    return true;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool DirectoryExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}

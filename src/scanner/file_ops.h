@@ -1,0 +1,21 @@
+// The small file operations the whole program shares: unique names from the
+// performance counter, whole-file reads, and safe whole-file writes.
+#pragma once
+#include <string>
+
+// folder\prefix<n> (no extension) such that folder\prefix<n>.<extension> did
+// not exist when tested; n starts at the performance counter plus one.
+std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension);
+
+// Appends the file to `text` chunk by chunk, each chunk up to its first zero
+// byte. False (and `text` emptied) when the file cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& text);
+
+// Replaces the file at `path` with `text` through "<path>.tmp", written,
+// flushed to the disk and read back before it is renamed into place, so the
+// file never exists under its name half-written. On failure the old file is
+// unchanged and the system error code is left as the thread's last error.
+bool WriteWholeFile(const std::string& path, const std::string& text);
+
+bool FileExists(const std::string& path);       // a file or folder
+bool DirectoryExists(const std::string& path);  // a folder

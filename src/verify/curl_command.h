@@ -1,0 +1,30 @@
+// The curl command line and the names of curl's exit codes. Portable.
+#pragma once
+#include <string>
+
+// Generous limits: a hung connection must fail the scan, not freeze the
+// worker (or, for the credentials check, the window).
+constexpr int kCurlConnectTimeoutSeconds = 15;
+constexpr int kCurlTotalTimeoutSeconds = 60;
+
+struct CurlCommand {
+    std::string outputPath;
+    std::string data;         // "@<file>" for a POST body; empty for a GET
+    std::string contentType;  // used only with data
+    std::string proxy;        // host:port; empty for none
+    std::string url;
+    int connectTimeoutSeconds = kCurlConnectTimeoutSeconds;
+    int totalTimeoutSeconds = kCurlTotalTimeoutSeconds;
+};
+
+// "curl.exe --silent ..." with every value quoted by the Windows
+// command-line rules, so that a quotation mark or trailing backslash in a
+// value cannot split or add arguments. Ordinary values appear as "value".
+std::string BuildCurlCommandLine(const CurlCommand& command);
+
+// One argument quoted so that the C runtime's parser gives it back unchanged.
+std::string QuoteArgument(const std::string& value);
+
+// "OK" for 0 ... "RECURSIVE API CALL" for 93, "UNKNOWN" for gaps and above,
+// "FAILED TO RUN" for -1.
+const char* CurlErrorName(int code);

@@ -1,0 +1,105 @@
+// Running curl.exe hidden, inside a job object that ends it with its handle.
+#include "verify/curl_exchange.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/log.h"
+#include "framework/win_handle.h"
+#include "scanner/file_ops.h"
+#include "verify/scan_result.h"
+#include "verify/scan_result_post.h"
+
+namespace {
+
+// How long past its own limit curl may run before it is ended.
+constexpr DWORD kBackstopGraceMs = 15 * 1000;
+constexpr int kTimedOut = 28;  // curl's OPERATION TIMEDOUT
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return length > 0 && length < sizeof path ? FolderOf(path) : std::string();
+}
+
+// A job that kills its processes when its last handle closes, so no curl
+// outlives the exchange.
+KernelHandle KillOnCloseJob()
+{
+    KernelHandle job(CreateJobObjectA(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
+// Starts curl and waits for it; -1 when it cannot be started.
+int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info{};
+    if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                              CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+        DWORD error = executable.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
+        std::printf("CreateProcess failed (%lu).\n", static_cast<unsigned long>(error));
+        return -1;
+    }
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    KernelHandle job = KillOnCloseJob();
+    if (job) AssignProcessToJobObject(job.Get(), process.Get());
+    ResumeThread(thread.Get());
+
+    if (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
+        Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
+        TerminateProcess(process.Get(), kTimedOut);
+        WaitForSingleObject(process.Get(), 5000);
+        return kTimedOut;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+std::string FindCurlExecutable()
+{
+    std::string beside = ProgramFolder() + "\\curl.exe";
+    if (FileExists(beside)) return beside;
+    char system[MAX_PATH] = "";
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    std::string inSystem = std::string(system, length < sizeof system ? length : 0) + "\\curl.exe";
+    return length > 0 && FileExists(inSystem) ? inSystem : std::string();
+}
+
+int CurlExchange(const CurlContext& context, const std::string& url, std::string& resultPath, const std::string& data,
+                 const std::string& contentType, std::string outputPath)
+{
+    if (outputPath.empty()) outputPath = MakeUniqueFileName(context.downloadFolder, "", "dat");
+    CurlCommand command{outputPath, data, contentType, context.proxy, url, context.connectTimeoutSeconds,
+                        context.totalTimeoutSeconds};
+    std::string commandLine = BuildCurlCommandLine(command);
+    if (IsTestAccount(context.username)) AddLogRow("Curl = %s", commandLine.c_str());
+
+    DWORD waitMs = static_cast<DWORD>(context.totalTimeoutSeconds) * 1000 + kBackstopGraceMs;
+    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs);
+    if (result == -1) return -1;
+    if (result != 0) {
+        Log("download failed %d - %s", result, CurlErrorName(result));
+        return result;
+    }
+    resultPath = outputPath;
+    return 0;
+}

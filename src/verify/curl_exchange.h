@@ -1,0 +1,26 @@
+// The one way the program makes HTTP requests: curl.exe as a hidden child
+// process, with the request body in a file and the answer written to a file.
+#pragma once
+#include <string>
+
+#include "verify/curl_command.h"
+
+// What an exchange needs to know besides the request: one consistent set of
+// settings, taken by the caller.
+struct CurlContext {
+    std::string proxy;
+    std::string username;        // a test account gets a "Curl = %s" row
+    std::string downloadFolder;  // where an unnamed output goes
+    int connectTimeoutSeconds = kCurlConnectTimeoutSeconds;
+    int totalTimeoutSeconds = kCurlTotalTimeoutSeconds;
+};
+
+// curl.exe beside the program, else the one in the system folder; empty when
+// neither exists. Never the current folder.
+std::string FindCurlExecutable();
+
+// Runs curl and returns its exit code (0: success; 28 also when the backstop
+// had to end it), or -1 when it could not be started. On success resultPath
+// receives the output path; otherwise it is left untouched.
+int CurlExchange(const CurlContext& context, const std::string& url, std::string& resultPath, const std::string& data,
+                 const std::string& contentType, std::string outputPath);

@@ -1,0 +1,156 @@
+// The verification worker's polling loop, spool-file processing and the
+// credentials check.
+#include "verify/fmd_thread.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/fmd_app.h"
+#include "app/log.h"
+#include "app/scan_host.h"
+#include "scanner/file_ops.h"
+#include "verify/curl_exchange.h"
+#include "verify/reply_parser.h"
+#include "verify/request_templates.h"
+#include "verify/scan_result_post.h"
+
+namespace {
+
+constexpr DWORD kPollIntervalMs = 100;
+constexpr int kSslConnectError = 35;
+
+CurlContext ContextFor(const AppSettings& settings)
+{
+    CurlContext context;
+    context.proxy = settings.Proxy;
+    context.username = settings.Username;
+    if (CFMDApp* app = CFMDApp::Current()) context.downloadFolder = app->DownloadFolder;
+    return context;
+}
+
+// Posts the request file over https, and once more over plain http when the
+// TLS connection fails (exit code 35).
+int ExchangeWithService(const AppSettings& settings, std::string& resultPath, const std::string& postPath,
+                        const std::string& replyPath)
+{
+    CurlContext context = ContextFor(settings);
+    std::string endpoint = ServiceEndpoint(settings.ServiceHost);
+    int result = CurlExchange(context, "https://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
+    if (result == kSslConnectError)
+        result = CurlExchange(context, "http://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
+    return result;
+}
+
+std::vector<std::string> ListSpoolFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*.dat").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+std::string WithoutExtension(const std::string& path) { return path.size() >= 4 ? path.substr(0, path.size() - 4) : path; }
+
+}  // namespace
+
+int CFMDThread::Run()
+{
+    Log("FMD - started");
+    for (;;) {
+        Sleep(kPollIntervalMs);
+        if (!TakePassView()) continue;
+        if (m_settings.Username.empty() || m_settings.Password.empty()) continue;
+        for (const std::string& name : ListSpoolFiles(m_strScanFolder)) ProcessSpoolFile(name);
+    }
+}
+
+bool CFMDThread::TakePassView()
+{
+    RetirablePointer<ScanHost>::Lease host(g_mainDialog);
+    if (!host || !host->MainWindow()) return false;
+    if (m_strScanFolder.empty()) m_strScanFolder = host->ScanFolder();
+    m_settings = host->SettingsSnapshot();
+    m_resultsWindow = host->ResultsWindow();
+    return true;
+}
+
+void CFMDThread::ProcessSpoolFile(const std::string& fileName)
+{
+    Log("FMD - Found file \"%s\"", fileName.c_str());
+    std::string path = m_strScanFolder + "\\" + fileName;
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+        Warning("FMD - failed to read barcode from \"%s\"", path.c_str());
+        return;
+    }
+    auto record = std::make_unique<ScanResult>();
+    record->kind = ScanResultKind::Failed;
+    record->mode = content.empty() ? -'0' : static_cast<signed char>(content[0]) - '0';
+    record->key = WithoutExtension(fileName);
+    record->statusText = "Failed";
+    record->barcode = content.empty() ? std::string() : content.substr(1);
+
+    // Mode 3 (Login) passes the range test but has no pack template: an empty
+    // request would only come back as "Invalid", so it is refused here too.
+    const char* requestTemplate = RequestTemplate(record->mode);
+    if (!requestTemplate) {
+        Log("Barcode has invalid mode");
+        PostScanResult(m_resultsWindow, record.release());
+        DeleteFileA(path.c_str());
+        return;
+    }
+    std::string barcode = EscapeBarcode(record->barcode);
+    Log("Barcode = %s", barcode.c_str());
+    std::string request = FillRequestTemplate(requestTemplate, m_settings.Username, m_settings.Password, barcode);
+
+    std::string postPath = WithoutExtension(path) + ".post";
+    if (!WriteWholeFile(postPath, request)) return;  // the spool file stays for the next pass
+    std::string replyPath = WithoutExtension(path) + ".reply";
+    std::string resultPath;
+    int result = ExchangeWithService(m_settings, resultPath, postPath, replyPath);
+
+    std::string reply;
+    if (!resultPath.empty()) ReadWholeFile(resultPath, reply);
+    if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", reply.c_str());
+    if (result != 0)
+        record->messageHeading = std::string("Request failed due to ") + CurlErrorName(result);
+    else
+        FillFromReply(reply, *record);
+    PostScanResult(m_resultsWindow, record.release());
+
+    // The reply file goes whatever the exchange gave: curl may have written
+    // one before it failed.
+    DeleteFileA(postPath.c_str());
+    DeleteFileA(replyPath.c_str());
+    Log("FMD - Deleting \"%s\"", fileName.c_str());
+    DeleteFileA(path.c_str());
+}
+
+bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scanFolder)
+{
+    if (IsTestAccount(settings.Username)) return true;
+    std::string request = FillRequestTemplate(LoginTemplate(), settings.Username, settings.Password, "");
+    std::string base = MakeUniqueFileName(scanFolder, "", "dat");
+    std::string key = base.substr(base.rfind('\\') + 1);
+    std::string postPath = scanFolder + "\\" + key + ".post";
+    std::string replyPath = scanFolder + "\\" + key + ".reply";
+    if (!WriteWholeFile(postPath, request)) return false;
+
+    std::string resultPath;
+    ExchangeWithService(settings, resultPath, postPath, replyPath);
+    std::string reply;
+    bool success = !resultPath.empty() && ReadWholeFile(resultPath, reply) &&
+                   reply.find("\"Success\":true") != std::string::npos;
+    DeleteFileA(postPath.c_str());
+    DeleteFileA(replyPath.c_str());
+    Log("FMD - Deleting \"%s\"", key.c_str());
+    return success;
+}

@@ -1,0 +1,30 @@
+// The verification worker: polls the scan folder every 100 ms and sends each
+// spool file's barcode to the service through curl, posting the result to
+// the results list. Also the credentials check used by the window thread.
+#pragma once
+#include <string>
+
+#include "app/app_settings.h"
+#include "framework/win_thread.h"
+
+class CFMDThread : public CWinThread {
+public:
+    // True when the service accepts the account (a test account always is).
+    // Blocks the caller for the exchange; uses the scan folder for its files.
+    static bool CheckLogin(const AppSettings& settings, const std::string& scanFolder);
+
+    // Handles one spool file (a name without folder) completely.
+    void ProcessSpoolFile(const std::string& fileName);
+
+protected:
+    int Run() override;
+
+private:
+    // One pass's view of the main window, taken under a short lease so that
+    // no exchange ever runs while holding it.
+    bool TakePassView();
+
+    std::string m_strScanFolder;  // formed once, when the main window is first seen
+    AppSettings m_settings;       // snapshot for the current pass
+    HWND m_resultsWindow = nullptr;
+};
