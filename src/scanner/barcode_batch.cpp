@@ -15,9 +15,15 @@ void ReplaceAll(std::string& text, const char* pair, const char* with)
 bool BarcodeBatch::Append(const char* bytes, size_t count)
 {
     size_t length = strnlen(bytes, count);
-    size_t room = kMaxBatchBytes - m_text.size();
-    m_text.append(bytes, length < room ? length : room);
-    return length <= room;
+    if (m_text.size() + length <= kMaxBatchBytes) {
+        m_text.append(bytes, length);
+        return true;
+    }
+    // No line end within the limit: what has gathered is noise. Start again
+    // from this chunk's tail, so a line end that ends it still completes it.
+    size_t keep = length < kMaxBatchBytes ? length : kMaxBatchBytes;
+    m_text.assign(bytes + (length - keep), keep);
+    return false;
 }
 
 bool BarcodeBatch::Complete() const

@@ -12,7 +12,8 @@ constexpr size_t kMaxBatchBytes = 64 * 1024;
 class BarcodeBatch {
 public:
     // Appends one read's bytes up to the first zero byte. Returns false when
-    // bytes had to be dropped because the batch is full.
+    // the batch would pass kMaxBatchBytes: the batch so far is then dropped
+    // and only this chunk (at most its last kMaxBatchBytes) is kept.
     bool Append(const char* bytes, size_t count);
 
     // The batch ends on a carriage return or line feed.

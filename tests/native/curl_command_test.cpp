@@ -1,0 +1,94 @@
+// The curl command line and exit-code names.
+#include <gtest/gtest.h>
+
+#include "verify/curl_command.h"
+
+namespace {
+
+// Splits a command line by the C runtime's rules (the reference parser for
+// what curl.exe receives as its arguments).
+std::vector<std::string> ParseCommandLine(const std::string& line)
+{
+    std::vector<std::string> args;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i >= line.size()) break;
+        std::string arg;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || line[i] != ' '); ++i) {
+            size_t backslashes = 0;
+            while (i < line.size() && line[i] == '\\') ++backslashes, ++i;
+            if (i < line.size() && line[i] == '"') {
+                arg.append(backslashes / 2, '\\');
+                if (backslashes % 2) {
+                    arg += '"';
+                } else {
+                    quoted = !quoted;
+                }
+            } else {
+                arg.append(backslashes, '\\');
+                if (i < line.size()) {
+                    if (!quoted && line[i] == ' ') break;
+                    arg += line[i];
+                } else {
+                    break;
+                }
+            }
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+}  // namespace
+
+TEST(CurlCommand, WorkerRequestNamesOutputDataTypeProxyAndUrlInOrder)
+{
+    CurlCommand command{"C:\\A\\Scanned\\123.reply", "@C:\\A\\Scanned\\123.post", "application/json",
+                        "proxy.local:3128", "https://fmd.example/v001.aspx"};
+    EXPECT_EQ(BuildCurlCommandLine(command),
+              "curl.exe --silent --connect-timeout 15 --max-time 60 --output \"C:\\A\\Scanned\\123.reply\" "
+              "--data-binary \"@C:\\A\\Scanned\\123.post\" --header \"Content-Type: application/json\" "
+              "--proxy \"http://proxy.local:3128\" --url \"https://fmd.example/v001.aspx\"");
+}
+
+TEST(CurlCommand, WithoutDataThereIsNoBodyAndNoHeaderAndWithoutProxyNoProxy)
+{
+    CurlCommand command{"C:\\D\\1", "", "application/json", "", "http://u.example/check"};
+    std::string line = BuildCurlCommandLine(command);
+    EXPECT_EQ(line.find("--data-binary"), std::string::npos);
+    EXPECT_EQ(line.find("--header"), std::string::npos);
+    EXPECT_EQ(line.find("--proxy"), std::string::npos);
+}
+
+TEST(CurlCommand, AwkwardValuesComeBackAsSingleArguments)
+{
+    const char* values[] = {"plain", "with space", "quote\"inside", "trailing\\", "C:\\Users\\x\\",
+                            "a\\\"b", "\"", "\\\\server\\share\\f.reply", "x\" --output \"C:\\evil"};
+    for (const char* value : values) {
+        CurlCommand command{value, std::string("@") + value, "application/json", value, value};
+        std::vector<std::string> args = ParseCommandLine(BuildCurlCommandLine(command));
+        ASSERT_EQ(args.size(), 16u) << value;
+        EXPECT_EQ(args[7], value) << "output";
+        EXPECT_EQ(args[9], std::string("@") + value) << "data";
+        EXPECT_EQ(args[13], std::string("http://") + value) << "proxy";
+        EXPECT_EQ(args[15], value) << "url";
+    }
+}
+
+TEST(CurlErrorName, NamesGapsAndOutOfRange)
+{
+    EXPECT_STREQ(CurlErrorName(0), "OK");
+    EXPECT_STREQ(CurlErrorName(6), "COULDNT RESOLVE HOST");
+    EXPECT_STREQ(CurlErrorName(7), "COULDNT CONNECT");
+    EXPECT_STREQ(CurlErrorName(28), "OPERATION TIMEDOUT");
+    EXPECT_STREQ(CurlErrorName(35), "SSL CONNECT ERROR");
+    EXPECT_STREQ(CurlErrorName(52), "GOT NOTHING");
+    EXPECT_STREQ(CurlErrorName(93), "RECURSIVE API CALL");
+    for (int gap : {20, 24, 29, 32, 40, 44, 46, 50, 51, 57, 94, 1000, -2}) EXPECT_STREQ(CurlErrorName(gap), "UNKNOWN") << gap;
+    EXPECT_STREQ(CurlErrorName(-1), "FAILED TO RUN");
+    int named = 0;
+    for (int code = 0; code <= 93; ++code) named += std::string(CurlErrorName(code)) != "UNKNOWN";
+    EXPECT_EQ(named, 84);
+}
