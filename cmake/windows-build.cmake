@@ -47,17 +47,25 @@ target_link_libraries(Pellwick PRIVATE pellwick_core)
 
 # Windows tests: one executable per concern, each TEST a ctest case run under
 # Wine (tools/wine-run.sh provides the prefix and, when needed, a display).
+set(STANDIN_EXE ${PROJECT_SOURCE_DIR}/build/native/fmd_standin CACHE FILEPATH
+    "The stand-in service, from the native build")
 function(pellwick_windows_test name)
-    cmake_parse_arguments(ARG "" "LOCK" "SOURCES;RESOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR" "SOURCES;RESOURCES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp
-                           tests/win/support/test_support.cpp)
+                           tests/win/support/test_support.cpp tests/win/support/scan_fixture.cpp)
+    if(ARG_OUTPUT_DIR)
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
+    endif()
     target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-    target_link_libraries(${name} PRIVATE pellwick_core GTest::gtest)
+    target_link_libraries(${name} PRIVATE pellwick_core GTest::gtest ws2_32)
     gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST discovered)
-    set_tests_properties(${discovered} PROPERTIES
-        ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}"
-        TIMEOUT 120)
+    set(environment "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}")
+    if(ARG_STANDIN)
+        list(APPEND environment "PELLWICK_STANDIN=1" "PELLWICK_STANDIN_EXE=${STANDIN_EXE}"
+             "PELLWICK_STANDIN_PACKS=${PROJECT_SOURCE_DIR}/tools/fmd_standin/packs.json")
+    endif()
+    set_tests_properties(${discovered} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 180)
     if(ARG_LOCK)
         set_tests_properties(${discovered} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
     endif()
@@ -75,7 +83,14 @@ pellwick_windows_test(startup_tests SOURCES tests/win/startup_test.cpp LOCK "pel
 pellwick_windows_test(settings_store_tests SOURCES tests/win/settings_store_test.cpp LOCK pellwick_settings)
 pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_test.cpp)
 pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
+pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
+pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
+# Built where no curl.exe lies beside it, for the "cannot be started" case.
+pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)
+pellwick_windows_test(program_scan_tests STANDIN SOURCES tests/win/program_scan_test.cpp
+                      LOCK "pellwick_desktop;pellwick_settings")
 add_dependencies(startup_tests Pellwick)
+add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
 add_executable(trace_log_bench tests/win/trace_log_bench.cpp)

@@ -19,7 +19,32 @@ if [ ! -e "$WINEPREFIX/.initialised" ]; then
   ) 9>"$WINEPREFIX.lock"
 fi
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+run_wine() {
+  if [ -z "${DISPLAY:-}" ]; then
+    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+  else
+    wine "$@"
+  fi
+}
+
+# Tests marked with PELLWICK_STANDIN get a fresh stand-in service of their own:
+# STANDIN_PORT and STANDIN_RECORD_DIR (a Windows path) tell them where it is.
+if [ -z "${PELLWICK_STANDIN:-}" ]; then
+  run_wine "$@"
+  exit $?
 fi
-exec wine "$@"
+: "${PELLWICK_STANDIN_EXE:?the stand-in service executable}"
+work="$(mktemp -d /tmp/pellwick-standin-XXXXXX)"
+mkdir -p "$work/requests"
+"$PELLWICK_STANDIN_EXE" --account PHARM01:s3cret --account PHARM02:other \
+  --packs "$PELLWICK_STANDIN_PACKS" --port-file "$work/port" --record-dir "$work/requests" \
+  --time-limit 900 >"$work/log" 2>&1 &
+standin=$!
+trap 'kill $standin 2>/dev/null; wait $standin 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 1 200); do [ -s "$work/port" ] && break; sleep 0.02; done
+export STANDIN_PORT="$(cat "$work/port")"
+export STANDIN_RECORD_DIR="Z:${work//\//\\}\\requests"
+set +e
+run_wine "$@"
+status=$?
+exit $status

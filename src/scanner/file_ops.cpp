@@ -12,7 +12,12 @@ std::string MakeUniqueFileName(const std::string& folder, const std::string& pre
 {
     LARGE_INTEGER counter{};
     QueryPerformanceCounter(&counter);
-    long long n = counter.QuadPart;
+    return MakeUniqueFileNameFrom(counter.QuadPart, folder, prefix, extension);
+}
+
+std::string MakeUniqueFileNameFrom(long long n, const std::string& folder, const std::string& prefix,
+                                   const std::string& extension)
+{
     for (;;) {
         ++n;
         std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);

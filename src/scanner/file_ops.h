@@ -6,6 +6,9 @@
 // folder\prefix<n> (no extension) such that folder\prefix<n>.<extension> did
 // not exist when tested; n starts at the performance counter plus one.
 std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension);
+// The same, counting up from `start` instead of the performance counter.
+std::string MakeUniqueFileNameFrom(long long start, const std::string& folder, const std::string& prefix,
+                                   const std::string& extension);
 
 // Appends the file to `text` chunk by chunk, each chunk up to its first zero
 // byte. False (and `text` emptied) when the file cannot be opened.

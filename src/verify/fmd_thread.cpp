@@ -76,7 +76,7 @@ bool CFMDThread::TakePassView()
 {
     RetirablePointer<ScanHost>::Lease host(g_mainDialog);
     if (!host || !host->MainWindow()) return false;
-    if (m_strScanFolder.empty()) m_strScanFolder = host->ScanFolder();
+    m_strScanFolder = host->ScanFolder();
     m_settings = host->SettingsSnapshot();
     m_resultsWindow = host->ResultsWindow();
     return true;

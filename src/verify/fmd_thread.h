@@ -24,7 +24,7 @@ private:
     // no exchange ever runs while holding it.
     bool TakePassView();
 
-    std::string m_strScanFolder;  // formed once, when the main window is first seen
+    std::string m_strScanFolder;  // of the current pass (it never changes in the program)
     AppSettings m_settings;       // snapshot for the current pass
     HWND m_resultsWindow = nullptr;
 };

@@ -6,7 +6,7 @@
 //   fmd_standin --account NAME:PASSWORD [--account ...] [--packs FILE]
 //               [--port N] [--port-file FILE] [--record-dir DIR]
 //               [--recommission-days N] [--delay-ms N]
-//               [--mode normal|html|drop|hang] [--time-limit SECONDS]
+//               [--mode normal|html|drop|hang|partial] [--time-limit SECONDS]
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
 // POST /control {"delay_ms","mode","advance_days","reset"}, POST /shutdown.
@@ -28,6 +28,7 @@
 #include <httplib.h>
 
 #include "standin_service.h"
+#include "tls_front.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool g_stopping = false;
 void Usage()
 {
     std::cerr << "usage: fmd_standin --account NAME:PASSWORD [--packs FILE] [--port N] [--port-file FILE]\n"
-                 "       [--record-dir DIR] [--recommission-days N] [--delay-ms N] [--mode normal|html|drop|hang]\n"
+                 "       [--record-dir DIR] [--recommission-days N] [--delay-ms N] [--mode normal|html|drop|hang|partial]\n"
                  "       [--time-limit SECONDS]\n";
     std::exit(2);
 }
@@ -96,10 +97,11 @@ CommandLine Parse(int argc, char** argv)
         else if (arg == "--delay-ms") line.service.delayMs = std::atoi(next().c_str());
         else if (arg == "--mode") {
             std::string mode = next();
-            line.service.misbehaviour = mode == "html" ? Misbehaviour::HtmlError
-                                        : mode == "drop" ? Misbehaviour::Drop
-                                        : mode == "hang" ? Misbehaviour::Hang
-                                                         : Misbehaviour::None;
+            line.service.misbehaviour = mode == "html"      ? Misbehaviour::HtmlError
+                                        : mode == "drop"    ? Misbehaviour::Drop
+                                        : mode == "hang"    ? Misbehaviour::Hang
+                                        : mode == "partial" ? Misbehaviour::Partial
+                                                            : Misbehaviour::None;
         } else if (arg == "--port") line.port = std::atoi(next().c_str());
         else if (arg == "--port-file") line.portFile = next();
         else if (arg == "--time-limit") line.timeLimit = std::atoi(next().c_str());
@@ -134,6 +136,16 @@ int main(int argc, char** argv)
             DropConnection(request.remote_port);
             return;
         }
+        if (reply.partial) {
+            // Announce twice the body, send half of it, then give up.
+            std::string half = reply.body;
+            response.set_content_provider(half.size() * 2, "application/json",
+                                          [half](size_t offset, size_t, httplib::DataSink& sink) {
+                                              if (offset == 0) sink.write(half.data(), half.size());
+                                              return offset == 0;
+                                          });
+            return;
+        }
         response.status = reply.httpStatus;
         response.set_content(reply.body, reply.contentType.c_str());
     });
@@ -154,9 +166,11 @@ int main(int argc, char** argv)
         std::thread([&] { server.stop(); }).detach();
     });
 
-    int port = line.port ? (server.bind_to_port("127.0.0.1", line.port) ? line.port : -1)
-                         : server.bind_to_any_port("127.0.0.1");
-    if (port <= 0) {
+    // The HTTP server listens on a private port behind the public front.
+    int backendPort = server.bind_to_any_port("127.0.0.1");
+    TlsFront front(line.port, backendPort);
+    int port = front.Port();
+    if (backendPort <= 0 || port <= 0) {
         std::cerr << "fmd_standin: cannot listen on 127.0.0.1\n";
         return 1;
     }

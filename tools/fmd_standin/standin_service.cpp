@@ -79,6 +79,10 @@ ServiceReply StandinService::Handle(const std::string& body)
 
     switch (m_options.misbehaviour) {
     case Misbehaviour::Drop: reply.drop = true; return reply;
+    case Misbehaviour::Partial:
+        reply.partial = true;
+        reply.body = R"({"$type":"API.Verify.Response, TembrelQuorvixFMDCore","Item":{"$type":"GS1.It)";
+        return reply;
     case Misbehaviour::Hang: reply.delayMs = 24 * 3600 * 1000; break;
     case Misbehaviour::HtmlError:
         reply.httpStatus = 502;
@@ -148,12 +152,13 @@ nlohmann::json StandinService::Control(const nlohmann::json& command)
     if (command.contains("advance_days")) m_model.AdvanceClock(int64_t{command.at("advance_days").get<int>()} * 24 * 3600);
     if (command.contains("mode")) {
         std::string mode = command.at("mode").get<std::string>();
-        m_options.misbehaviour = mode == "html"   ? Misbehaviour::HtmlError
-                                 : mode == "drop" ? Misbehaviour::Drop
-                                 : mode == "hang" ? Misbehaviour::Hang
-                                                  : Misbehaviour::None;
+        m_options.misbehaviour = mode == "html"      ? Misbehaviour::HtmlError
+                                 : mode == "drop"    ? Misbehaviour::Drop
+                                 : mode == "hang"    ? Misbehaviour::Hang
+                                 : mode == "partial" ? Misbehaviour::Partial
+                                                     : Misbehaviour::None;
     }
-    static const char* names[] = {"normal", "html", "drop", "hang"};
+    static const char* names[] = {"normal", "html", "drop", "hang", "partial"};
     return {{"delay_ms", m_options.delayMs}, {"mode", names[static_cast<int>(m_options.misbehaviour)]}};
 }
 

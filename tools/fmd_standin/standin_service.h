@@ -9,7 +9,7 @@
 
 #include "pack_model.h"
 
-enum class Misbehaviour { None, HtmlError, Drop, Hang };
+enum class Misbehaviour { None, HtmlError, Drop, Hang, Partial };
 
 struct ServiceOptions {
     std::vector<std::pair<std::string, std::string>> accounts;  // account, password
@@ -24,7 +24,8 @@ struct ServiceReply {
     int httpStatus = 200;
     std::string contentType = "application/json; charset=utf-8";
     std::string body;
-    bool drop = false;   // close the connection without an answer
+    bool drop = false;     // close the connection without an answer
+    bool partial = false;  // promise more body than is sent, then close
     int delayMs = 0;     // wait this long before answering
 };
 

@@ -1,0 +1,72 @@
+// The real program's scan path: a spool file whose exchange is cut off by the
+// end of the process is sent again at the next start.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "app/instance_rules.h"
+#include "app/settings_store.h"
+#include "support/scan_fixture.h"
+
+namespace {
+
+std::string AppFolder()
+{
+    char roaming[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming);
+    return std::string(roaming) + "\\QuorvixFMD Pellwick";
+}
+
+void SetRegistry(const char* name, const std::string& value)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+class ProgramScan : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(standin.Available());
+        DeleteTree(AppFolder());
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+        SetRegistry("Username", "PHARM01");
+        SetRegistry("Password", "s3cret");
+        SetRegistry("ServiceHost", standin.Host());
+        CreateDirectoryA(AppFolder().c_str(), nullptr);
+        CreateDirectoryA(ScanFolder().c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        DeleteTree(AppFolder());
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    }
+    static std::string ScanFolder() { return AppFolder() + "\\Scanned"; }
+
+    StandinClient standin;
+};
+
+}  // namespace
+
+TEST_F(ProgramScan, ScanCutOffByTheEndOfTheProcessIsSentAgainAtTheNextStart)
+{
+    ASSERT_TRUE(standin.Control(R"({"delay_ms":20000})"));
+    WriteBytes(ScanFolder() + "\\1234567.dat", "1" "0104150123456782" "21DEMO0001");
+    {
+        ChildProcess first(BinaryPath("Pellwick.exe"), "");
+        ASSERT_TRUE(WaitFor([&] { return standin.Requests().size() == 1; }, 30000));
+        first.Kill();  // in the middle of the exchange
+    }
+    EXPECT_TRUE(PathExists(ScanFolder() + "\\1234567.dat")) << "the scan must not be lost";
+
+    ASSERT_TRUE(standin.Control(R"({"delay_ms":0})"));
+    ChildProcess second(BinaryPath("Pellwick.exe"), "");
+    ASSERT_TRUE(WaitFor([&] { return !PathExists(ScanFolder() + "\\1234567.dat"); }, 30000));
+    std::vector<std::string> sent = standin.Requests();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], sent[1]);
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(ScanFolder()).empty(); }, 5000));
+}

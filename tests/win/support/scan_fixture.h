@@ -1,0 +1,68 @@
+// The scan path's surroundings for tests: a hidden window that collects the
+// records posted to it and stands in for the main window, a ScanHost over a
+// temporary scan folder, and a client for the stand-in service that
+// tools/wine-run.sh starts for tests marked PELLWICK_STANDIN.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/scan_host.h"
+#include "support/test_support.h"
+#include "verify/scan_result.h"
+
+class CollectingWindow {
+public:
+    CollectingWindow();
+    ~CollectingWindow();
+    HWND Get() const { return m_window; }
+    // Dispatches this thread's messages until `count` records have arrived.
+    bool WaitForRecords(size_t count, DWORD timeoutMs);
+    // Records that are not Log rows, and Log rows' texts.
+    std::vector<const ScanResult*> Results() const;
+    std::vector<std::string> LogRows() const;
+    std::vector<std::unique_ptr<ScanResult>> records;
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_window;
+};
+
+// Publishes itself as g_mainDialog for its lifetime.
+class TestScanHost : public ScanHost {
+public:
+    TestScanHost();
+    ~TestScanHost() override;
+    HWND MainWindow() const override { return window.Get(); }
+    HWND ResultsWindow() const override { return window.Get(); }
+    std::string ScanFolder() const override { return folder.Path(); }
+    int32_t CurrentMode() const override { return mode; }
+    AppSettings SettingsSnapshot() const override { return settings.Snapshot(); }
+    void PlayScanSound() override { ++sounds; }
+
+    void SetCredentials(const std::string& user, const std::string& password, const std::string& host);
+
+    TempFolder folder;
+    CollectingWindow window;
+    SharedSettings settings;
+    std::atomic<int32_t> mode{1};
+    std::atomic<int> sounds{0};
+};
+
+// The stand-in service of this test (see tools/wine-run.sh).
+class StandinClient {
+public:
+    StandinClient();
+    bool Available() const { return m_port > 0; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // POST /control with a JSON command; true on HTTP 200.
+    bool Control(const std::string& json);
+    // The request bodies received so far, byte for byte, oldest first.
+    std::vector<std::string> Requests() const;
+
+private:
+    int m_port = 0;
+    std::string m_recordDir;
+};
