@@ -84,6 +84,7 @@ pellwick_windows_test(settings_store_tests SOURCES tests/win/settings_store_test
 pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_test.cpp)
 pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
 pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
+pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)

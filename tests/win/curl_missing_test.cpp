@@ -10,6 +10,11 @@ TEST(CurlMissing, ScanFailsAsFailedToRunAndLeavesNoFiles)
 {
     ASSERT_EQ(FindCurlExecutable(), "") << "this test must run where no curl.exe can be found";
     TestScanHost host;
+    // A curl.exe planted in the current folder must not be run: it would
+    // receive the account's password.
+    TempFolder planted;
+    ASSERT_TRUE(CopyFileA(BinaryPath("curl.exe").c_str(), (planted / "curl.exe").c_str(), FALSE));
+    ASSERT_TRUE(SetCurrentDirectoryA(planted.Path().c_str()));
     StandinClient standin;
     host.SetCredentials("PHARM01", "s3cret", standin.Host());
     auto* worker = new CFMDThread;
@@ -24,4 +29,5 @@ TEST(CurlMissing, ScanFailsAsFailedToRunAndLeavesNoFiles)
     AppSettings settings = host.SettingsSnapshot();
     EXPECT_FALSE(CFMDThread::CheckLogin(settings, host.folder.Path()));
     EXPECT_TRUE(standin.Requests().empty());
+    SetCurrentDirectoryA(host.folder.Path().c_str());
 }

@@ -251,6 +251,10 @@ TEST_F(Worker, ManyThreadsSpoolingAtOnceEachScanIsProcessedExactlyOnce)
     EXPECT_EQ(scanned.size(), total) << "every key unique";
     EXPECT_EQ(finished.size(), total);
     for (const auto& entry : scanned) EXPECT_EQ(finished[entry.first], 1) << entry.first;
+    for (const ScanResult* result : host.window.Results()) {
+        if (result->kind == ScanResultKind::Scanned) continue;
+        EXPECT_EQ(result->kind, ScanResultKind::Error) << result->key << ": " << result->messageHeading;
+    }
     EXPECT_EQ(standin.Requests().size(), total) << "each scan sent exactly once";
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 }

@@ -233,3 +233,31 @@ DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs)
         Sleep(5);
     }
 }
+
+namespace {
+struct BoxQuery {
+    DWORD pid;
+    const std::string* fragment;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBox(HWND window, LPARAM data)
+{
+    auto* query = reinterpret_cast<BoxQuery*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (pid != query->pid || std::string(className) != "#32770") return TRUE;
+    if (MessageBoxText(window).find(*query->fragment) == std::string::npos) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindMessageBox(DWORD pid, const std::string& fragment)
+{
+    BoxQuery query{pid, &fragment, nullptr};
+    EnumWindows(&MatchBox, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}

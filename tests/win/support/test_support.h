@@ -68,3 +68,7 @@ std::string MessageBoxText(HWND box);
 // Waits for the child while dispatching this thread's messages, for children
 // that send messages to windows of the test.
 DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs);
+
+// A message box (dialog class "#32770") of process `pid` whose text contains
+// `fragment`, or null.
+HWND FindMessageBox(DWORD pid, const std::string& fragment);
