@@ -94,6 +94,12 @@ add_dependencies(startup_tests Pellwick)
 add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
+add_executable(worker_bench tests/win/worker_bench.cpp tests/win/support/scan_fixture.cpp
+                            tests/win/support/test_support.cpp)
+target_compile_options(worker_bench PRIVATE ${WARNING_FLAGS})
+target_include_directories(worker_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+target_link_libraries(worker_bench PRIVATE pellwick_core ws2_32)
+
 add_executable(trace_log_bench tests/win/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs the benchmarks that print their figures: the trace log against a bare
+# fwrite loop, and the verification worker against bare curl runs (with its
+# own stand-in service). Builds first. Usage: tools/bench.sh
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${PELLWICK_BUILD:-$ROOT/build}"
+"$ROOT/tools/bootstrap.sh" >/dev/null
+cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$BUILD/native" --target fmd_standin >/dev/null
+"$ROOT/tools/build-windows.sh" "$BUILD/win" >/dev/null
+export WINEPREFIX="$BUILD/win/wineprefix"
+source "$ROOT/tools/xvfb.sh"
+start_xvfb
+trap 'wineserver -k >/dev/null 2>&1 || true; stop_xvfb' EXIT
+echo "== trace log"
+"$ROOT/tools/wine-run.sh" "$BUILD/win/bin/trace_log_bench.exe" 20000
+echo "== scan to result"
+PELLWICK_STANDIN=1 PELLWICK_STANDIN_EXE="$BUILD/native/fmd_standin" \
+PELLWICK_STANDIN_PACKS="$ROOT/tools/fmd_standin/packs.json" \
+  "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/worker_bench.exe" 50
