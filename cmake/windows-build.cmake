@@ -4,6 +4,7 @@ enable_language(RC)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR})
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
@@ -26,6 +27,8 @@ set(CORE_SOURCES
     src/scanner/barcode_reader_thread.cpp
     src/scanner/file_ops.cpp
     src/scanner/handle_barcode.cpp
+    src/scanner/port_device.cpp
+    src/scanner/port_discovery.cpp
     src/ui/controls/message_box.cpp
     src/ui/main/main_dialog.cpp
     src/verify/curl_exchange.cpp
@@ -50,9 +53,10 @@ target_link_libraries(Pellwick PRIVATE pellwick_core)
 set(STANDIN_EXE ${PROJECT_SOURCE_DIR}/build/native/fmd_standin CACHE FILEPATH
     "The stand-in service, from the native build")
 function(pellwick_windows_test name)
-    cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR" "SOURCES;RESOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR;SCANNERS" "SOURCES;RESOURCES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp
-                           tests/win/support/test_support.cpp tests/win/support/scan_fixture.cpp)
+                           tests/win/support/test_support.cpp tests/win/support/scan_fixture.cpp
+                           tests/win/support/serial_fixture.cpp)
     if(ARG_OUTPUT_DIR)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
     endif()
@@ -61,6 +65,10 @@ function(pellwick_windows_test name)
     target_link_libraries(${name} PRIVATE pellwick_core GTest::gtest ws2_32)
     gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST discovered)
     set(environment "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}")
+    if(ARG_SCANNERS)
+        # Serial tests own a prefix of their own: they change its COM ports.
+        set(environment "WINEPREFIX=${SERIAL_WINE_PREFIX};PELLWICK_BIN=${BIN_DIR};PELLWICK_SCANNERS=${ARG_SCANNERS}")
+    endif()
     if(ARG_STANDIN)
         list(APPEND environment "PELLWICK_STANDIN=1" "PELLWICK_STANDIN_EXE=${STANDIN_EXE}"
              "PELLWICK_STANDIN_PACKS=${PROJECT_SOURCE_DIR}/tools/fmd_standin/packs.json")
@@ -85,6 +93,9 @@ pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_
 pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
 pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
 pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp)
+pellwick_windows_test(reader_tests SOURCES tests/win/reader_test.cpp SCANNERS "5 7" LOCK serial_prefix)
+pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test.cpp SCANNERS "5 7 9"
+                      LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)

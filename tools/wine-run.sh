@@ -27,6 +27,21 @@ run_wine() {
   fi
 }
 
+# Tests marked with PELLWICK_SCANNERS (port numbers, e.g. "5 7") get pty-backed
+# COM ports; SCANNER_INPUT_COMn names (as a Windows path) the end to type into.
+if [ -n "${PELLWICK_SCANNERS:-}" ]; then
+  ports="$(mktemp -d /tmp/pellwick-ports-XXXXXX)"
+  for n in $PELLWICK_SCANNERS; do
+    "$(dirname "$0")/scanner-sim.sh" attach "$WINEPREFIX" "$ports" "$n" >/dev/null
+    export "SCANNER_INPUT_COM$n=Z:${ports//\//\\}\\com$n-input"
+  done
+  cleanup_ports() {
+    for n in $PELLWICK_SCANNERS; do "$(dirname "$0")/scanner-sim.sh" detach "$WINEPREFIX" "$ports" "$n"; done
+    rm -rf "$ports"
+  }
+  trap cleanup_ports EXIT
+fi
+
 # Tests marked with PELLWICK_STANDIN get a fresh stand-in service of their own:
 # STANDIN_PORT and STANDIN_RECORD_DIR (a Windows path) tell them where it is.
 if [ -z "${PELLWICK_STANDIN:-}" ]; then
@@ -40,7 +55,7 @@ mkdir -p "$work/requests"
   --packs "$PELLWICK_STANDIN_PACKS" --port-file "$work/port" --record-dir "$work/requests" \
   --time-limit 900 >"$work/log" 2>&1 &
 standin=$!
-trap 'kill $standin 2>/dev/null; wait $standin 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $standin 2>/dev/null; wait $standin 2>/dev/null; rm -rf "$work"; [ -z "${PELLWICK_SCANNERS:-}" ] || cleanup_ports' EXIT
 for _ in $(seq 1 200); do [ -s "$work/port" ] && break; sleep 0.02; done
 export STANDIN_PORT="$(cat "$work/port")"
 export STANDIN_RECORD_DIR="Z:${work//\//\\}\\requests"

@@ -77,6 +77,11 @@ bool CBarcodeReaderThread::OpenPort(HANDLE& port)
     return true;
 }
 
+bool CBarcodeReaderThread::ReadPort(HANDLE port, char* buffer, DWORD size, DWORD& got)
+{
+    return ReadFile(port, buffer, size, &got, nullptr) != 0;
+}
+
 void CBarcodeReaderThread::ReadLoop(HANDLE port)
 {
     BarcodeBatch batch;
@@ -87,7 +92,7 @@ void CBarcodeReaderThread::ReadLoop(HANDLE port)
         COMSTAT status{};
         ClearCommError(port, &errors, &status);  // abort-on-error blocks reads until cleared
         DWORD got = 0;
-        if (!ReadFile(port, buffer, kReadBytes, &got, nullptr)) {
+        if (!ReadPort(port, buffer, kReadBytes, got)) {
             Warning("%s - ReadFile failed", m_strPort.c_str());
             return;
         }

@@ -29,6 +29,9 @@ public:
 
 protected:
     int Run() override;
+    // One read from the port; a test can make it fail as an unplugged USB
+    // device does (a closed pty under Wine only ever reads nothing).
+    virtual bool ReadPort(HANDLE port, char* buffer, DWORD size, DWORD& got);
 
 private:
     bool OpenPort(HANDLE& port);

@@ -7,6 +7,7 @@
 
 #include "scanner/barcode_reader_thread.h"
 #include "support/scan_fixture.h"
+#include "support/serial_fixture.h"
 
 namespace {
 
@@ -49,13 +50,20 @@ TEST_F(Spooling, WrongSettingsBarcodeShowsTheBoxAndSpoolsNothing)
         std::thread scanner([&] { reader.HandleBarcode(line); });
         struct Joiner {
             std::thread& thread;
-            ~Joiner() { if (thread.joinable()) { PostMessageA(FindMessageBox(GetCurrentProcessId(), "Wrong"), WM_COMMAND, IDOK, 0); thread.join(); } }
+            ~Joiner()
+            {
+                if (!thread.joinable()) return;
+                PostMessageA(FindMessageBox(GetCurrentProcessId(), "Wrong"), WM_COMMAND, IDOK, 0);
+                thread.join();
+            }
         } joiner{scanner};
         HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), "Wrong settings")) != nullptr; },
-                            20000));
+        // The box is owned by the host's window, which this thread runs.
+        ASSERT_TRUE(PumpUntil([&] { return (box = FindMessageBox(GetCurrentProcessId(), "Wrong settings")) != nullptr; },
+                              20000));
         EXPECT_EQ(MessageBoxText(box), "Wrong settings barcode scanned. Please scan the other barcode.");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PumpUntil([&] { return FindMessageBox(GetCurrentProcessId(), "Wrong settings") == nullptr; }, 5000);
         scanner.join();
     }
     EXPECT_TRUE(DatFiles().empty());

@@ -31,6 +31,8 @@ BOOL CMainDialog::OnInitDialog()
     m_strScanFolder = (app ? app->AppFolder : std::string()) + "\\Scanned";
     if (!DirectoryExists(m_strScanFolder) && !CreateDirectoryA(m_strScanFolder.c_str(), nullptr))
         Failure("Unable to create ScanFolder");
+    m_ports.Attach(m_hWnd);
+    m_ports.ScanPorts();
     m_pWorker = new CFMDThread;
     if (!m_pWorker->CreateThread()) {
         Warning("Unable to start the verification worker");
@@ -50,7 +52,15 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
 INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_DEVICECHANGE:
+    case WM_READERENDED: {
+        LRESULT result = 0;
+        m_ports.HandleMessage(message, wParam, lParam, result);
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
     case WM_DESTROY:
+        m_ports.CloseAllPorts();
         m_resultsWindow = nullptr;
         m_mainWindow = nullptr;
         return CDialog::DialogProc(message, wParam, lParam);

@@ -6,6 +6,7 @@
 #include "app/scan_host.h"
 #include "framework/dialog.h"
 #include "framework/win_handle.h"
+#include "scanner/port_discovery.h"
 #include "verify/scan_result.h"
 
 class CMainDialog : public CDialog, public ScanHost {
@@ -28,6 +29,8 @@ public:
     std::atomic<int32_t> m_mode{Decommission};
     // The settings (loaded at construction); other threads take snapshots.
     SharedSettings m_settings;
+    // One reader per recognised scanner port.
+    CPortDiscovery m_ports;
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;

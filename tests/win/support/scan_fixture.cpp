@@ -13,7 +13,9 @@ CollectingWindow::CollectingWindow()
     windowClass.lpfnWndProc = &CollectingWindow::Proc;
     windowClass.lpszClassName = "PellwickCollector";
     RegisterClassA(&windowClass);
-    m_window = CreateWindowExA(0, "PellwickCollector", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    // A hidden top-level window, so that boxes it owns are found like the
+    // main window's.
+    m_window = CreateWindowExA(0, "PellwickCollector", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -1,0 +1,66 @@
+// Serial-port test surroundings.
+#include "support/serial_fixture.h"
+
+#include <cstdlib>
+
+namespace {
+const char kSerialMap[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+}
+
+SerialFixture::SerialFixture() { app.SetAppFolder(logFolder.Path()); }
+
+SerialFixture::~SerialFixture()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialMap, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    for (const std::string& name : m_mapped) RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+}
+
+bool SerialFixture::Type(unsigned port, const std::string& bytes)
+{
+    const char* input = std::getenv(("SCANNER_INPUT_COM" + std::to_string(port)).c_str());
+    if (!input) return false;
+    FileHandle file(CreateFileA(input, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+void SerialFixture::MapDevice(const std::string& device, unsigned port)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialMap, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    std::string name = "\\Device\\" + device, value = "COM" + std::to_string(port);
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+    m_mapped.push_back(name);
+}
+
+std::string SerialFixture::LogText() const { return ReadBytes(logFolder / "Logs\\trace-1.txt"); }
+
+bool SerialFixture::WaitForLog(const std::string& fragment, DWORD timeoutMs, size_t count)
+{
+    return PumpUntil([&] { return CountOf(LogText(), fragment) >= count; }, timeoutMs);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+size_t CountOf(const std::string& text, const std::string& fragment)
+{
+    size_t count = 0;
+    for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+    return count;
+}
