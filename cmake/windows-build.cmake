@@ -111,6 +111,12 @@ target_compile_options(worker_bench PRIVATE ${WARNING_FLAGS})
 target_include_directories(worker_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
 target_link_libraries(worker_bench PRIVATE pellwick_core ws2_32)
 
+add_executable(reader_bench tests/win/reader_bench.cpp tests/win/support/scan_fixture.cpp
+                            tests/win/support/test_support.cpp tests/win/support/serial_fixture.cpp)
+target_compile_options(reader_bench PRIVATE ${WARNING_FLAGS})
+target_include_directories(reader_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+target_link_libraries(reader_bench PRIVATE pellwick_core ws2_32)
+
 add_executable(trace_log_bench tests/win/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)

@@ -2,6 +2,7 @@
 #include "standin_service.h"
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -128,6 +129,8 @@ std::string StandinService::PackReply(const std::string& operation, const nlohma
                                                     : Operation::Recommission;
     Outcome outcome = m_model.Apply(which, request.value("Account", ""), ParsePackBarcode(raw));
     ++m_transactions;
+    std::cout << operation << " " << outcome.pack.productCode << " " << outcome.pack.serial << ": status "
+              << outcome.status << ", " << outcome.heading << std::endl;
     std::ostringstream out;
     // The member order is the one clients cut the answer by: "SN" closes the
     // item, "Success" closes the whole answer.
