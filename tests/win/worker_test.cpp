@@ -71,6 +71,15 @@ protected:
     TestScanHost host;
 };
 
+AppSettings Account(const std::string& user, const std::string& password, const std::string& host)
+{
+    AppSettings settings;
+    settings.Username = user;
+    settings.Password = password;
+    settings.ServiceHost = host;
+    return settings;
+}
+
 std::string PackRequest(const char* operation, const std::string& escapedRaw)
 {
     return std::string(R"({"$type":"API.)") + operation +
@@ -109,10 +118,7 @@ TEST_F(Worker, SendsTheExactRequestOfEachModeAndPostsTheResults)
 
 TEST_F(Worker, CheckLoginSendsTheLoginDocumentAndLeavesNoFiles)
 {
-    AppSettings settings;
-    settings.Username = "PHARM01";
-    settings.Password = "s3cret";
-    settings.ServiceHost = standin.Host();
+    AppSettings settings = Account("PHARM01", "s3cret", standin.Host());
     EXPECT_TRUE(CFMDThread::CheckLogin(settings, host.folder.Path()));
     settings.Password = "wrong";
     EXPECT_FALSE(CFMDThread::CheckLogin(settings, host.folder.Path()));
@@ -206,11 +212,7 @@ TEST_F(Worker, WithoutAPasswordFilesWaitThenGoInListingOrder)
 
 TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
 {
-    AppSettings settings;
-    settings.Username = "KVDEMO01";
-    settings.Password = "anything";
-    settings.ServiceHost = standin.Host();
-    EXPECT_TRUE(CFMDThread::CheckLogin(settings, host.folder.Path()));
+    EXPECT_TRUE(CFMDThread::CheckLogin(Account("KVDEMO01", "anything", standin.Host()), host.folder.Path()));
     EXPECT_TRUE(ScanFolderEmptiesSoon());
     EXPECT_TRUE(standin.Requests().empty());
 

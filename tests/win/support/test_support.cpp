@@ -187,31 +187,38 @@ std::string BinaryPath(const std::string& name)
 }
 
 namespace {
-struct WindowQuery {
+struct WindowSearch {
     DWORD pid;
-    const std::string* title;
+    const std::function<bool(HWND)>* matches;
     HWND found;
 };
 
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
+BOOL CALLBACK CheckWindow(HWND window, LPARAM data)
 {
-    auto* query = reinterpret_cast<WindowQuery*>(data);
+    auto* search = reinterpret_cast<WindowSearch*>(data);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (query->pid != 0 && pid != query->pid) return TRUE;
-    char title[512] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (*query->title != title) return TRUE;
-    query->found = window;
+    if ((search->pid != 0 && pid != search->pid) || !(*search->matches)(window)) return TRUE;
+    search->found = window;
     return FALSE;
+}
+
+// The first top-level window of process `pid` (0: any) that `matches`.
+HWND FindWindowIf(DWORD pid, const std::function<bool(HWND)>& matches)
+{
+    WindowSearch search{pid, &matches, nullptr};
+    EnumWindows(&CheckWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 }  // namespace
 
 HWND FindTopWindow(DWORD pid, const std::string& title)
 {
-    WindowQuery query{pid, &title, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    return FindWindowIf(pid, [&](HWND window) {
+        char text[512] = "";
+        GetWindowTextA(window, text, sizeof text);
+        return title == text;
+    });
 }
 
 std::string MessageBoxText(HWND box)
@@ -234,30 +241,11 @@ DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs)
     }
 }
 
-namespace {
-struct BoxQuery {
-    DWORD pid;
-    const std::string* fragment;
-    HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND window, LPARAM data)
-{
-    auto* query = reinterpret_cast<BoxQuery*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (pid != query->pid || std::string(className) != "#32770") return TRUE;
-    if (MessageBoxText(window).find(*query->fragment) == std::string::npos) return TRUE;
-    query->found = window;
-    return FALSE;
-}
-}  // namespace
-
 HWND FindMessageBox(DWORD pid, const std::string& fragment)
 {
-    BoxQuery query{pid, &fragment, nullptr};
-    EnumWindows(&MatchBox, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+    return FindWindowIf(pid, [&](HWND window) {
+        char className[64] = "";
+        GetClassNameA(window, className, sizeof className);
+        return std::string(className) == "#32770" && MessageBoxText(window).find(fragment) != std::string::npos;
+    });
 }
