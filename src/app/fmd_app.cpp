@@ -14,6 +14,7 @@
 #include "app/log.h"
 #include "app/single_instance.h"
 #include "res/resource.h"
+#include "scanner/file_ops.h"
 #include "ui/main/main_dialog.h"
 
 namespace {
@@ -21,17 +22,6 @@ namespace {
 // How long the end of the process waits for other threads to let go of the
 // main dialog before it leaves the object alive instead of destroying it.
 constexpr std::chrono::milliseconds kMainDialogRetireWait{2000};
-
-bool IsDirectory(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool EnsureDirectory(const std::string& path)
-{
-    return !path.empty() && (IsDirectory(path) || CreateDirectoryA(path.c_str(), nullptr));
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "app/trace_format.h"
 #include "framework/error_text.h"
+#include "scanner/file_ops.h"
 
 namespace {
 
@@ -14,12 +15,6 @@ std::string TimestampNow()
     GetLocalTime(&now);
     return FormatTimestamp(LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                                      now.wMilliseconds});
-}
-
-bool IsDirectory(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 }  // namespace
@@ -93,7 +88,7 @@ bool TraceLog::OpenCurrentFile(const std::string& timestamp)
 {
     if (m_appFolder.empty()) return false;
     m_logFolder = m_appFolder + "\\Logs";
-    if (!IsDirectory(m_logFolder) && !CreateDirectoryA(m_logFolder.c_str(), nullptr)) return false;
+    if (!EnsureDirectory(m_logFolder)) return false;
     // Shared with everybody, so the file can be read while the program writes.
     m_file.Reset(CreateFileA(TraceFileName(m_logFolder, 1).c_str(), FILE_APPEND_DATA,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,

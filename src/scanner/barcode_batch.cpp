@@ -3,14 +3,7 @@
 
 #include <cstring>
 
-namespace {
-
-void ReplaceAll(std::string& text, const char* pair, const char* with)
-{
-    for (size_t at = text.find(pair); at != std::string::npos; at = text.find(pair, at + 1)) text.replace(at, 2, with);
-}
-
-}  // namespace
+#include "base/replace_all.h"
 
 bool BarcodeBatch::Append(const char* bytes, size_t count)
 {

@@ -42,6 +42,13 @@ bool ReadWholeFile(const std::string& path, std::string& text)
 
 namespace {
 
+// Removes a file without disturbing the error code that the caller reports.
+void DeleteKeepingError(const std::string& path, DWORD error)
+{
+    DeleteFileA(path.c_str());
+    SetLastError(error);
+}
+
 // Writes and flushes the temporary file; keeps the failing call's error code.
 bool WriteTemporary(const std::string& temp, const std::string& text)
 {
@@ -60,8 +67,7 @@ bool WriteTemporary(const std::string& temp, const std::string& text)
     DWORD error = GetLastError();
     file.Reset();
     if (written < text.size() || !flushed) {
-        DeleteFileA(temp.c_str());
-        SetLastError(flushed ? ERROR_WRITE_FAULT : error);
+        DeleteKeepingError(temp, flushed ? ERROR_WRITE_FAULT : error);
         return false;
     }
     return true;
@@ -77,20 +83,11 @@ bool WriteWholeFile(const std::string& path, const std::string& content)
 
     std::string check;
     if (!ReadWholeFile(temp, check) || check != text) {
-        DeleteFileA(temp.c_str());
-        SetLastError(ERROR_WRITE_FAULT);
+        DeleteKeepingError(temp, ERROR_WRITE_FAULT);
         return false;
     }
-    if (FileExists(path) && !DeleteFileA(path.c_str())) {
-        DWORD error = GetLastError();
-        DeleteFileA(temp.c_str());
-        SetLastError(error);
-        return false;
-    }
-    if (!MoveFileA(temp.c_str(), path.c_str())) {
-        DWORD error = GetLastError();
-        DeleteFileA(temp.c_str());
-        SetLastError(error);
+    if ((FileExists(path) && !DeleteFileA(path.c_str())) || !MoveFileA(temp.c_str(), path.c_str())) {
+        DeleteKeepingError(temp, GetLastError());
         return false;
     }
     return true;
@@ -102,4 +99,9 @@ bool DirectoryExists(const std::string& path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool EnsureDirectory(const std::string& path)
+{
+    return !path.empty() && (DirectoryExists(path) || CreateDirectoryA(path.c_str(), nullptr));
 }

@@ -22,3 +22,6 @@ bool WriteWholeFile(const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);       // a file or folder
 bool DirectoryExists(const std::string& path);  // a folder
+// Creates the folder (one level) unless it exists; a file of that name counts
+// as missing, so creating the folder then fails.
+bool EnsureDirectory(const std::string& path);

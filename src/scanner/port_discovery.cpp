@@ -30,15 +30,16 @@ void CPortDiscovery::ScanPorts()
             continue;
         }
         Log("Found %s = %s", name.c_str(), device.c_str());
-        OpenPort(n);
+        OpenPortOn(n, device);
     }
 }
 
-void CPortDiscovery::OpenPort(unsigned number)
+void CPortDiscovery::OpenPort(unsigned number) { OpenPortOn(number, PortDeviceText(ComPortName(number))); }
+
+void CPortDiscovery::OpenPortOn(unsigned number, const std::string& device)
 {
     ClosePort(number);
     std::string name = ComPortName(number);
-    std::string device = PortDeviceText(name);
     if (device.empty()) {
         Log("Not listening to %s, we dont know the device", name.c_str());
         return;

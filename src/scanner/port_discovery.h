@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 class CBarcodeReaderThread;
 
@@ -40,6 +41,8 @@ public:
     CBarcodeReaderThread* ReaderOn(unsigned number) const;
 
 private:
+    // OpenPort with the device already looked up.
+    void OpenPortOn(unsigned number, const std::string& device);
     void OnReaderEnded(unsigned number, CBarcodeReaderThread* reader);
 
     // Port number to its running reader; null once closed or ended. The map

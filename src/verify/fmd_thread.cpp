@@ -31,17 +31,37 @@ CurlContext ContextFor(const AppSettings& settings)
     return context;
 }
 
-// Posts the request file over https, and once more over plain http when the
-// TLS connection fails (exit code 35).
-int ExchangeWithService(const AppSettings& settings, std::string& resultPath, const std::string& postPath,
-                        const std::string& replyPath)
+// One request to the service through <base>.post and <base>.reply.
+struct ServiceExchange {
+    bool sent = false;  // false: the request file could not be written
+    int result = -1;    // curl's exit code
+    std::string reply;  // empty unless the exchange succeeded
+};
+
+// Writes the request file and posts it over https, and once more over plain
+// http when the TLS connection fails (exit code 35). The caller removes both
+// files with RemoveExchangeFiles.
+ServiceExchange ExchangeWithService(const AppSettings& settings, const std::string& base, const std::string& request)
 {
+    ServiceExchange exchange;
+    std::string postPath = base + ".post", replyPath = base + ".reply";
+    if (!WriteWholeFile(postPath, request)) return exchange;
+    exchange.sent = true;
     CurlContext context = ContextFor(settings);
-    std::string endpoint = ServiceEndpoint(settings.ServiceHost);
-    int result = CurlExchange(context, "https://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
-    if (result == kSslConnectError)
-        result = CurlExchange(context, "http://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
-    return result;
+    std::string endpoint = ServiceEndpoint(settings.ServiceHost), resultPath;
+    exchange.result = CurlExchange(context, "https://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
+    if (exchange.result == kSslConnectError)
+        exchange.result = CurlExchange(context, "http://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
+    if (!resultPath.empty()) ReadWholeFile(resultPath, exchange.reply);
+    return exchange;
+}
+
+// The reply file goes whatever the exchange gave: curl may have written one
+// before it failed.
+void RemoveExchangeFiles(const std::string& base)
+{
+    DeleteFileA((base + ".post").c_str());
+    DeleteFileA((base + ".reply").c_str());
 }
 
 std::vector<std::string> ListSpoolFiles(const std::string& folder)
@@ -111,25 +131,18 @@ void CFMDThread::ProcessSpoolFile(const std::string& fileName)
     Log("Barcode = %s", barcode.c_str());
     std::string request = FillRequestTemplate(requestTemplate, m_settings.Username, m_settings.Password, barcode);
 
-    std::string postPath = WithoutExtension(path) + ".post";
-    if (!WriteWholeFile(postPath, request)) return;  // the spool file stays for the next pass
-    std::string replyPath = WithoutExtension(path) + ".reply";
-    std::string resultPath;
-    int result = ExchangeWithService(m_settings, resultPath, postPath, replyPath);
+    std::string base = WithoutExtension(path);
+    ServiceExchange exchange = ExchangeWithService(m_settings, base, request);
+    if (!exchange.sent) return;  // the spool file stays for the next pass
 
-    std::string reply;
-    if (!resultPath.empty()) ReadWholeFile(resultPath, reply);
-    if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", reply.c_str());
-    if (result != 0)
-        record->messageHeading = std::string("Request failed due to ") + CurlErrorName(result);
+    if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", exchange.reply.c_str());
+    if (exchange.result != 0)
+        record->messageHeading = std::string("Request failed due to ") + CurlErrorName(exchange.result);
     else
-        FillFromReply(reply, *record);
+        FillFromReply(exchange.reply, *record);
     PostScanResult(m_resultsWindow, record.release());
 
-    // The reply file goes whatever the exchange gave: curl may have written
-    // one before it failed.
-    DeleteFileA(postPath.c_str());
-    DeleteFileA(replyPath.c_str());
+    RemoveExchangeFiles(base);
     Log("FMD - Deleting \"%s\"", fileName.c_str());
     DeleteFileA(path.c_str());
 }
@@ -139,18 +152,9 @@ bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scan
     if (IsTestAccount(settings.Username)) return true;
     std::string request = FillRequestTemplate(LoginTemplate(), settings.Username, settings.Password, "");
     std::string base = MakeUniqueFileName(scanFolder, "", "dat");
-    std::string key = base.substr(base.rfind('\\') + 1);
-    std::string postPath = scanFolder + "\\" + key + ".post";
-    std::string replyPath = scanFolder + "\\" + key + ".reply";
-    if (!WriteWholeFile(postPath, request)) return false;
-
-    std::string resultPath;
-    ExchangeWithService(settings, resultPath, postPath, replyPath);
-    std::string reply;
-    bool success = !resultPath.empty() && ReadWholeFile(resultPath, reply) &&
-                   reply.find("\"Success\":true") != std::string::npos;
-    DeleteFileA(postPath.c_str());
-    DeleteFileA(replyPath.c_str());
-    Log("FMD - Deleting \"%s\"", key.c_str());
-    return success;
+    ServiceExchange exchange = ExchangeWithService(settings, base, request);
+    if (!exchange.sent) return false;
+    RemoveExchangeFiles(base);
+    Log("FMD - Deleting \"%s\"", base.substr(base.rfind('\\') + 1).c_str());
+    return exchange.reply.find("\"Success\":true") != std::string::npos;
 }

@@ -1,6 +1,7 @@
 // Request templates, placeholder replacement and escaping.
 #include "verify/request_templates.h"
 
+#include "base/replace_all.h"
 #include "base/string_format.h"
 
 namespace {
@@ -17,12 +18,6 @@ const char kLoginTemplate[] =
 // Slots 3 and 4 stay empty: Login is sent only by the credentials check.
 const char* const kRequestTemplates[5] = {kVerifyTemplate, kDecommissionTemplate, kRecommissionTemplate, nullptr,
                                           nullptr};
-
-void ReplaceAll(std::string& text, const std::string& placeholder, const std::string& value)
-{
-    for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size()))
-        text.replace(at, placeholder.size(), value);
-}
 
 std::string UnicodeEscape(unsigned char byte) { return StringPrintf("\\u%04X", byte); }
 

@@ -95,14 +95,8 @@ CommandLine Parse(int argc, char** argv)
         else if (arg == "--record-dir") line.service.recordDir = next();
         else if (arg == "--recommission-days") line.service.recommissionDays = std::atoi(next().c_str());
         else if (arg == "--delay-ms") line.service.delayMs = std::atoi(next().c_str());
-        else if (arg == "--mode") {
-            std::string mode = next();
-            line.service.misbehaviour = mode == "html"      ? Misbehaviour::HtmlError
-                                        : mode == "drop"    ? Misbehaviour::Drop
-                                        : mode == "hang"    ? Misbehaviour::Hang
-                                        : mode == "partial" ? Misbehaviour::Partial
-                                                            : Misbehaviour::None;
-        } else if (arg == "--port") line.port = std::atoi(next().c_str());
+        else if (arg == "--mode") line.service.misbehaviour = MisbehaviourNamed(next());
+        else if (arg == "--port") line.port = std::atoi(next().c_str());
         else if (arg == "--port-file") line.portFile = next();
         else if (arg == "--time-limit") line.timeLimit = std::atoi(next().c_str());
         else Usage();

@@ -32,7 +32,18 @@ std::string Hex(const std::string& bytes)
     return out;
 }
 
+const char* const kMisbehaviourNames[] = {"normal", "html", "drop", "hang", "partial"};
+
 }  // namespace
+
+Misbehaviour MisbehaviourNamed(const std::string& name)
+{
+    for (int i = 0; i < 5; ++i)
+        if (name == kMisbehaviourNames[i]) return static_cast<Misbehaviour>(i);
+    return Misbehaviour::None;
+}
+
+const char* MisbehaviourName(Misbehaviour misbehaviour) { return kMisbehaviourNames[static_cast<int>(misbehaviour)]; }
 
 StandinService::StandinService(ServiceOptions options)
     : m_options(std::move(options)), m_model(m_options.recommissionDays)
@@ -154,15 +165,9 @@ nlohmann::json StandinService::Control(const nlohmann::json& command)
     if (command.contains("delay_ms")) m_options.delayMs = command.at("delay_ms").get<int>();
     if (command.contains("advance_days")) m_model.AdvanceClock(int64_t{command.at("advance_days").get<int>()} * 24 * 3600);
     if (command.contains("mode")) {
-        std::string mode = command.at("mode").get<std::string>();
-        m_options.misbehaviour = mode == "html"      ? Misbehaviour::HtmlError
-                                 : mode == "drop"    ? Misbehaviour::Drop
-                                 : mode == "hang"    ? Misbehaviour::Hang
-                                 : mode == "partial" ? Misbehaviour::Partial
-                                                     : Misbehaviour::None;
+        m_options.misbehaviour = MisbehaviourNamed(command.at("mode").get<std::string>());
     }
-    static const char* names[] = {"normal", "html", "drop", "hang", "partial"};
-    return {{"delay_ms", m_options.delayMs}, {"mode", names[static_cast<int>(m_options.misbehaviour)]}};
+    return {{"delay_ms", m_options.delayMs}, {"mode", MisbehaviourName(m_options.misbehaviour)}};
 }
 
 nlohmann::json StandinService::RecordedRequests() const

@@ -11,6 +11,10 @@
 
 enum class Misbehaviour { None, HtmlError, Drop, Hang, Partial };
 
+// "normal", "html", "drop", "hang", "partial"; unknown names give None.
+Misbehaviour MisbehaviourNamed(const std::string& name);
+const char* MisbehaviourName(Misbehaviour misbehaviour);
+
 struct ServiceOptions {
     std::vector<std::pair<std::string, std::string>> accounts;  // account, password
     std::string packsFile;

@@ -29,8 +29,7 @@ BOOL CMainDialog::OnInitDialog()
 
     CFMDApp* app = CFMDApp::Current();
     m_strScanFolder = (app ? app->AppFolder : std::string()) + "\\Scanned";
-    if (!DirectoryExists(m_strScanFolder) && !CreateDirectoryA(m_strScanFolder.c_str(), nullptr))
-        Failure("Unable to create ScanFolder");
+    if (!EnsureDirectory(m_strScanFolder)) Failure("Unable to create ScanFolder");
     m_ports.Attach(m_hWnd);
     m_ports.ScanPorts();
     m_pWorker = new CFMDThread;
