@@ -17,15 +17,16 @@ set(CORE_SOURCES
     src/framework/win_app.cpp
     src/framework/win_thread.cpp
     src/app/crash_filter.cpp
-    src/app/failure_report.cpp
+    src/core/failure_report.cpp
     src/app/fmd_app.cpp
-    src/app/log.cpp
-    src/app/scan_host.cpp
-    src/app/settings_store.cpp
+    src/core/log.cpp
+    src/core/program_context.cpp
+    src/core/main_window_facade.cpp
+    src/core/settings_store.cpp
     src/app/single_instance.cpp
-    src/app/trace_log.cpp
+    src/core/trace_log.cpp
     src/scanner/barcode_reader_thread.cpp
-    src/scanner/file_ops.cpp
+    src/framework/file_ops.cpp
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp
@@ -33,7 +34,7 @@ set(CORE_SOURCES
     src/ui/main/main_dialog.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
-    src/verify/scan_result_post.cpp
+    src/core/scan_result_post.cpp
 )
 
 # Everything but the entry points, so that test executables link the

@@ -9,6 +9,9 @@ JOBS="$(nproc)"
 
 "$ROOT/tools/bootstrap.sh"
 
+echo "== include layers (every include runs downward)"
+"$ROOT/tools/check-layers.sh"
+
 echo "== native build (clang, ASan + UBSan)"
 cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -11,10 +11,10 @@
 
 #include "app/crash_filter.h"
 #include "app/instance_rules.h"
-#include "app/log.h"
+#include "core/log.h"
 #include "app/single_instance.h"
 #include "res/resource.h"
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 #include "ui/main/main_dialog.h"
 
 namespace {
@@ -32,12 +32,6 @@ CFMDApp::~CFMDApp() = default;
 CFMDApp* CFMDApp::Current() { return static_cast<CFMDApp*>(CWinApp::Current()); }
 
 uint64_t CFMDApp::MillisecondsSinceStart() const { return GetTickCount64() - m_startTick; }
-
-void CFMDApp::SetAppFolder(const std::string& folder)
-{
-    AppFolder = folder;
-    m_traceLog.SetAppFolder(folder);
-}
 
 void CFMDApp::SetCommandLine(const std::string& commandLine)
 {

@@ -1,13 +1,14 @@
-// The one application object: start-up, the per-user folders and the trace
-// log. Start-up runs the main dialog modally for the life of the process.
+// The one application object: start-up, and the program's context (the
+// per-user folders and the trace log). Start-up runs the main dialog modally
+// for the life of the process.
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "app/trace_log.h"
+#include "core/program_context.h"
 #include "framework/win_app.h"
 
-class CFMDApp : public CWinApp {
+class CFMDApp : public CWinApp, public ProgramContext {
 public:
     CFMDApp();
     ~CFMDApp() override;
@@ -15,10 +16,6 @@ public:
     bool InitInstance() override;
 
     static CFMDApp* Current();
-    TraceLog& Trace() { return m_traceLog; }
-
-    // Sets AppFolder and tells the trace log where to write.
-    void SetAppFolder(const std::string& folder);
 
     // Takes the command line (without the program's path) and notes whether
     // this start is a crash restart.
@@ -27,9 +24,6 @@ public:
     bool StartedAsRestart() const { return m_bRestarted; }
     uint64_t MillisecondsSinceStart() const;
 
-    std::string AppFolder;       // <roaming application data>\QuorvixFMD Pellwick
-    std::string DownloadFolder;  // AppFolder\Downloads
-
 private:
     bool CheckSingleInstance();
     void CreateFolders();
@@ -37,7 +31,6 @@ private:
     void InitControls();
     void RunMainDialog();
 
-    TraceLog m_traceLog;
     uint64_t m_startTick;
     bool m_bRestarted = false;
 };

@@ -2,12 +2,12 @@
 // stopped or unplugged, cut the bytes into lines, close.
 #include "scanner/barcode_reader_thread.h"
 
-#include "app/log.h"
-#include "app/scan_host.h"
+#include "core/log.h"
+#include "core/main_window_facade.h"
 #include "base/string_format.h"
 #include "scanner/barcode_batch.h"
-#include "verify/request_templates.h"
-#include "verify/scan_result_post.h"
+#include "base/text_escape.h"
+#include "core/scan_result_post.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr DWORD kReadBytes = 512;
 
 void PlayScanSoundOfMainWindow()
 {
-    RetirablePointer<ScanHost>::Lease host(g_mainDialog);
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
     if (host) host->PlayScanSound();
 }
 

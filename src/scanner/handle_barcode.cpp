@@ -1,12 +1,11 @@
 // Spooling one barcode line: the Scanned row, then the spool file.
 #include <memory>
 
-#include "app/log.h"
-#include "app/scan_host.h"
+#include "core/log.h"
+#include "core/main_window_facade.h"
 #include "scanner/barcode_reader_thread.h"
-#include "scanner/file_ops.h"
-#include "ui/controls/message_box.h"
-#include "verify/scan_result_post.h"
+#include "framework/file_ops.h"
+#include "core/scan_result_post.h"
 
 namespace {
 
@@ -15,19 +14,19 @@ struct SpoolTarget {
     bool available = false;
     std::string folder;
     int32_t mode = 0;
-    HWND mainWindow = nullptr;
+    MessageBoxFunction showMessageBox = nullptr;
     HWND resultsWindow = nullptr;
 };
 
 SpoolTarget CurrentTarget()
 {
     SpoolTarget target;
-    RetirablePointer<ScanHost>::Lease host(g_mainDialog);
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
     if (!host) return target;
     target.available = true;
     target.folder = host->ScanFolder();
     target.mode = host->CurrentMode();
-    target.mainWindow = host->MainWindow();
+    target.showMessageBox = host->MessageBoxShower();
     target.resultsWindow = host->ResultsWindow();
     return target;
 }
@@ -55,8 +54,9 @@ void CBarcodeReaderThread::HandleBarcode(const std::string& line)
     Log("%s - barcode = \"%s\"", m_strPort.c_str(), line.c_str());
     SpoolTarget target = CurrentTarget();
     if (IsSettingsBarcode(line)) {
-        ShowMessageBox(target.mainWindow, "Wrong settings barcode scanned. Please scan the other barcode.", "",
-                       MessageBoxButtons::Ok);
+        if (target.showMessageBox)
+            target.showMessageBox("Wrong settings barcode scanned. Please scan the other barcode.", "",
+                                  MessageBoxButtons::Ok);
         return;
     }
     if (!target.available) {

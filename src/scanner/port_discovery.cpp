@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <dbt.h>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "scanner/barcode_reader_thread.h"
 #include "scanner/port_device.h"
 #include "scanner/port_names.h"

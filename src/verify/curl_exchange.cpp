@@ -5,11 +5,11 @@
 
 #include <cstdio>
 
-#include "app/log.h"
+#include "core/log.h"
 #include "framework/win_handle.h"
-#include "scanner/file_ops.h"
-#include "verify/scan_result.h"
-#include "verify/scan_result_post.h"
+#include "framework/file_ops.h"
+#include "core/scan_result.h"
+#include "core/scan_result_post.h"
 
 namespace {
 

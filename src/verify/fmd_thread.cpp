@@ -8,14 +8,14 @@
 #include <memory>
 #include <vector>
 
-#include "app/fmd_app.h"
-#include "app/log.h"
-#include "app/scan_host.h"
-#include "scanner/file_ops.h"
+#include "core/program_context.h"
+#include "core/log.h"
+#include "core/main_window_facade.h"
+#include "framework/file_ops.h"
 #include "verify/curl_exchange.h"
 #include "verify/reply_parser.h"
 #include "verify/request_templates.h"
-#include "verify/scan_result_post.h"
+#include "core/scan_result_post.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ CurlContext ContextFor(const AppSettings& settings)
     CurlContext context;
     context.proxy = settings.Proxy;
     context.username = settings.Username;
-    if (CFMDApp* app = CFMDApp::Current()) context.downloadFolder = app->DownloadFolder;
+    if (ProgramContext* app = ProgramContext::Current()) context.downloadFolder = app->DownloadFolder;
     return context;
 }
 
@@ -94,7 +94,7 @@ int CFMDThread::Run()
 
 bool CFMDThread::TakePassView()
 {
-    RetirablePointer<ScanHost>::Lease host(g_mainDialog);
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
     if (!host || !host->MainWindow()) return false;
     m_strScanFolder = host->ScanFolder();
     m_settings = host->SettingsSnapshot();

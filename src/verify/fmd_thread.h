@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "app/app_settings.h"
+#include "core/app_settings.h"
 #include "framework/win_thread.h"
 
 class CFMDThread : public CWinThread {

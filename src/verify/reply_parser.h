@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "verify/scan_result.h"
+#include "core/scan_result.h"
 
 // Sets `value` to the text between the first `key` and the first
 // `terminator` at or after the key's start; leaves it unchanged when either

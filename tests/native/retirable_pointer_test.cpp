@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/retirable_pointer.h"
+#include "base/retirable_pointer.h"
 
 namespace {
 struct Dialog {

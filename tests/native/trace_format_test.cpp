@@ -1,7 +1,7 @@
 // Trace log formats, natively.
 #include <gtest/gtest.h>
 
-#include "app/trace_format.h"
+#include "core/trace_format.h"
 
 TEST(TraceFormat, TimestampIsTwentyThreeCharactersWithMilliseconds)
 {

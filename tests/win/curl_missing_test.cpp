@@ -1,7 +1,7 @@
 // Built into a folder without curl.exe: the exchange cannot start curl.
 #include <gtest/gtest.h>
 
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 #include "support/scan_fixture.h"
 #include "verify/curl_exchange.h"
 #include "verify/fmd_thread.h"

@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "app/fmd_app.h"
-#include "app/log.h"
+#include "core/log.h"
 #include "framework/win_handle.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,7 @@
 // Whole-file reads and writes and unique names, on real files under Wine.
 #include <gtest/gtest.h>
 
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 #include "support/test_support.h"
 
 TEST(WriteWholeFile, WritesEmptyAndReplacesExistingFiles)

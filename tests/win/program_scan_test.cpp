@@ -5,7 +5,7 @@
 #include <shlobj.h>
 
 #include "app/instance_rules.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "support/scan_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "support/scan_fixture.h"
 #include "ui/main/main_dialog.h"
-#include "verify/scan_result_post.h"
+#include "core/scan_result_post.h"
 
 
 

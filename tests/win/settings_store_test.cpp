@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "framework/win_handle.h"
 
 namespace {

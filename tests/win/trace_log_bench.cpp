@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/trace_log.h"
+#include "core/trace_log.h"
 
 namespace {
 

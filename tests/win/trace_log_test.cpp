@@ -4,7 +4,7 @@
 #include <regex>
 #include <thread>
 
-#include "app/trace_log.h"
+#include "core/trace_log.h"
 #include "support/test_support.h"
 
 namespace {

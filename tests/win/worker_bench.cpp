@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 #include "support/scan_fixture.h"
 #include "verify/curl_command.h"
 #include "verify/curl_exchange.h"

@@ -10,7 +10,7 @@
 
 #include "app/fmd_app.h"
 #include "scanner/barcode_reader_thread.h"
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 #include "support/scan_fixture.h"
 #include "verify/fmd_thread.h"
 

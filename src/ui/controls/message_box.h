@@ -1,11 +1,10 @@
 // The program's message box. For now the system's modal box; it blocks the
 // calling thread until the user closes it.
 #pragma once
-#include <windows.h>
-
 #include <string>
 
-enum class MessageBoxButtons { Ok, OkCancel, YesNo };
+#include "core/main_window_facade.h"
 
-// Returns the id of the button pressed (IDOK, IDCANCEL, IDYES, IDNO).
-int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageBoxButtons buttons);
+// Owned by the main window when there is one. Returns 1 when the user pressed
+// "&Ok" or "&Yes", 0 otherwise.
+int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons);

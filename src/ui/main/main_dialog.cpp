@@ -3,12 +3,13 @@
 
 #include <mmsystem.h>
 
-#include "app/fmd_app.h"
-#include "app/log.h"
-#include "app/settings_store.h"
-#include "scanner/file_ops.h"
+#include "core/program_context.h"
+#include "core/log.h"
+#include "core/settings_store.h"
+#include "framework/file_ops.h"
 #include "verify/fmd_thread.h"
 #include "res/resource.h"
+#include "ui/controls/message_box.h"
 
 CMainDialog::CMainDialog()
     : CDialog(IDD_MAIN),
@@ -27,7 +28,7 @@ BOOL CMainDialog::OnInitDialog()
     m_resultsWindow = GetDlgItem(m_hWnd, IDC_RESULTS);
     m_mainWindow = m_hWnd;
 
-    CFMDApp* app = CFMDApp::Current();
+    ProgramContext* app = ProgramContext::Current();
     m_strScanFolder = (app ? app->AppFolder : std::string()) + "\\Scanned";
     if (!EnsureDirectory(m_strScanFolder)) Failure("Unable to create ScanFolder");
     m_ports.Attach(m_hWnd);
@@ -75,3 +76,5 @@ void CMainDialog::PlayScanSound()
 {
     if (!PlaySoundA("SystemDefault", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_OK);
 }
+
+MessageBoxFunction CMainDialog::MessageBoxShower() const { return &ShowMessageBox; }

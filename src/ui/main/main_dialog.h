@@ -2,24 +2,25 @@
 #pragma once
 #include <atomic>
 
-#include "app/app_settings.h"
-#include "app/scan_host.h"
+#include "core/app_settings.h"
+#include "core/main_window_facade.h"
 #include "framework/dialog.h"
 #include "framework/win_handle.h"
 #include "scanner/port_discovery.h"
-#include "verify/scan_result.h"
+#include "core/scan_result.h"
 
-class CMainDialog : public CDialog, public ScanHost {
+class CMainDialog : public CDialog, public MainWindowFacade {
 public:
     CMainDialog();
 
-    // ScanHost, for the other threads.
+    // MainWindowFacade, for the other threads.
     HWND MainWindow() const override { return m_mainWindow.load(); }
     HWND ResultsWindow() const override { return m_resultsWindow.load(); }
     std::string ScanFolder() const override { return m_strScanFolder; }
     int32_t CurrentMode() const override { return m_mode.load(); }
     AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
     void PlayScanSound() override;
+    MessageBoxFunction MessageBoxShower() const override;
 
     // The worker, started at initialisation; it ends with the process.
     class CFMDThread* m_pWorker = nullptr;

@@ -5,7 +5,8 @@
 
 #include <cstdlib>
 
-#include "verify/scan_result_post.h"
+#include "core/scan_result_post.h"
+#include "ui/controls/message_box.h"
 
 CollectingWindow::CollectingWindow()
 {
@@ -69,6 +70,9 @@ LRESULT CALLBACK CollectingWindow::Proc(HWND window, UINT message, WPARAM wParam
 TestScanHost::TestScanHost() { g_mainDialog.Publish(this); }
 
 TestScanHost::~TestScanHost() { g_mainDialog.Retire(std::chrono::seconds(10)); }
+
+// The program's own box, owned by this host's window.
+MessageBoxFunction TestScanHost::MessageBoxShower() const { return &ShowMessageBox; }
 
 void TestScanHost::SetCredentials(const std::string& user, const std::string& password, const std::string& host)
 {

@@ -1,5 +1,5 @@
 // The scan path's surroundings for tests: a hidden window that collects the
-// records posted to it and stands in for the main window, a ScanHost over a
+// records posted to it and stands in for the main window, a MainWindowFacade over a
 // temporary scan folder, and a client for the stand-in service that
 // tools/wine-run.sh starts for tests marked PELLWICK_STANDIN.
 #pragma once
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/scan_host.h"
+#include "core/main_window_facade.h"
 #include "support/test_support.h"
-#include "verify/scan_result.h"
+#include "core/scan_result.h"
 
 class CollectingWindow {
 public:
@@ -31,7 +31,7 @@ private:
 };
 
 // Publishes itself as g_mainDialog for its lifetime.
-class TestScanHost : public ScanHost {
+class TestScanHost : public MainWindowFacade {
 public:
     TestScanHost();
     ~TestScanHost() override;
@@ -41,6 +41,7 @@ public:
     int32_t CurrentMode() const override { return mode; }
     AppSettings SettingsSnapshot() const override { return settings.Snapshot(); }
     void PlayScanSound() override { ++sounds; }
+    MessageBoxFunction MessageBoxShower() const override;
 
     void SetCredentials(const std::string& user, const std::string& password, const std::string& host);
 

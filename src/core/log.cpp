@@ -1,11 +1,11 @@
 // Log and Warning: the entry points every part of the program logs through.
-#include "app/log.h"
+#include "core/log.h"
 
-#include "app/fmd_app.h"
+#include "core/program_context.h"
 
 void Log(const char* format, ...)
 {
-    CFMDApp* app = CFMDApp::Current();
+    ProgramContext* app = ProgramContext::Current();
     if (!app) return;
     va_list args;
     va_start(args, format);
@@ -15,7 +15,7 @@ void Log(const char* format, ...)
 
 void Warning(const char* format, ...)
 {
-    CFMDApp* app = CFMDApp::Current();
+    ProgramContext* app = ProgramContext::Current();
     if (!app) return;
     va_list args;
     va_start(args, format);

@@ -1,5 +1,5 @@
 // File operations on the Win32 API.
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 
 #include <windows.h>
 

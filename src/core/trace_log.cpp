@@ -1,11 +1,11 @@
 // The trace log's line writer, file opening and rotation.
-#include "app/trace_log.h"
+#include "core/trace_log.h"
 
 #include <windows.h>
 
-#include "app/trace_format.h"
+#include "core/trace_format.h"
 #include "framework/error_text.h"
-#include "scanner/file_ops.h"
+#include "framework/file_ops.h"
 
 namespace {
 

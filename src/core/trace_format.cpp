@@ -1,5 +1,5 @@
 // Trace log formats.
-#include "app/trace_format.h"
+#include "core/trace_format.h"
 
 #include "base/string_format.h"
 

@@ -1,9 +1,9 @@
 // PostScanResult and AddLogRow.
-#include "verify/scan_result_post.h"
+#include "core/scan_result_post.h"
 
 #include <memory>
 
-#include "app/scan_host.h"
+#include "core/main_window_facade.h"
 
 void PostScanResult(HWND listWindow, ScanResult* record)
 {
@@ -16,7 +16,7 @@ void AddLogRow(const char* format, ...)
 {
     HWND list = nullptr;
     {
-        RetirablePointer<ScanHost>::Lease mainDialog(g_mainDialog);
+        RetirablePointer<MainWindowFacade>::Lease mainDialog(g_mainDialog);
         if (!mainDialog) return;
         list = mainDialog->ResultsWindow();
     }

@@ -1,5 +1,5 @@
 // Mode names and the test-account rule.
-#include "verify/scan_result.h"
+#include "core/scan_result.h"
 
 std::atomic<long> LiveRecordCounter::s_live{0};
 

@@ -1,10 +1,10 @@
 // Failure: the report after which the calling thread cannot go on.
 #include <windows.h>
 
-#include "app/fmd_app.h"
-#include "app/log.h"
+#include "core/program_context.h"
+#include "core/log.h"
 #include "framework/error_text.h"
-#include "app/scan_host.h"
+#include "core/main_window_facade.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr const char kFailureCaption[] = "QuorvixFMD Wedge Scanner";
 // cannot hide behind other programs while nothing of ours is on screen.
 UINT OwnerAndStyle(HWND& owner)
 {
-    RetirablePointer<ScanHost>::Lease mainDialog(g_mainDialog);
+    RetirablePointer<MainWindowFacade>::Lease mainDialog(g_mainDialog);
     owner = mainDialog ? mainDialog->MainWindow() : nullptr;
     if (owner && IsWindow(owner)) return MB_OK;
     owner = nullptr;
@@ -36,7 +36,7 @@ void Failure(const char* format, ...)
     va_end(args);
     std::string reason = SystemErrorText(error);
 
-    if (CFMDApp* app = CFMDApp::Current())
+    if (ProgramContext* app = ProgramContext::Current())
         app->Trace().WriteLine(StringPrintf("FAILURE %s Reason: %s", message.c_str(), reason.c_str()));
 
     std::string text = message + "\r\n\r\nReason: " + reason + "\r\nThread closing";

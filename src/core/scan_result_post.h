@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/string_format.h"
-#include "verify/scan_result.h"
+#include "core/scan_result.h"
 
 // Posted (never sent) to the results list; lParam is a heap ScanResult that
 // the receiver owns from then on.

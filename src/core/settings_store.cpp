@@ -1,5 +1,5 @@
 // Loading and saving the settings in the current user's registry.
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // Suppliers\QuorvixFMD Pellwick. Registry failures are silent by design: the
 // settings keep their defaults (load) or stay unsaved (save).
 #pragma once
-#include "app/app_settings.h"
+#include "core/app_settings.h"
 
 constexpr const char kSettingsKey[] = "SOFTWARE\\Tembrel Pharmaceutical Suppliers\\QuorvixFMD Pellwick";
 

@@ -1,0 +1,4 @@
+// The process-wide pointer to the running main dialog.
+#include "core/main_window_facade.h"
+
+RetirablePointer<MainWindowFacade> g_mainDialog;
