@@ -30,8 +30,16 @@ set(CORE_SOURCES
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp
+    src/ui/controls/color_button.cpp
     src/ui/controls/message_box.cpp
+    src/ui/controls/popup_window.cpp
+    src/ui/controls/product_scan_dialog.cpp
+    src/ui/controls/rich_text.cpp
     src/ui/main/main_dialog.cpp
+    src/ui/main/main_window_actions.cpp
+    src/ui/main/modes.cpp
+    src/ui/main/results_list.cpp
+    src/ui/main/tray_icon.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
     src/core/scan_result_post.cpp
@@ -45,7 +53,11 @@ target_compile_options(pellwick_core PRIVATE ${WARNING_FLAGS})
 target_link_libraries(pellwick_core PUBLIC ${SYSTEM_LIBS})
 target_link_options(pellwick_core PUBLIC ${STATIC_LINK})
 
-add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp res/pellwick.rc)
+# The program's resources, linked into the program and into the tests that
+# run its windows.
+set(PROGRAM_RESOURCES res/pellwick.rc)
+
+add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp ${PROGRAM_RESOURCES})
 target_compile_options(Pellwick PRIVATE ${WARNING_FLAGS})
 target_link_libraries(Pellwick PRIVATE pellwick_core)
 
@@ -53,17 +65,21 @@ target_link_libraries(Pellwick PRIVATE pellwick_core)
 # Wine (tools/wine-run.sh provides the prefix and, when needed, a display).
 set(STANDIN_EXE ${PROJECT_SOURCE_DIR}/build/native/fmd_standin CACHE FILEPATH
     "The stand-in service, from the native build")
+# The tests' shared support, built once.
+add_library(win_test_support STATIC tests/win/support/test_support.cpp tests/win/support/scan_fixture.cpp
+                                    tests/win/support/serial_fixture.cpp tests/win/support/main_dialog_fixture.cpp)
+target_compile_options(win_test_support PRIVATE ${WARNING_FLAGS})
+target_include_directories(win_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/win)
+target_link_libraries(win_test_support PUBLIC pellwick_core GTest::gtest ws2_32)
+
 function(pellwick_windows_test name)
     cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR;SCANNERS" "SOURCES;RESOURCES" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp
-                           tests/win/support/test_support.cpp tests/win/support/scan_fixture.cpp
-                           tests/win/support/serial_fixture.cpp)
+    add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp)
     if(ARG_OUTPUT_DIR)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
     endif()
     target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-    target_link_libraries(${name} PRIVATE pellwick_core GTest::gtest ws2_32)
+    target_link_libraries(${name} PRIVATE win_test_support)
     gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST discovered)
     set(environment "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}")
     if(ARG_SCANNERS)
@@ -102,22 +118,32 @@ pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)
 pellwick_windows_test(program_scan_tests STANDIN SOURCES tests/win/program_scan_test.cpp
                       LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(main_dialog_tests STANDIN SOURCES tests/win/main_dialog_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(results_list_tests SOURCES tests/win/results_list_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 add_dependencies(startup_tests Pellwick)
 add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
-add_executable(worker_bench tests/win/worker_bench.cpp tests/win/support/scan_fixture.cpp
-                            tests/win/support/test_support.cpp)
+add_executable(worker_bench tests/win/worker_bench.cpp)
 target_compile_options(worker_bench PRIVATE ${WARNING_FLAGS})
-target_include_directories(worker_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-target_link_libraries(worker_bench PRIVATE pellwick_core ws2_32)
+target_link_libraries(worker_bench PRIVATE win_test_support)
 
-add_executable(reader_bench tests/win/reader_bench.cpp tests/win/support/scan_fixture.cpp
-                            tests/win/support/test_support.cpp tests/win/support/serial_fixture.cpp)
+add_executable(reader_bench tests/win/reader_bench.cpp)
 target_compile_options(reader_bench PRIVATE ${WARNING_FLAGS})
-target_include_directories(reader_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-target_link_libraries(reader_bench PRIVATE pellwick_core ws2_32)
+target_link_libraries(reader_bench PRIVATE win_test_support)
+
+add_executable(results_list_bench tools/bench/results_list_bench.cpp ${PROGRAM_RESOURCES})
+target_compile_options(results_list_bench PRIVATE ${WARNING_FLAGS})
+target_link_libraries(results_list_bench PRIVATE win_test_support)
 
 add_executable(trace_log_bench tests/win/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)
+
+# The demo's hand on the program's buttons (tools/run.sh).
+add_executable(post_command tools/demo/post_command.cpp)
+target_compile_options(post_command PRIVATE ${WARNING_FLAGS})
+target_link_options(post_command PRIVATE ${STATIC_LINK})

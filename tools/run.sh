@@ -2,13 +2,16 @@
 # The program's main job on this machine: builds everything, starts the local
 # stand-in verification service and a virtual CP210x scanner on COM5, runs the
 # program under Wine (under a private Xvfb when there is no display) pointed
-# at that service, scans three packs, saves a screenshot of the main window
-# to the path it prints, shows what happened, and ends everything it started.
-# Usage: tools/run.sh [screenshot.png]
+# at that service, scans three packs in Decommission mode, switches to Verify
+# and scans a pack already supplied and one the service does not know (two
+# alerts with their product pop-ups), saves screenshots of the main window and
+# of the pop-up, shows what happened, and ends everything it started.
+# Usage: tools/run.sh [main-window.png [pop-up.png]]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
 SHOT="${1:-$ROOT/shots/main-window.png}"
+POPUP_SHOT="${2:-$(dirname "$SHOT")/product-popup.png}"
 TITLE="QuorvixFMD Pellwick Version 1.190416"
 
 "$ROOT/tools/bootstrap.sh"
@@ -64,17 +67,55 @@ echo "run: scanning three packs on COM5 (Decommission mode)"
   '0104150123456782172912311''0LOT24A\x1d21DEMO0001' \
   '0104150123456782172912311''0LOT24A\x1d21DEMO0004' \
   '0104150123456799\x1d21RECALL01'
-for _ in $(seq 1 300); do
-  [ "$(grep -c 'FMD - Deleting' "$LOG" 2>/dev/null)" -ge 3 ] && break
-  sleep 0.1
-done
+# A window's picture, cut from the screen (the X server keeps no picture of
+# a window that another one covers).
+shoot() {
+  local id geometry
+  id=$(xwininfo -root -tree | grep "\"$1\"" | head -n1 | awk '{print $1}')
+  [ -n "$id" ] || return 1
+  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /Width:/{w=$2} /Height:/{h=$2} END{print w "x" h "+" x "+" y}')
+  import -window root -crop "$geometry" +repage "$2" 2>/dev/null
+}
+# Closes every pop-up with this title through its Close button (1041).
+close_popups() {
+  for _ in $(seq 1 20); do
+    xwininfo -root -tree | grep -q "\"$1\"" || return 0
+    wine "$BUILD/win/bin/post_command.exe" "$1" 1041 >/dev/null 2>&1
+    sleep 0.3
+  done
+}
+wait_for_exchanges() {
+  for _ in $(seq 1 300); do
+    [ "$(grep -c 'FMD - Deleting "[0-9]*.dat"' "$LOG" 2>/dev/null)" -ge "$1" ] && break
+    sleep 0.1
+  done
+  sleep 1  # the pop-ups open and paint
+}
+wait_for_exchanges 3
+echo "run: closing the two alerts of Decommission mode (a pack already supplied, a recalled batch)"
+close_popups "Product Decommission result"
 
-sleep 1   # let it paint
-mkdir -p "$(dirname "$SHOT")"
-WINDOW_ID=$(xwininfo -root -tree | grep "\"$TITLE\"" | head -n1 | awk '{print $1}')
-import -window "$WINDOW_ID" "$SHOT" 2>/dev/null || import -window root "$SHOT"
-echo "run: screenshot saved to $SHOT"
+echo "run: switching to Verify mode and scanning a supplied pack and an unknown one"
+VERIFY_BUTTON=1043
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$VERIFY_BUTTON" >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q ") Verify Mode On" "$LOG" 2>/dev/null && break; sleep 0.1; done
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0001'
+wait_for_exchanges 4
+mkdir -p "$(dirname "$SHOT")" "$(dirname "$POPUP_SHOT")"
+if shoot "Product Verify result" "$POPUP_SHOT"; then
+  echo "run: product pop-up saved to $POPUP_SHOT"
+else
+  echo "run: no product pop-up appeared" >&2
+fi
+close_popups "Product Verify result"
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21NOTKNOWN'
+wait_for_exchanges 5
+close_popups "Product Verify result"
+sleep 1
+shoot "$TITLE" "$SHOT" || import -window root "$SHOT"
+echo "run: main window saved to $SHOT"
 echo "run: what the program did (from its trace log):"
-grep -E 'Found COM|COM5 - barcode|Saved to|download failed|FMD - Found|FMD - Deleting' "$LOG" | sed 's/^/  /'
+grep -E 'Found COM|COM5 - barcode|Saved to|Mode On|FMD - Found|FMD - Deleting' "$LOG" | sed 's/^/  /'
 echo "run: the stand-in service's answers:"
 grep -v listening "$DEMO/standin.log" | sed 's/^/  /'

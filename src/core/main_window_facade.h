@@ -1,6 +1,6 @@
-// What the other threads need of the main window: the scan folder, the mode,
-// the settings, the results list, the scan sound and the program's message
-// box. The main dialog provides it; tests provide their own. Reached only
+// What the other threads and the windows it owns need of the main window:
+// the scan folder, the mode, the settings, the results list, the scan sound,
+// the program's message box and the window's placement. The main dialog provides it; tests provide their own. Reached only
 // through g_mainDialog's leases.
 #pragma once
 #include <windows.h>
@@ -33,6 +33,12 @@ public:
     // open for a long time.
     virtual MessageBoxFunction MessageBoxShower() const = 0;
 
+    // Window placement, for the pop-ups and message boxes the main window
+    // owns. Pinning may run on the thread that shows a box.
+    virtual void BringToFront() = 0;
+    virtual void PinOnTop() = 0;
+    virtual void UnpinFromTop() = 0;
+    virtual bool IsPinned() const = 0;
 };
 
 // The running main dialog as the other threads see it. Start-up publishes it

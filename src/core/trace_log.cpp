@@ -7,8 +7,6 @@
 #include "framework/error_text.h"
 #include "framework/file_ops.h"
 
-namespace {
-
 std::string TimestampNow()
 {
     SYSTEMTIME now;
@@ -16,8 +14,6 @@ std::string TimestampNow()
     return FormatTimestamp(LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                                      now.wMilliseconds});
 }
-
-}  // namespace
 
 void TraceLog::SetAppFolder(const std::string& appFolder)
 {

@@ -10,6 +10,9 @@
 #include "base/string_format.h"
 #include "framework/win_handle.h"
 
+// The local time now in the log's timestamp form.
+std::string TimestampNow();
+
 class TraceLog {
 public:
     TraceLog() = default;

@@ -81,3 +81,21 @@ private:
     HWND m_window;
     HDC m_dc;
 };
+
+// A memory device context from CreateCompatibleDC, deleted with DeleteDC.
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    ~MemoryDC() { Reset(); }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    void Reset(HDC dc = nullptr)
+    {
+        if (m_dc) DeleteDC(m_dc);
+        m_dc = dc;
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc = nullptr;
+};

@@ -1,20 +1,34 @@
-// The main window's set-up and painting.
+// The main window's start-up, messages, commands, timers and close rule.
 #include "ui/main/main_dialog.h"
 
-#include <mmsystem.h>
+#include <richedit.h>
 
-#include "core/program_context.h"
 #include "core/log.h"
+#include "core/program_context.h"
 #include "core/settings_store.h"
 #include "framework/file_ops.h"
-#include "verify/fmd_thread.h"
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
+#include "verify/fmd_thread.h"
+
+namespace {
+
+enum Timer : UINT_PTR { kSettingsTimer = 1, kHideTimer = 2, kUpdateTimer = 3, kDecommissionTimer = 6 };
+constexpr UINT kSettingsDelayMs = 500, kHideDelayMs = 200, kDecommissionDelayMs = 100;
+constexpr UINT kFirstUpdateCheckMs = 5000, kUpdateCheckPeriodMs = 3600000;
+constexpr UINT WM_TRAYICON = WM_APP + 1;  // 32769, the icon's callback message
+constexpr int kMinTrackWidth = 700, kMinTrackHeight = 400;
+
+constexpr const char kStatusText[] = "This window will only minimize / close in decomission mode";
+constexpr const char kQuitQuestion[] = "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected";
+
+}  // namespace
 
 CMainDialog::CMainDialog()
     : CDialog(IDD_MAIN),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))),
-      m_whiteBrush(CreateSolidBrush(RGB(255, 255, 255)))
+      m_whiteBrush(CreateSolidBrush(RGB(255, 255, 255))),
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
     AppSettings loaded;
     LoadSettings(loaded);
@@ -23,34 +37,150 @@ CMainDialog::CMainDialog()
 
 BOOL CMainDialog::OnInitDialog()
 {
+    const std::pair<CColorButton*, int> buttons[] = {
+        {&m_settingsButton, IDC_SETTINGS},         {&m_contactButton, IDC_CONTACT},
+        {&m_updateButton, IDC_UPDATE},             {&m_decommissionButton, IDC_DECOMMISSION_MODE},
+        {&m_verifyButton, IDC_VERIFY_MODE},        {&m_recommissionButton, IDC_RECOMMISSION_MODE}};
+    for (const auto& [button, id] : buttons) button->Attach(m_hWnd, id);
+    m_resultsList.Attach(m_hWnd, IDC_RESULTS);
+    m_mainWindow = m_hWnd;
+    AddSystemMenuEntry();
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    m_resultsWindow = GetDlgItem(m_hWnd, IDC_RESULTS);
-    m_mainWindow = m_hWnd;
+    m_resultsList.Initialise();
+    m_resultsWindow = m_resultsList.Handle();
 
-    ProgramContext* app = ProgramContext::Current();
-    m_strScanFolder = (app ? app->AppFolder : std::string()) + "\\Scanned";
+    ProgramContext* program = ProgramContext::Current();
+    m_strScanFolder = (program ? program->AppFolder : std::string()) + "\\Scanned";
+    Log("ScanFolder %s", m_strScanFolder.c_str());
     if (!EnsureDirectory(m_strScanFolder)) Failure("Unable to create ScanFolder");
     m_ports.Attach(m_hWnd);
     m_ports.ScanPorts();
+    StartWorker();
+    AddTrayIcon();
+    ArmStartTimers();
+    ShowStatusText();
+
+    RECT outer;
+    GetWindowRect(m_hWnd, &outer);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top - 1,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return FALSE;  // the focus is not moved to the first control
+}
+
+void CMainDialog::AddSystemMenuEntry()
+{
+    HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+    char entry[128] = "";
+    if (!menu || LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, entry, sizeof entry) <= 0) return;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, entry);
+}
+
+void CMainDialog::StartWorker()
+{
     m_pWorker = new CFMDThread;
     if (!m_pWorker->CreateThread()) {
         Warning("Unable to start the verification worker");
         delete m_pWorker;
         m_pWorker = nullptr;
     }
-    return TRUE;
 }
+
+void CMainDialog::AddTrayIcon()
+{
+    m_trayIcon.Attach(m_hWnd);
+    m_trayIcon.icon = m_hIcon;
+    m_trayIcon.callbackMessage = WM_TRAYICON;
+    m_trayIcon.Notify(NIM_ADD);
+    m_trayIcon.shown = true;
+}
+
+void CMainDialog::ArmStartTimers()
+{
+    AppSettings settings = m_settings.Snapshot();
+    // The credentials check blocks this thread until the service answers
+    // (bounded by the exchange's time-outs).
+    if (settings.Username.empty() || settings.Password.empty() ||
+        !CFMDThread::CheckLogin(settings, m_strScanFolder))
+        SetOneShotTimer(kSettingsTimer, kSettingsDelayMs);
+    else if (settings.ToTray)
+        SetOneShotTimer(kHideTimer, kHideDelayMs);
+    SetOneShotTimer(kUpdateTimer, kFirstUpdateCheckMs);
+    SetOneShotTimer(kDecommissionTimer, kDecommissionDelayMs);
+}
+
+void CMainDialog::ShowStatusText()
+{
+    HWND status = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
+    SendMessageA(status, EM_SETSEL, 0, -1);
+    SendMessageA(status, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kStatusText));
+    SendMessageA(status, EM_SETSEL, 0, -1);
+    CHARFORMAT2A format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR;
+    lstrcpynA(format.szFaceName, "Lucida Sans Unicode", LF_FACESIZE);
+    format.yHeight = 250;
+    format.crTextColor = RGB(100, 0, 0);
+    SendMessageA(status, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+}
+
+void CMainDialog::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kSettingsTimer: OpenSettings(); break;
+    case kHideTimer: HideToTray(); break;
+    case kUpdateTimer:
+        CheckForUpdate();
+        SetOneShotTimer(kUpdateTimer, kUpdateCheckPeriodMs);
+        break;
+    case kDecommissionTimer: SetDecommissionMode(true); break;
+    default: break;
+    }
+}
+
+void CMainDialog::OpenSettings() { Log("Settings requested: the settings dialog is not part of this version"); }
+
+void CMainDialog::CheckForUpdate() { Log("Update check requested: updates are not part of this version"); }
 
 bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
 {
-    // Enter must never end the program's one window.
-    if (id == IDOK) return true;
-    return CDialog::OnCommand(id, notifyCode, control);
+    switch (id) {
+    case IDOK: return true;  // Enter must never end the program's one window
+    case IDCANCEL: OnClose(); return true;
+    case IDC_SETTINGS: OpenSettings(); return true;
+    case IDC_CONTACT:
+    case ID_TRAY_ABOUT: ShowAbout(); return true;
+    case IDC_UPDATE: Log("Update download requested: updates are not part of this version"); return true;
+    case IDC_VERIFY_MODE: SetVerifyMode(); return true;
+    case IDC_RECOMMISSION_MODE: SetRecommissionMode(); return true;
+    case IDC_DECOMMISSION_MODE: SetDecommissionMode(false); return true;
+    case ID_TRAY_SHOW:
+    case ID_TRAY_TITLE: BringToFront(); return true;
+    default: return CDialog::OnCommand(id, notifyCode, control);
+    }
+}
+
+void CMainDialog::OnClose()
+{
+    AppSettings settings = m_settings.Snapshot();
+    if (!IsTestAccount(settings.Username)) {
+        if (settings.ToTray) HideToTray();
+        return;
+    }
+    if (ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo) == 0) return;
+    m_ports.CloseAllPorts();
+    EndDialog(IDCANCEL);
 }
 
 INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == m_taskbarCreated) {
+        // The shell restarted and forgot the icon: without it a hidden window
+        // could only be reached by starting the program again.
+        if (m_trayIcon.shown) m_trayIcon.Notify(NIM_ADD);
+        return TRUE;
+    }
     switch (message) {
     case WM_DEVICECHANGE:
     case WM_READERENDED: {
@@ -59,22 +189,56 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
+    case WM_TRAYICON:
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnTrayEvent(lParam));
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;
+        ShowAbout();
+        return TRUE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinTrackWidth, kMinTrackHeight};
+        return TRUE;
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(m_hWnd, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, m_whiteBrush.Get());
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    case WM_PAINT: return OnPaintMinimised();
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(m_whiteBrush.Get());
     case WM_DESTROY:
         m_ports.CloseAllPorts();
         m_resultsWindow = nullptr;
         m_mainWindow = nullptr;
         return CDialog::DialogProc(message, wParam, lParam);
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(m_whiteBrush.Get());
-    default:
-        return CDialog::DialogProc(message, wParam, lParam);
+    case WM_NCDESTROY: {
+        INT_PTR handled = CDialog::DialogProc(message, wParam, lParam);
+        m_trayIcon.Remove();
+        return handled;
+    }
+    default: return CDialog::DialogProc(message, wParam, lParam);
     }
 }
 
-void CMainDialog::PlayScanSound()
+bool CMainDialog::OnPaintMinimised()
 {
-    if (!PlaySoundA("SystemDefault", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_OK);
+    if (!IsIconic(m_hWnd)) return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+    return true;
 }
 
 MessageBoxFunction CMainDialog::MessageBoxShower() const { return &ShowMessageBox; }

@@ -1,19 +1,25 @@
-// The main window: dialog 102, run modally for the life of the process.
+// The main window: dialog 102, run modally for the life of the process. It
+// starts the readers and the worker, owns the settings, the results list, the
+// mode and the notification-area icon, and decides when the window may be
+// minimised, hidden or closed.
 #pragma once
 #include <atomic>
 
 #include "core/app_settings.h"
 #include "core/main_window_facade.h"
+#include "core/scan_result.h"
 #include "framework/dialog.h"
 #include "framework/win_handle.h"
 #include "scanner/port_discovery.h"
-#include "core/scan_result.h"
+#include "ui/controls/color_button.h"
+#include "ui/main/results_list.h"
+#include "ui/main/tray_icon.h"
 
-class CMainDialog : public CDialog, public MainWindowFacade {
+class CMainDialog : public CDialog, public MainWindowFacade, public ResultsListOwner {
 public:
     CMainDialog();
 
-    // MainWindowFacade, for the other threads.
+    // MainWindowFacade, for the other threads and the boxes.
     HWND MainWindow() const override { return m_mainWindow.load(); }
     HWND ResultsWindow() const override { return m_resultsWindow.load(); }
     std::string ScanFolder() const override { return m_strScanFolder; }
@@ -21,6 +27,25 @@ public:
     AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
     void PlayScanSound() override;
     MessageBoxFunction MessageBoxShower() const override;
+    void BringToFront() override;
+    void PinOnTop() override;
+    void UnpinFromTop() override;
+    bool IsPinned() const override { return m_bPinned.load(); }
+
+    // ResultsListOwner.
+    HWND OwnerWindow() const override { return m_hWnd; }
+    void PlayAlertSound() override;
+
+    void HideToTray();
+    void ShowAbout();
+
+    // The operating modes.
+    void SetVerifyMode();
+    void SetDecommissionMode(bool force);
+    void SetRecommissionMode();
+    void ShowModeBanner(const std::string& text);
+    // The button of a mode (Decommission for any other value).
+    CColorButton& ModeButton(int32_t mode);
 
     // The worker, started at initialisation; it ends with the process.
     class CFMDThread* m_pWorker = nullptr;
@@ -28,20 +53,47 @@ public:
     std::string m_strScanFolder;
     // Written by the window thread only; read by readers as one value.
     std::atomic<int32_t> m_mode{Decommission};
-    // The settings (loaded at construction); other threads take snapshots.
-    SharedSettings m_settings;
+    // Also set and cleared by a thread that shows a message box.
+    std::atomic<bool> m_bPinned{false};
+    bool UpdateBusy = false;
     // One reader per recognised scanner port.
     CPortDiscovery m_ports;
+    TrayIcon m_trayIcon;
+    CResultsList m_resultsList{*this};
+    // The settings (loaded at construction); other threads take snapshots.
+    SharedSettings m_settings;
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
+
+    // Where the settings dialog and the update check will be reached; tests
+    // observe the calls.
+    virtual void OpenSettings();
+    virtual void CheckForUpdate();
 
 private:
+    void AddSystemMenuEntry();
+    void StartWorker();
+    void AddTrayIcon();
+    void ArmStartTimers();
+    void ShowStatusText();
+    void OnSize(UINT kind, int cx, int cy);
+    void Layout(int cx, int cy);
+    void OnClose();
+    LRESULT OnTrayEvent(LPARAM mouseEvent);
+    void ShowTrayMenu();
+    bool OnPaintMinimised();
+    void SwitchMode(int32_t mode, bool force);
+
     HICON m_hIcon;
     // Set while the windows exist; read by other threads.
     std::atomic<HWND> m_mainWindow{nullptr};
     std::atomic<HWND> m_resultsWindow{nullptr};
     BrushHandle m_whiteBrush;
+    UINT m_taskbarCreated;
+    CColorButton m_settingsButton, m_contactButton, m_updateButton;
+    CColorButton m_decommissionButton, m_verifyButton, m_recommissionButton;
 };

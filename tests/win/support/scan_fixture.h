@@ -42,6 +42,10 @@ public:
     AppSettings SettingsSnapshot() const override { return settings.Snapshot(); }
     void PlayScanSound() override { ++sounds; }
     MessageBoxFunction MessageBoxShower() const override;
+    void BringToFront() override { ++broughtForward; }
+    void PinOnTop() override { pinned = true; }
+    void UnpinFromTop() override { pinned = false; }
+    bool IsPinned() const override { return pinned; }
 
     void SetCredentials(const std::string& user, const std::string& password, const std::string& host);
 
@@ -50,6 +54,8 @@ public:
     SharedSettings settings;
     std::atomic<int32_t> mode{1};
     std::atomic<int> sounds{0};
+    std::atomic<int> broughtForward{0};
+    std::atomic<bool> pinned{false};
 };
 
 // The stand-in service of this test (see tools/wine-run.sh).

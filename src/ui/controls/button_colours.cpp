@@ -1,0 +1,54 @@
+// Button colour arithmetic and the highlight and flash rules.
+#include "ui/controls/button_colours.h"
+
+#include <cstdint>
+
+namespace {
+RunColour Shade(int r, int g, int b, int factor)
+{
+    return {static_cast<uint8_t>(r * factor / 256), static_cast<uint8_t>(g * factor / 256),
+            static_cast<uint8_t>(b * factor / 256)};
+}
+}  // namespace
+
+void ButtonColours::SetColor(int r, int g, int b)
+{
+    m_color = {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
+    m_hoverColor = Shade(r, g, b, 230);
+    m_pressedColor = Shade(r, g, b, 200);
+}
+
+void ButtonColours::Highlight(int r, int g, int b)
+{
+    StopFlash();
+    m_bHighlighted = true;
+    m_savedColor = m_color;
+    SetColor(r, g, b);
+}
+
+void ButtonColours::Unhighlight()
+{
+    if (m_bHighlighted) SetColor(m_savedColor);
+}
+
+void ButtonColours::Flash(int r, int g, int b, unsigned periodMs)
+{
+    Unhighlight();
+    m_savedColor = m_color;
+    m_flashColor = {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
+    m_flashPeriod = periodMs;
+    m_bFlashing = true;
+}
+
+unsigned ButtonColours::FlashTick()
+{
+    SetColor(m_color == m_flashColor ? m_savedColor : m_flashColor);
+    return m_flashPeriod;
+}
+
+bool ButtonColours::StopFlash()
+{
+    if (!m_bFlashing) return false;
+    SetColor(m_savedColor);
+    return true;
+}

@@ -1,0 +1,104 @@
+// The pop-up's and the message box's runs.
+#include "ui/controls/text_runs.h"
+
+#include <cctype>
+
+#include "base/string_format.h"
+
+namespace {
+
+TextRun Plain(const std::string& text, RunColour colour = {})
+{
+    TextRun run;
+    run.text = text;
+    run.colour = colour;
+    return run;
+}
+
+TextRun Heading(const std::string& text, int size)
+{
+    TextRun run = Plain(text);
+    run.bold = run.underline = true;
+    run.face = kDialogFace;
+    run.size = size;
+    return run;
+}
+
+// ASCII letters only: the status words are English.
+bool SameWord(const std::string& word, const std::string& expected)
+{
+    if (word.size() != expected.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(word[i])) != std::tolower(static_cast<unsigned char>(expected[i])))
+            return false;
+    return true;
+}
+
+void AppendPackTable(std::vector<TextRun>& runs, const ScanResult& result)
+{
+    const std::pair<const char*, const std::string*> rows[] = {
+        {"GTIN", &result.gtin}, {"Lot No", &result.lot}, {"Expiry", &result.exp}, {"Serial", &result.sn}};
+    for (const auto& [label, value] : rows) {
+        TextRun name = Plain(label);
+        name.bold = name.underline = true;
+        TextRun separator = Plain("\t: ");
+        separator.bold = true;
+        runs.push_back(name);
+        runs.push_back(separator);
+        runs.push_back(Plain(*value));
+        runs.push_back(Plain("\n"));
+    }
+}
+
+}  // namespace
+
+RunColour StatusColour(const std::string& statusText)
+{
+    if (SameWord(statusText, "Success")) return {0, 100, 0};
+    if (SameWord(statusText, "Warning")) return {100, 100, 0};
+    if (SameWord(statusText, "Error") || SameWord(statusText, "Failed")) return {100, 0, 0};
+    return {0, 0, 0};
+}
+
+std::string ProductTitle(const ScanResult& result) { return StringPrintf("Product %s result", ModeNames(result.mode)); }
+
+std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& scanTime)
+{
+    const RunColour status = StatusColour(result.statusText);
+    std::vector<TextRun> runs;
+    runs.push_back(Heading(ProductTitle(result) + "\n", 20));
+    runs.push_back(Plain("Scanned " + scanTime.substr(0, 19) + "\n"));
+    runs.push_back(Plain("\n"));
+    if (!result.gtin.empty()) {
+        runs.push_back(Plain(result.statusText, status));
+        runs.push_back(Plain(", "));
+        runs.push_back(Plain(result.status, status));
+        runs.push_back(Plain(", "));
+        runs.push_back(Plain(result.messageHeading, status));
+        runs.push_back(Plain("\n"));
+        runs.push_back(Plain(result.messageBody, status));
+        runs.push_back(Plain("\n\n"));
+        AppendPackTable(runs, result);
+        return runs;
+    }
+    runs.push_back(Plain(result.statusText, status));
+    runs.push_back(Plain("\n\n"));
+    if (!result.messageHeading.empty()) {
+        runs.push_back(Plain(result.messageHeading));
+        runs.push_back(Plain("\n"));
+    }
+    if (!result.messageBody.empty()) {
+        runs.push_back(Plain(result.messageBody));
+        runs.push_back(Plain("\n\n"));
+    }
+    runs.push_back(Plain(result.barcode));
+    return runs;
+}
+
+std::vector<TextRun> MessageRuns(const std::string& text, const std::string& caption)
+{
+    std::vector<TextRun> runs;
+    if (!caption.empty()) runs.push_back(Heading(caption + "\n\n", 15));
+    runs.push_back(Plain(text));
+    return runs;
+}

@@ -1,0 +1,28 @@
+// Row colours, the alert rule and the row time.
+#include "ui/main/result_rules.h"
+
+bool RowBackground(int32_t kind, RunColour& colour)
+{
+    switch (kind) {
+    case ScanResultKind::Scanned: colour = {255, 255, 255}; return true;
+    case ScanResultKind::Failed: colour = {255, 240, 240}; return true;
+    case ScanResultKind::Success: colour = {240, 255, 240}; return true;
+    case ScanResultKind::Warning: colour = {255, 255, 240}; return true;
+    case ScanResultKind::Error: colour = {255, 240, 240}; return true;
+    default: return false;
+    }
+}
+
+bool NeedsAlert(const ScanResult& result)
+{
+    if (result.status == "3") return false;
+    switch (result.kind) {
+    case ScanResultKind::Failed:
+    case ScanResultKind::Error: return true;
+    case ScanResultKind::Success:
+    case ScanResultKind::Warning: return result.mode == Verify || result.mode == Recommission;
+    default: return false;
+    }
+}
+
+std::string RowTime(const std::string& timestamp) { return timestamp.substr(0, 19); }

@@ -1,0 +1,220 @@
+// The main window as a pharmacist meets it, in a real window under Wine:
+// start-up timers, the mode banner, close, minimise, pin and tray rules, and
+// the mode switches.
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "support/main_dialog_fixture.h"
+#include "support/scan_fixture.h"
+
+namespace {
+
+bool IsTopMost(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+void Command(HWND window, int id) { SendMessageA(window, WM_COMMAND, id, 0); }
+
+bool Highlighted(MainDialogFixture& main, int32_t mode)
+{
+    const ButtonColours& colours = main.Dialog().ModeButton(mode).Colours();
+    return colours.m_color == RunColour{200, 230, 200};
+}
+
+size_t Count(const std::string& text, const std::string& fragment)
+{
+    size_t count = 0;
+    for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+    return count;
+}
+
+// The quit question of a test account, answered through its buttons.
+HWND WaitForQuitQuestion()
+{
+    HWND box = nullptr;
+    WaitFor([&] {
+        box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick Version 1.190416");
+        return box && GetDlgItem(box, IDC_BOX_FIRST);
+    }, 10000);
+    return box && GetDlgItem(box, IDC_BOX_FIRST) ? box : nullptr;
+}
+
+}  // namespace
+
+TEST(MainDialog, MissingCredentialsOpenSettingsAfterHalfASecondAndNeverHide)
+{
+    MainDialogFixture main({"", "s3cret", "1", ""});
+    ASSERT_TRUE(main.Start());
+    ASSERT_TRUE(WaitFor([&] { return main.Dialog().settingsOpened == 1; }, 5000));
+    ULONGLONG after = main.Dialog().settingsOpenedAt - main.StartedAt();
+    EXPECT_GE(after, 500u);
+    EXPECT_LT(after, 3000u);
+    Sleep(400);
+    EXPECT_TRUE(IsWindowVisible(main.Window())) << "missing credentials never hide the window";
+    EXPECT_EQ(main.Dialog().settingsOpened, 1) << "timer 1 fires once";
+
+    // Exactly one Decommission switch at start, from the forced timer.
+    EXPECT_EQ(main.LogRows(), std::vector<std::string>{"Decommission Mode On"});
+    EXPECT_EQ(Count(main.Trace(), ") Decommission Mode On\r\n"), 1u);
+    char banner[128] = "";
+    GetWindowTextA(GetDlgItem(main.Window(), IDC_MODE_BANNER), banner, sizeof banner);
+    EXPECT_EQ(std::string(banner).rfind("Decommission Mode On", 0), 0u) << banner;
+    EXPECT_TRUE(Highlighted(main, Decommission));
+    EXPECT_TRUE(TrayIconPresent(main.Window()));
+}
+
+TEST(MainDialog, GoodCredentialsWithToTrayHideToTheTrayAfterTheLoginCheck)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture main;
+    ASSERT_TRUE(main.Start());
+    EXPECT_EQ(standin.Requests().size(), 1u) << "the credentials check runs at start";
+    EXPECT_NE(standin.Requests().at(0).find("API.Login.Request"), std::string::npos);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main.Window()); }, 5000));
+    EXPECT_TRUE(TrayIconPresent(main.Window()));
+    EXPECT_EQ(main.Dialog().settingsOpened, 0);
+}
+
+TEST(MainDialog, CloseRuleForOrdinaryAccounts)
+{
+    struct Case {
+        const char* toTray;
+        int32_t mode;
+        bool hides;
+    };
+    const Case cases[] = {{"1", Decommission, true}, {"0", Decommission, false}, {"1", Verify, false}};
+    for (const Case& c : cases) {
+        MainDialogFixture main({"PHARM01", "s3cret", c.toTray, ""});
+        ASSERT_TRUE(main.Start());
+        ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
+        if (c.mode == Verify) Command(main.Window(), IDC_VERIFY_MODE);
+        SendMessageA(main.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        Sleep(200);
+        EXPECT_EQ(!IsWindowVisible(main.Window()), c.hides) << "ToTray " << c.toTray << " mode " << c.mode;
+        EXPECT_TRUE(main.Running());
+    }
+}
+
+TEST(MainDialog, TestAccountQuitsOnlyOnYes)
+{
+    for (int answerYes : {0, 1}) {
+        MainDialogFixture main({"KVDEMO1", "x", "1", ""});
+        ASSERT_TRUE(main.Start());
+        HWND window = main.Window();
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        HWND box = WaitForQuitQuestion();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(TextAreaText(box), "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected")
+            << "two lines with an empty line between";
+        PostMessageA(box, WM_COMMAND, answerYes ? IDC_BOX_FIRST : IDC_BOX_SECOND, 0);
+        bool ended = WaitFor([&] { return !main.Running(); }, 5000);
+        EXPECT_EQ(ended, answerYes == 1);
+        if (answerYes) {
+            EXPECT_FALSE(TrayIconPresent(window)) << "the icon goes with the window";
+        }
+    }
+}
+
+TEST(MainDialog, ShortUserNameIsNoTestAccount)
+{
+    MainDialogFixture main({"KVDEM", "x", "0", ""});
+    ASSERT_TRUE(main.Start());
+    PostMessageA(main.Window(), WM_COMMAND, IDCANCEL, 0);
+    Sleep(500);
+    EXPECT_EQ(FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick Version 1.190416"), main.Window())
+        << "no question box";
+    EXPECT_TRUE(main.Running());
+}
+
+TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
+{
+    MainDialogFixture main({"PHARM01", "s3cret", "1", ""});
+    ASSERT_TRUE(main.Start());
+    HWND window = main.Window();
+    ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
+
+    Command(window, IDOK);  // Enter
+    EXPECT_TRUE(main.Running());
+
+    Command(window, IDC_VERIFY_MODE);  // pinned: a minimise comes straight back
+    SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(window) && IsWindowVisible(window); }, 3000));
+
+    Command(window, IDC_DECOMMISSION_MODE);  // released: a minimise hides to the tray
+    SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 3000));
+
+    SendMessageA(window, WM_APP + 1, 0, WM_LBUTTONDBLCLK);  // the icon's double-click
+    EXPECT_TRUE(IsWindowVisible(window));
+    for (int command : {ID_TRAY_SHOW, ID_TRAY_TITLE}) {
+        ShowWindow(window, SW_HIDE);
+        Command(window, command);
+        EXPECT_TRUE(IsWindowVisible(window)) << command;
+    }
+    PostMessageA(window, WM_COMMAND, ID_TRAY_ABOUT, 0);
+    HWND about = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (about = FindTopWindow(GetCurrentProcessId(), "About QuorvixFMD Pellwick")); }, 5000));
+    if (about) PostMessageA(about, WM_COMMAND, IDOK, 0);
+
+    // The shell restarted and forgot the icon: it comes back on the broadcast.
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    gone.hWnd = window;
+    Shell_NotifyIconA(NIM_DELETE, &gone);
+    ASSERT_FALSE(TrayIconPresent(window));
+    SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(TrayIconPresent(window));
+}
+
+TEST(MainDialog, MinimumTrackingSizeAndLayoutAtIt)
+{
+    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    ASSERT_TRUE(main.Start());
+    HWND window = main.Window();
+    MINMAXINFO limits{};
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, 700);
+    EXPECT_EQ(limits.ptMinTrackSize.y, 400);
+    SetWindowPos(window, nullptr, 0, 0, 700, 400, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client, list;
+    GetClientRect(window, &client);
+    GetWindowRect(main.List(), &list);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&list), 2);
+    EXPECT_EQ(list.right - list.left, client.right) << "the list spans the width";
+    EXPECT_EQ(list.bottom, client.bottom) << "and takes the rest of the height";
+    RECT settings;
+    GetWindowRect(GetDlgItem(window, IDC_SETTINGS), &settings);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&settings), 2);
+    EXPECT_LT(settings.right, client.right);
+    EXPECT_GT(settings.left, client.right / 2);
+}
+
+TEST(Modes, SwitchesLogPinAndHighlight)
+{
+    MainDialogFixture main({"PHARM01", "s3cret", "1", ""});
+    ASSERT_TRUE(main.Start());
+    HWND window = main.Window();
+    ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
+
+    Command(window, IDC_DECOMMISSION_MODE);  // already the mode: nothing
+    Sleep(100);
+    EXPECT_EQ(main.LogRows().size(), 1u);
+    EXPECT_EQ(Count(main.Trace(), "Mode On\r\n"), 1u);
+
+    Command(window, IDC_VERIFY_MODE);
+    Command(window, IDC_RECOMMISSION_MODE);
+    ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 3; }, 5000));
+    EXPECT_EQ(main.LogRows(), (std::vector<std::string>{"Recommission Mode On", "Verify Mode On", "Decommission Mode On"}));
+    EXPECT_TRUE(IsTopMost(window));
+    EXPECT_TRUE(main.Dialog().IsPinned());
+    EXPECT_TRUE(Highlighted(main, Recommission));
+    EXPECT_FALSE(Highlighted(main, Verify));
+    EXPECT_FALSE(Highlighted(main, Decommission));
+    EXPECT_EQ(main.Dialog().CurrentMode(), Recommission);
+
+    Command(window, IDC_DECOMMISSION_MODE);
+    EXPECT_FALSE(IsTopMost(window));
+    EXPECT_FALSE(main.Dialog().IsPinned());
+    EXPECT_TRUE(Highlighted(main, Decommission));
+    SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 3000)) << "can be hidden again";
+}

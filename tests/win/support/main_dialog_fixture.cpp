@@ -1,0 +1,180 @@
+// Running the real main dialog on a window thread of the test.
+#include "support/main_dialog_fixture.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+#include <shellapi.h>
+
+#include "core/scan_result_post.h"
+#include "core/settings_store.h"
+#include "res/resource.h"
+#include "support/scan_fixture.h"
+
+BOOL TestMainDialog::OnInitDialog()
+{
+    BOOL result = CMainDialog::OnInitDialog();
+    initialised = true;
+    return result;
+}
+
+void TestMainDialog::OpenSettings()
+{
+    settingsOpenedAt = GetTickCount64();
+    ++settingsOpened;
+    CMainDialog::OpenSettings();
+}
+
+INT_PTR TestMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_END_TEST) {
+        m_ports.CloseAllPorts();
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
+    return CMainDialog::DialogProc(message, wParam, lParam);
+}
+
+void SetProgramSetting(const char* name, const std::string& value)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (value.empty())
+        RegDeleteValueA(key, name);
+    else
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+MainDialogFixture::MainDialogFixture(const MainDialogSettings& settings)
+{
+    // As start-up does: the main window's template uses both libraries.
+    LoadLibraryA("riched20.dll");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!ProgramContext::Current()) m_context = std::make_unique<ProgramContext>();
+    ProgramContext::Current()->SetAppFolder(m_folder.Path());
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    SetProgramSetting("Username", settings.username);
+    SetProgramSetting("Password", settings.password);
+    SetProgramSetting("ToTray", settings.toTray);
+    std::string host = settings.serviceHost;
+    if (host.empty()) {
+        StandinClient standin;
+        host = standin.Available() ? standin.Host() : "127.0.0.1:1";
+    }
+    SetProgramSetting("ServiceHost", host);
+    m_dialog = std::make_unique<TestMainDialog>();
+}
+
+MainDialogFixture::~MainDialogFixture()
+{
+    End();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+bool MainDialogFixture::Start()
+{
+    g_mainDialog.Publish(m_dialog.get());
+    m_startedAt = GetTickCount64();
+    m_thread = std::thread([this] { m_dialog->DoModal(); });
+    WaitFor([&] { return m_dialog->initialised.load(); }, 30000);
+    m_window = m_dialog->GetSafeHwnd();
+    return m_window != nullptr;
+}
+
+void MainDialogFixture::End()
+{
+    if (!m_thread.joinable()) return;
+    if (HWND window = m_dialog->GetSafeHwnd()) PostMessageA(window, TestMainDialog::WM_END_TEST, 0, 0);
+    m_thread.join();
+    g_mainDialog.Retire(std::chrono::seconds(10));
+}
+
+bool MainDialogFixture::Running() const { return m_dialog->GetSafeHwnd() != nullptr; }
+
+HWND MainDialogFixture::List() const { return GetDlgItem(m_window, IDC_RESULTS); }
+
+int MainDialogFixture::RowCount() const { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string MainDialogFixture::Cell(int row, int column) const
+{
+    char text[1024] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+ScanResult* MainDialogFixture::RowRecord(int row) const
+{
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return reinterpret_cast<ScanResult*>(item.lParam);
+}
+
+bool MainDialogFixture::RowColour(int row, COLORREF& colour) const
+{
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.hwndFrom = List();
+    draw.nmcd.hdr.idFrom = IDC_RESULTS;
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    draw.nmcd.dwItemSpec = row;
+    draw.clrTextBk = CLR_DEFAULT;
+    LRESULT answer = SendMessageA(m_window, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&draw));
+    colour = draw.clrTextBk;
+    return answer != CDRF_DODEFAULT && draw.clrTextBk != CLR_DEFAULT;
+}
+
+std::vector<std::string> MainDialogFixture::LogRows() const
+{
+    std::vector<std::string> rows;
+    for (int row = 0; row < RowCount(); ++row)
+        if (!RowRecord(row)) rows.push_back(Cell(row, 3));
+    return rows;
+}
+
+std::string MainDialogFixture::Trace() const { return ReadBytes(m_folder / "Logs\\trace-1.txt"); }
+
+void MainDialogFixture::Send(ScanResult* record) const
+{
+    SendMessageA(List(), WM_SCANRESULT, 0, reinterpret_cast<LPARAM>(record));
+}
+
+void MainDialogFixture::Post(ScanResult* record) const { PostScanResult(List(), record); }
+
+ScanResult* MakeRecord(int32_t kind, int32_t mode, const std::string& key, const std::string& statusText,
+                       const std::string& status)
+{
+    auto* record = new ScanResult;
+    record->kind = kind;
+    record->mode = mode;
+    record->key = key;
+    record->statusText = statusText;
+    record->status = status;
+    record->barcode = "0104150123456782" "21" + key;
+    return record;
+}
+
+std::string TextAreaText(HWND window)
+{
+    HWND area = GetDlgItem(window, 0);
+    char text[4096] = "";
+    if (area) GetWindowTextA(area, text, sizeof text);
+    return text;
+}
+
+bool TrayIconPresent(HWND window)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 0;
+    data.uFlags = 0;  // changes nothing of the icon
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}

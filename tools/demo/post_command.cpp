@@ -1,0 +1,20 @@
+// For the demo: presses a button of a running program's window by posting
+// its command, as a click would. Usage: post_command.exe "<window title>" <id>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: post_command \"<window title>\" <command id>\n");
+        return 2;
+    }
+    HWND window = FindWindowA(nullptr, argv[1]);
+    if (!window) {
+        std::fprintf(stderr, "post_command: no window \"%s\"\n", argv[1]);
+        return 1;
+    }
+    return PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0) ? 0 : 1;
+}
