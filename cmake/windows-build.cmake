@@ -109,7 +109,7 @@ pellwick_windows_test(settings_store_tests SOURCES tests/win/settings_store_test
 pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_test.cpp)
 pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
 pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
-pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp)
+pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(reader_tests SOURCES tests/win/reader_test.cpp SCANNERS "5 7" LOCK serial_prefix)
 pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test.cpp SCANNERS "5 7 9"
                       LOCK serial_prefix)

@@ -20,6 +20,8 @@ echo "== scan to result"
 PELLWICK_STANDIN=1 PELLWICK_STANDIN_EXE="$BUILD/native/fmd_standin" \
 PELLWICK_STANDIN_PACKS="$ROOT/tools/fmd_standin/packs.json" \
   "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/worker_bench.exe" 50
+echo "== results list"
+"$ROOT/tools/wine-run.sh" "$BUILD/win/bin/results_list_bench.exe" 300
 echo "== serial reader"
 WINEPREFIX="$BUILD/win/serial-prefix" PELLWICK_SCANNERS=5 \
   "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/reader_bench.exe" 30 60

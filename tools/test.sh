@@ -25,6 +25,15 @@ echo "== Windows build (mingw-w64) and tests under Wine"
 source "$ROOT/tools/xvfb.sh"
 start_xvfb
 export WINEPREFIX="$BUILD/win/wineprefix"
-cleanup() { wineserver -k >/dev/null 2>&1 || true; stop_xvfb; }
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$BUILD/win/serial-prefix" wineserver -k >/dev/null 2>&1 || true
+  stop_xvfb
+}
 trap cleanup EXIT
+# Start each prefix once before the tests run in parallel: two first starts
+# racing for a prefix's server have left a finished test hanging at its exit.
+for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
+  WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+done
 ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"

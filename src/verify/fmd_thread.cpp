@@ -64,11 +64,12 @@ void RemoveExchangeFiles(const std::string& base)
     DeleteFileA((base + ".reply").c_str());
 }
 
-std::vector<std::string> ListSpoolFiles(const std::string& folder)
+// Names (without folder) of the files matching `pattern` in the folder.
+std::vector<std::string> ListFiles(const std::string& folder, const char* pattern)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*.dat").c_str(), &entry);
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
@@ -88,7 +89,7 @@ int CFMDThread::Run()
         Sleep(kPollIntervalMs);
         if (!TakePassView()) continue;
         if (m_settings.Username.empty() || m_settings.Password.empty()) continue;
-        for (const std::string& name : ListSpoolFiles(m_strScanFolder)) ProcessSpoolFile(name);
+        for (const std::string& name : ListFiles(m_strScanFolder, "*.dat")) ProcessSpoolFile(name);
     }
 }
 
@@ -157,4 +158,16 @@ bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scan
     RemoveExchangeFiles(base);
     Log("FMD - Deleting \"%s\"", base.substr(base.rfind('\\') + 1).c_str());
     return exchange.reply.find("\"Success\":true") != std::string::npos;
+}
+
+void CFMDThread::RemoveLeftoverExchangeFiles(const std::string& scanFolder)
+{
+    for (const char* pattern : {"*.post", "*.reply"}) {
+        for (const std::string& name : ListFiles(scanFolder, pattern)) {
+            std::string base = scanFolder + "\\" + name.substr(0, name.rfind('.'));
+            if (FileExists(base + ".dat")) continue;  // its scan is still to be sent
+            Log("Removing leftover exchange file \"%s\"", name.c_str());
+            DeleteFileA((scanFolder + "\\" + name).c_str());
+        }
+    }
 }

@@ -13,6 +13,11 @@ public:
     // Blocks the caller for the exchange; uses the scan folder for its files.
     static bool CheckLogin(const AppSettings& settings, const std::string& scanFolder);
 
+    // Removes request and reply files that belong to no spool file: those of
+    // a credentials check or an exchange cut off when the program was ended.
+    // Only while no exchange runs (at start, before the worker).
+    static void RemoveLeftoverExchangeFiles(const std::string& scanFolder);
+
     // Handles one spool file (a name without folder) completely.
     void ProcessSpoolFile(const std::string& fileName);
 

@@ -188,8 +188,9 @@ TEST(ProductPopUp, WithoutARecordKeepsTheTemplateTitleAndLaysOutOnEveryResize)
     EXPECT_STREQ(title, "Product scan information");
     EXPECT_EQ(GetWindowTextLengthA(popUp.TextArea()), 0);
 
-    for (SIZE size : {SIZE{300, 100}, SIZE{800, 600}}) {
-        SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    // As first shown (no resize yet), then after two resizes.
+    for (SIZE size : {SIZE{0, 0}, SIZE{300, 100}, SIZE{800, 600}}) {
+        if (size.cx) SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
         RECT outer, client, button = ChildRect(window, IDC_POPUP_CLOSE), area;
         GetWindowRect(window, &outer);
         GetClientRect(window, &client);

@@ -45,6 +45,14 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     }
     static std::string ScanFolder() { return AppFolder() + "\\Scanned"; }
+    // The requests for packs; the program also checks its account at start.
+    std::vector<std::string> PackRequests() const
+    {
+        std::vector<std::string> packs;
+        for (const std::string& request : standin.Requests())
+            if (request.find("API.Login.Request") == std::string::npos) packs.push_back(request);
+        return packs;
+    }
 
     StandinClient standin;
 };
@@ -57,7 +65,7 @@ TEST_F(ProgramScan, ScanCutOffByTheEndOfTheProcessIsSentAgainAtTheNextStart)
     WriteBytes(ScanFolder() + "\\1234567.dat", "1" "0104150123456782" "21DEMO0001");
     {
         ChildProcess first(BinaryPath("Pellwick.exe"), "");
-        ASSERT_TRUE(WaitFor([&] { return standin.Requests().size() == 1; }, 30000));
+        ASSERT_TRUE(WaitFor([&] { return PackRequests().size() == 1; }, 30000));
         first.Kill();  // in the middle of the exchange
     }
     EXPECT_TRUE(PathExists(ScanFolder() + "\\1234567.dat")) << "the scan must not be lost";
@@ -65,7 +73,7 @@ TEST_F(ProgramScan, ScanCutOffByTheEndOfTheProcessIsSentAgainAtTheNextStart)
     ASSERT_TRUE(standin.Control(R"({"delay_ms":0})"));
     ChildProcess second(BinaryPath("Pellwick.exe"), "");
     ASSERT_TRUE(WaitFor([&] { return !PathExists(ScanFolder() + "\\1234567.dat"); }, 30000));
-    std::vector<std::string> sent = standin.Requests();
+    std::vector<std::string> sent = PackRequests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], sent[1]);
     EXPECT_TRUE(WaitFor([&] { return ListFolder(ScanFolder()).empty(); }, 5000));

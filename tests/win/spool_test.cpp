@@ -53,7 +53,7 @@ TEST_F(Spooling, WrongSettingsBarcodeShowsTheBoxAndSpoolsNothing)
             ~Joiner()
             {
                 if (!thread.joinable()) return;
-                PostMessageA(FindMessageBox(GetCurrentProcessId(), "Wrong"), WM_COMMAND, IDOK, 0);
+                PostMessageA(FindMessageBox(GetCurrentProcessId(), "Wrong"), WM_COMMAND, IDCANCEL, 0);
                 thread.join();
             }
         } joiner{scanner};
@@ -62,7 +62,7 @@ TEST_F(Spooling, WrongSettingsBarcodeShowsTheBoxAndSpoolsNothing)
         ASSERT_TRUE(PumpUntil([&] { return (box = FindMessageBox(GetCurrentProcessId(), "Wrong settings")) != nullptr; },
                               20000));
         EXPECT_EQ(MessageBoxText(box), "Wrong settings barcode scanned. Please scan the other barcode.");
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
         PumpUntil([&] { return FindMessageBox(GetCurrentProcessId(), "Wrong settings") == nullptr; }, 5000);
         scanner.join();
     }

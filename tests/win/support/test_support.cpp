@@ -223,8 +223,10 @@ HWND FindTopWindow(DWORD pid, const std::string& title)
 
 std::string MessageBoxText(HWND box)
 {
+    // The system's box keeps its text in static 0xFFFF, the program's own in
+    // its rich-text area, child 0.
     char text[4096] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    if (!GetDlgItemTextA(box, 0xFFFF, text, sizeof text)) GetDlgItemTextA(box, 0, text, sizeof text);
     return text;
 }
 

@@ -62,7 +62,8 @@ std::string BinaryPath(const std::string& name);
 
 // Top-level window of process `pid` (0: any) whose title equals `title`.
 HWND FindTopWindow(DWORD pid, const std::string& title);
-// The text of a message box's message (the static control 0xFFFF).
+// The text of a message box: the system's (static 0xFFFF) or the program's
+// own (its text area, child 0).
 std::string MessageBoxText(HWND box);
 
 // Waits for the child while dispatching this thread's messages, for children
