@@ -33,7 +33,10 @@ cleanup() {
 trap cleanup EXIT
 # Start each prefix once before the tests run in parallel: two first starts
 # racing for a prefix's server have left a finished test hanging at its exit.
+# The window layer is started too (post_command.exe without arguments only
+# prints its usage).
 for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
   WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/post_command.exe" >/dev/null 2>&1 || true
 done
 ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"

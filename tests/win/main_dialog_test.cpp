@@ -160,10 +160,28 @@ TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
         Command(window, command);
         EXPECT_TRUE(IsWindowVisible(window)) << command;
     }
-    PostMessageA(window, WM_COMMAND, ID_TRAY_ABOUT, 0);
-    HWND about = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (about = FindTopWindow(GetCurrentProcessId(), "About QuorvixFMD Pellwick")); }, 5000));
-    if (about) PostMessageA(about, WM_COMMAND, IDOK, 0);
+    // About: from the icon's menu and from the system menu's own entry.
+    char entry[64] = "";
+    GetMenuStringA(GetSystemMenu(window, FALSE), IDM_ABOUTBOX, entry, sizeof entry, MF_BYCOMMAND);
+    EXPECT_STREQ(entry, "&About QuorvixFMD Pellwick...");
+    for (auto [message, command] : {std::pair<UINT, WPARAM>{WM_COMMAND, ID_TRAY_ABOUT}, {WM_SYSCOMMAND, IDM_ABOUTBOX}}) {
+        PostMessageA(window, message, command, 0);
+        HWND about = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (about = FindTopWindow(GetCurrentProcessId(), "About QuorvixFMD Pellwick")); }, 5000))
+            << message;
+        if (about) PostMessageA(about, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(about); }, 5000);
+    }
+
+    // The icon's right button opens its menu; Escape closes it.
+    PostMessageA(window, WM_APP + 1, 0, WM_RBUTTONUP);
+    auto menuShown = [] {
+        HWND menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    };
+    EXPECT_TRUE(WaitFor(menuShown, 5000));
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !menuShown(); }, 5000));
 
     // The shell restarted and forgot the icon: it comes back on the broadcast.
     NOTIFYICONDATAA gone{};

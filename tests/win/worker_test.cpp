@@ -235,7 +235,7 @@ TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
 TEST_F(Worker, ManyThreadsSpoolingAtOnceEachScanIsProcessedExactlyOnce)
 {
     host.SetCredentials("PHARM01", "s3cret", standin.Host());
-    const int kThreads = 4, kScansEach = 60;
+    const int kThreads = 4, kScansEach = 25;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([t] {
@@ -245,7 +245,7 @@ TEST_F(Worker, ManyThreadsSpoolingAtOnceEachScanIsProcessedExactlyOnce)
         });
     for (auto& thread : threads) thread.join();
     const size_t total = kThreads * kScansEach;
-    ASSERT_TRUE(host.window.WaitForRecords(2 * total, 120000)) << host.window.records.size();
+    ASSERT_TRUE(host.window.WaitForRecords(2 * total, 150000)) << host.window.records.size();
 
     std::map<std::string, int> scanned, finished;
     for (const auto& record : host.window.records)

@@ -169,7 +169,9 @@ void CMainDialog::OnClose()
         if (settings.ToTray) HideToTray();
         return;
     }
-    if (ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo) == 0) return;
+    bool quit = ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo) != 0;
+    Log("Quit question answered %s", quit ? "Yes" : "No");
+    if (!quit) return;
     m_ports.CloseAllPorts();
     EndDialog(IDCANCEL);
 }
