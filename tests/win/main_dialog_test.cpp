@@ -116,7 +116,8 @@ TEST(MainDialog, TestAccountQuitsOnlyOnYes)
         EXPECT_EQ(TextAreaText(box), "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected")
             << "two lines with an empty line between";
         PostMessageA(box, WM_COMMAND, answerYes ? IDC_BOX_FIRST : IDC_BOX_SECOND, 0);
-        bool ended = WaitFor([&] { return !main.Running(); }, 5000);
+        // The end removes the tray icon, which waits on the shell: generous under load.
+        bool ended = WaitFor([&] { return !main.Running(); }, answerYes ? 20000 : 3000);
         EXPECT_EQ(ended, answerYes == 1) << main.Trace();
         if (answerYes) {
             EXPECT_FALSE(TrayIconPresent(window)) << "the icon goes with the window";
