@@ -122,7 +122,8 @@ pellwick_windows_test(main_dialog_tests STANDIN SOURCES tests/win/main_dialog_te
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(results_list_tests SOURCES tests/win/results_list_test.cpp
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
-pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES})
+pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      LOCK pellwick_desktop)  # its boxes carry the instance title
 add_dependencies(startup_tests Pellwick)
 add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
@@ -147,3 +148,8 @@ target_link_libraries(trace_log_bench PRIVATE pellwick_core)
 add_executable(post_command tools/demo/post_command.cpp)
 target_compile_options(post_command PRIVATE ${WARNING_FLAGS})
 target_link_options(post_command PRIVATE ${STATIC_LINK})
+
+# Keeps each Wine prefix's desktop up while the tests run (tools/test.sh).
+add_executable(desktop_keeper WIN32 tools/demo/desktop_keeper.cpp)
+target_compile_options(desktop_keeper PRIVATE ${WARNING_FLAGS})
+target_link_options(desktop_keeper PRIVATE ${STATIC_LINK})

@@ -31,12 +31,14 @@ cleanup() {
   stop_xvfb
 }
 trap cleanup EXIT
-# Start each prefix once before the tests run in parallel: two first starts
-# racing for a prefix's server have left a finished test hanging at its exit.
-# The window layer is started too (post_command.exe without arguments only
-# prints its usage).
+# Each prefix's server, its services and its desktop start here, once, and
+# stay for the whole run. A service inherits the output of the process that
+# starts it: had a test started one, ctest would wait for that test's output
+# to close until the service ended, long after the test itself.
 for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
   WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
-  WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/post_command.exe" >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/desktop_keeper.exe" >/dev/null 2>&1 &
 done
+sleep 3
 ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"
