@@ -3,16 +3,40 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "base/string_format.h"
 #include "framework/win_handle.h"
 
+namespace {
+
+// Two threads can read the same counter value, and testing for the file
+// cannot tell them apart (neither has written it yet): one scan would then
+// replace the other's spool file. Every number handed out is above all those
+// handed out before in this process, so names also keep their creation order.
+long long ClaimNumberAbove(long long reading)
+{
+    static std::atomic<long long> lastIssued{0};
+    long long previous = lastIssued.load();
+    long long claimed = 0;
+    do {
+        claimed = std::max(reading, previous) + 1;
+    } while (!lastIssued.compare_exchange_weak(previous, claimed));
+    return claimed;
+}
+
+}  // namespace
+
 std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension)
 {
     LARGE_INTEGER counter{};
     QueryPerformanceCounter(&counter);
-    return MakeUniqueFileNameFrom(counter.QuadPart, folder, prefix, extension);
+    for (long long n = ClaimNumberAbove(counter.QuadPart);; n = ClaimNumberAbove(n)) {
+        std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);
+        if (!FileExists(base + "." + extension)) return base;
+    }
 }
 
 std::string MakeUniqueFileNameFrom(long long n, const std::string& folder, const std::string& prefix,

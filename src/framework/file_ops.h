@@ -4,9 +4,11 @@
 #include <string>
 
 // folder\prefix<n> (no extension) such that folder\prefix<n>.<extension> did
-// not exist when tested; n starts at the performance counter plus one.
+// not exist when tested; n is above the performance counter and above every
+// n this process has handed out before, so two threads never get the same.
 std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension);
-// The same, counting up from `start` instead of the performance counter.
+// Counting up from `start` + 1 until the file does not exist (no claim
+// across threads).
 std::string MakeUniqueFileNameFrom(long long start, const std::string& folder, const std::string& prefix,
                                    const std::string& extension);
 
