@@ -113,7 +113,7 @@ TEST(MainDialog, TestAccountQuitsOnlyOnYes)
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         HWND box = WaitForQuitQuestion();
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(TextAreaText(box), "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected")
+        EXPECT_EQ(MessageBoxText(box), "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected")
             << "two lines with an empty line between";
         PostMessageA(box, WM_COMMAND, answerYes ? IDC_BOX_FIRST : IDC_BOX_SECOND, 0);
         // The end removes the tray icon, which waits on the shell: generous under load.
@@ -284,7 +284,7 @@ TEST(ScanFlow, ScanBecomesOneRowThatTurnsFromScannedToItsOutcome)
     ASSERT_TRUE(WaitFor([&] { return (popUp = FindTopWindow(GetCurrentProcessId(), "Product Verify result")); }, 15000));
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(main.Dialog().alerts, 1);
-    EXPECT_NE(TextAreaText(popUp).find("DEMO0002"), std::string::npos);
+    EXPECT_NE(MessageBoxText(popUp).find("DEMO0002"), std::string::npos);
     PostMessageA(popUp, WM_COMMAND, IDC_POPUP_CLOSE, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(popUp); }, 5000));
 

@@ -230,7 +230,7 @@ TEST(MessageBox, QuitQuestionAnswersAndPinning)
                 return box && box != host.window.Get();
             }, 10000));
             EXPECT_TRUE(host.pinned) << "the main window is pinned while the box is open";
-            EXPECT_EQ(Lines(TextAreaText(box)), "Are you sure you want to quit ?\n\nAny scanning will not be detected");
+            EXPECT_EQ(Lines(MessageBoxText(box)), "Are you sure you want to quit ?\n\nAny scanning will not be detected");
             char yes[16] = "", no[16] = "";
             GetWindowTextA(GetDlgItem(box, IDC_BOX_FIRST), yes, sizeof yes);
             GetWindowTextA(GetDlgItem(box, IDC_BOX_SECOND), no, sizeof no);
@@ -258,7 +258,7 @@ TEST(MessageBox, CaptionedNoticeFromAnotherThread)
         return (box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416"));
     }, 10000));
     HWND area = GetDlgItem(box, 0);
-    EXPECT_EQ(Lines(TextAreaText(box)), "QuorvixFMD Pellwick\n\nDownload failed please try again");
+    EXPECT_EQ(Lines(MessageBoxText(box)), "QuorvixFMD Pellwick\n\nDownload failed please try again");
     EXPECT_EQ(FormatOf(area, "QuorvixFMD Pellwick"), (Format{kBlack, true, true}));
     EXPECT_EQ(FormatOf(area, "Download failed"), (Format{kBlack, false, false}));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDC_BOX_SECOND)));

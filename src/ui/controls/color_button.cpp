@@ -18,7 +18,7 @@ void CColorButton::SetColor(int r, int g, int b)
 
 void CColorButton::Highlight(int r, int g, int b)
 {
-    StopFlash();
+    if (m_hWnd && m_colours.m_bFlashing) KillTimer(m_hWnd, kFlashTimer);
     m_colours.Highlight(r, g, b);
     Repaint();
 }

@@ -14,7 +14,7 @@ bool HandlePopUpWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
-        BrushHandle white(CreateSolidBrush(RGB(255, 255, 255)));
+        static const BrushHandle white(CreateSolidBrush(RGB(255, 255, 255)));
         FillRect(reinterpret_cast<HDC>(wParam), &client, white.Get());
         SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
         return true;

@@ -70,7 +70,7 @@ int ResultsBook::WidestCell(int column) const
 HeldRecords::~HeldRecords()
 {
     // Holds outlive the list only if a pop-up was still open at the end.
-    for (auto& entry : m_destroyWhenReleased) delete const_cast<ScanResult*>(entry.first);
+    for (ScanResult* record : m_destroyWhenReleased) delete record;
 }
 
 void HeldRecords::Hold(ScanResult* record)
@@ -91,7 +91,7 @@ void HeldRecords::Destroy(ScanResult* record)
 {
     if (!record) return;
     if (IsHeld(record))
-        m_destroyWhenReleased[record] = true;
+        m_destroyWhenReleased.insert(record);
     else
         delete record;
 }

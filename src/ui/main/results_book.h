@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -61,5 +62,5 @@ public:
 
 private:
     std::map<const ScanResult*, int> m_holds;
-    std::map<const ScanResult*, bool> m_destroyWhenReleased;
+    std::set<ScanResult*> m_destroyWhenReleased;
 };

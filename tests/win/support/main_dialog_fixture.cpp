@@ -161,14 +161,6 @@ ScanResult* MakeRecord(int32_t kind, int32_t mode, const std::string& key, const
     return record;
 }
 
-std::string TextAreaText(HWND window)
-{
-    HWND area = GetDlgItem(window, 0);
-    char text[4096] = "";
-    if (area) GetWindowTextA(area, text, sizeof text);
-    return text;
-}
-
 bool TrayIconPresent(HWND window)
 {
     NOTIFYICONDATAA data{};

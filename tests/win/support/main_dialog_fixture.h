@@ -84,8 +84,6 @@ private:
 // A new record of `kind` with spool key `key`.
 ScanResult* MakeRecord(int32_t kind, int32_t mode, const std::string& key, const std::string& statusText,
                        const std::string& status = "");
-// The text of the first rich-edit child with id 0 (a box's text area).
-std::string TextAreaText(HWND window);
 // Whether the shell still has the window's icon (id 0): NIM_MODIFY fails for
 // an icon it does not know.
 bool TrayIconPresent(HWND window);
