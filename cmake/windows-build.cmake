@@ -30,16 +30,26 @@ set(CORE_SOURCES
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp
+    src/scanner/spool_file.cpp
+    src/ui/controls/caption_font.cpp
     src/ui/controls/color_button.cpp
+    src/ui/controls/frame_panel.cpp
     src/ui/controls/message_box.cpp
     src/ui/controls/popup_window.cpp
     src/ui/controls/product_scan_dialog.cpp
     src/ui/controls/rich_text.cpp
+    src/ui/controls/text_label.cpp
+    src/ui/controls/tooltip.cpp
     src/ui/main/main_dialog.cpp
     src/ui/main/main_window_actions.cpp
     src/ui/main/modes.cpp
     src/ui/main/results_list.cpp
+    src/ui/main/test_bench.cpp
     src/ui/main/tray_icon.cpp
+    src/ui/settings/about_dialog.cpp
+    src/ui/settings/reset_scanner_dialog.cpp
+    src/ui/settings/settings_dialog.cpp
+    src/ui/settings/sheet_dialog.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
     src/core/scan_result_post.cpp
@@ -54,8 +64,21 @@ target_link_libraries(pellwick_core PUBLIC ${SYSTEM_LIBS})
 target_link_options(pellwick_core PUBLIC ${STATIC_LINK})
 
 # The program's resources, linked into the program and into the tests that
-# run its windows.
+# run its windows. The settings sheets' pictures are drawn by the build, the
+# set-up QR codes from res/scanner-codes.
 set(PROGRAM_RESOURCES res/pellwick.rc)
+set(BITMAP_DIR ${CMAKE_BINARY_DIR}/bitmaps)
+set(GENERATED_BITMAPS cipherlab-setup.bmp cipherlab-web.bmp symbol-scanner.bmp symbol-setup-code.bmp
+                      symbol-web-code.bmp)
+list(TRANSFORM GENERATED_BITMAPS PREPEND ${BITMAP_DIR}/)
+file(GLOB SCANNER_CODE_TEXTS ${PROJECT_SOURCE_DIR}/res/scanner-codes/*.txt)
+add_custom_command(OUTPUT ${GENERATED_BITMAPS}
+                   COMMAND ${PROJECT_SOURCE_DIR}/tools/make-bitmaps.sh ${BITMAP_DIR}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-bitmaps.sh ${SCANNER_CODE_TEXTS}
+                   COMMENT "Drawing the scanner pictures and set-up codes")
+add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
+set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS}")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
 
 add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp ${PROGRAM_RESOURCES})
 target_compile_options(Pellwick PRIVATE ${WARNING_FLAGS})

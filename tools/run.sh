@@ -6,12 +6,16 @@
 # and scans a pack already supplied and one the service does not know (two
 # alerts with their product pop-ups), saves screenshots of the main window and
 # of the pop-up, shows what happened, and ends everything it started.
+# It starts the program as on a first start, with no account: the settings
+# sheet opens by itself, is photographed, and the demo account is typed into
+# it and saved.
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
 SHOT="${1:-$ROOT/shots/main-window.png}"
 POPUP_SHOT="${2:-$(dirname "$SHOT")/product-popup.png}"
+SETTINGS_SHOT="$(dirname "$SHOT")/settings.png"
 TITLE="QuorvixFMD Pellwick Version 1.190416"
 
 "$ROOT/tools/bootstrap.sh"
@@ -41,32 +45,17 @@ STANDIN_PID=$!
 for _ in $(seq 1 200); do [ -s "$DEMO/port" ] && break; sleep 0.05; done
 PORT="$(cat "$DEMO/port")"
 
-echo "run: preparing the Wine prefix (account, service address, virtual scanner on COM5)"
+echo "run: preparing the Wine prefix (no account yet, service address, virtual scanner on COM5)"
 wineserver -k >/dev/null 2>&1 || true
 "$ROOT/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 KEY='HKCU\SOFTWARE\Tembrel Pharmaceutical Suppliers\QuorvixFMD Pellwick'
-wine reg add "$KEY" /v Username /d PHARM01 /f >/dev/null 2>&1
-wine reg add "$KEY" /v Password /d s3cret /f >/dev/null 2>&1
+wine reg delete "$KEY" /f >/dev/null 2>&1 || true
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$DEMO" 5 Silabser0 >/dev/null
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"
 rm -rf "$APPDATA_DIR/QuorvixFMD Pellwick"
 
-echo "run: starting the program"
-wine "$BUILD/win/bin/Pellwick.exe" >/dev/null 2>&1 &
-for _ in $(seq 1 600); do
-  xwininfo -root -tree 2>/dev/null | grep -q "\"$TITLE\"" && break
-  sleep 0.1
-done
-xwininfo -root -tree | grep -q "\"$TITLE\"" || { echo "run: the main window did not appear" >&2; exit 1; }
-for _ in $(seq 1 100); do grep -q "COM5 - running" "$LOG" 2>/dev/null && break; sleep 0.1; done
-
-echo "run: scanning three packs on COM5 (Decommission mode)"
-"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 \
-  '0104150123456782172912311''0LOT24A\x1d21DEMO0001' \
-  '0104150123456782172912311''0LOT24A\x1d21DEMO0004' \
-  '0104150123456799\x1d21RECALL01'
 # A window's picture, cut from the screen (the X server keeps no picture of
 # a window that another one covers).
 shoot() {
@@ -77,6 +66,32 @@ shoot() {
     /Width:/{w=$2} /Height:/{h=$2} END{print w "x" h "+" x "+" y}')
   import -window root -crop "$geometry" +repage "$2" 2>/dev/null
 }
+echo "run: starting the program"
+wine "$BUILD/win/bin/Pellwick.exe" >/dev/null 2>&1 &
+for _ in $(seq 1 600); do
+  xwininfo -root -tree 2>/dev/null | grep -q "\"$TITLE\"" && break
+  sleep 0.1
+done
+xwininfo -root -tree | grep -q "\"$TITLE\"" || { echo "run: the main window did not appear" >&2; exit 1; }
+for _ in $(seq 1 100); do grep -q "COM5 - running" "$LOG" 2>/dev/null && break; sleep 0.1; done
+
+echo "run: first start: the settings sheet opens; typing the demo account into it"
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Settings"' && break; sleep 0.1; done
+sleep 1  # the sheet paints
+mkdir -p "$(dirname "$SETTINGS_SHOT")"
+shoot "Settings" "$SETTINGS_SHOT" && echo "run: settings sheet saved to $SETTINGS_SHOT"
+USERNAME_EDIT=1020 PASSWORD_EDIT=1021 SAVE_BUTTON=1
+wine "$BUILD/win/bin/post_command.exe" "Settings" "$USERNAME_EDIT" PHARM01 >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "Settings" "$PASSWORD_EDIT" s3cret >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "Settings" "$SAVE_BUTTON" >/dev/null 2>&1
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
+if xwininfo -root -tree | grep -q '"Settings"'; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
+
+echo "run: scanning three packs on COM5 (Decommission mode)"
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 \
+  '0104150123456782172912311''0LOT24A\x1d21DEMO0001' \
+  '0104150123456782172912311''0LOT24A\x1d21DEMO0004' \
+  '0104150123456799\x1d21RECALL01'
 # Closes every pop-up with this title through its Close button (1041).
 close_popups() {
   for _ in $(seq 1 20); do
@@ -115,6 +130,12 @@ close_popups "Product Verify result"
 sleep 1
 shoot "$TITLE" "$SHOT" || import -window root "$SHOT"
 echo "run: main window saved to $SHOT"
+ABOUT_TITLE="About QuorvixFMD Pellwick" CONTACT_BUTTON=1001 OK_BUTTON=1
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$CONTACT_BUTTON" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ABOUT_TITLE\"" && break; sleep 0.1; done
+sleep 1
+shoot "$ABOUT_TITLE" "$(dirname "$SHOT")/about.png" && echo "run: About box saved to $(dirname "$SHOT")/about.png"
+wine "$BUILD/win/bin/post_command.exe" "$ABOUT_TITLE" "$OK_BUTTON" >/dev/null 2>&1
 echo "run: what the program did (from its trace log):"
 grep -E 'Found COM|COM5 - barcode|Saved to|Mode On|FMD - Found|FMD - Deleting' "$LOG" | sed 's/^/  /'
 echo "run: the stand-in service's answers:"

@@ -28,6 +28,9 @@ public:
     virtual int32_t CurrentMode() const = 0;
     virtual AppSettings SettingsSnapshot() const = 0;
     virtual void PlayScanSound() = 0;
+    // The results list's font, which the program's own controls write their
+    // captions in; null while the list has none.
+    virtual HFONT ListFont() const = 0;
     // The main window owns the message box (and pins itself while one is
     // open). Call the function after the lease has ended: a box may stay
     // open for a long time.

@@ -21,6 +21,7 @@ bool CControl::Attach(HWND dialog, int id)
         return false;
     SetPropA(window, kObjectProperty, this);
     m_hWnd = window;
+    OnAttached();
     return true;
 }
 

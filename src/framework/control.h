@@ -24,6 +24,8 @@ public:
     virtual bool OnReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 protected:
+    // Called once the control is subclassed.
+    virtual void OnAttached() {}
     // Messages to the control itself; end with Default for the rest.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);

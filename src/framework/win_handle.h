@@ -67,6 +67,8 @@ using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using PenHandle = UniqueHandle<GdiObjectTraits<HPEN>>;
+using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
 
 // A device context obtained with GetDC, released with ReleaseDC.
 class WindowDC {
@@ -80,6 +82,35 @@ public:
 private:
     HWND m_window;
     HDC m_dc;
+};
+
+// The paint context of WM_PAINT, from BeginPaint to EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : m_window(window), m_dc(BeginPaint(window, &m_paint)) {}
+    ~PaintDC() { EndPaint(m_window, &m_paint); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_dc;
+};
+
+// An object selected into a device context until the end of the scope; a
+// null object selects nothing.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectedObject() { if (m_previous) SelectObject(m_dc, m_previous); }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
 };
 
 // A memory device context from CreateCompatibleDC, deleted with DeleteDC.

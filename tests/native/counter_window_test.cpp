@@ -279,29 +279,57 @@ TEST(HeldRecords, DestructionWaitsForTheLastHold)
     EXPECT_EQ(LiveRecordCounter::Live(), 0);
 }
 
-TEST(ButtonColours, ShadesHighlightAndFlash)
+// Each step is one operation: m mouse moves over, l mouse leaves, d left
+// button down, u up, H Highlight(200,230,200), U Unhighlight, F Flash(255,220,
+// 220,800), t the flash timer fires, S StopFlash. The fill is what is painted.
+void Apply(ButtonColours& c, char step)
+{
+    switch (step) {
+    case 'm': c.MouseMove(); break;
+    case 'l': c.MouseLeave(); break;
+    case 'd': c.ButtonDown(); break;
+    case 'u': c.ButtonUp(); break;
+    case 'H': c.Highlight(200, 230, 200); break;
+    case 'U': c.Unhighlight(); break;
+    case 'F': c.Flash(255, 220, 220, 800); break;
+    case 't': EXPECT_EQ(c.FlashTick(), 800u); break;
+    case 'S': c.StopFlash(); break;
+    default: FAIL() << "unknown step " << step;
+    }
+}
+
+TEST(ButtonColours, FillAfterEachSequence)
+{
+    const struct {
+        const char* steps;
+        RunColour fill;
+    } cases[] = {
+        {"", {255, 255, 255}},           {"m", {229, 229, 229}},        {"md", {199, 199, 199}},
+        {"mdl", {199, 199, 199}},        {"mdlu", {255, 255, 255}},     {"mdu", {229, 229, 229}},
+        {"ml", {255, 255, 255}},         {"mm", {229, 229, 229}},       {"H", {200, 230, 200}},
+        {"Hm", {179, 206, 179}},         {"Hmd", {156, 179, 156}},      {"HU", {255, 255, 255}},
+        {"HUU", {255, 255, 255}},        {"U", {255, 255, 255}},        {"S", {255, 255, 255}},
+        {"F", {255, 255, 255}},          {"Ft", {255, 220, 220}},       {"Ftm", {229, 197, 197}},
+        {"Ftmd", {199, 171, 171}},       {"Ftt", {255, 255, 255}},      {"Fttt", {255, 220, 220}},
+        {"FtS", {255, 255, 255}},        {"FtSS", {255, 255, 255}},     {"HF", {255, 255, 255}},
+        {"HFt", {255, 220, 220}},        {"HFtt", {255, 255, 255}},     {"FtH", {200, 230, 200}},
+        {"FtHU", {255, 255, 255}},
+    };
+    for (const auto& c : cases) {
+        ButtonColours colours;
+        for (const char* step = c.steps; *step; ++step) Apply(colours, *step);
+        EXPECT_EQ(colours.FillColour(), c.fill) << "steps \"" << c.steps << "\"";
+    }
+}
+
+TEST(ButtonColours, LeaveTrackingStartsOncePerVisit)
 {
     ButtonColours c;
-    EXPECT_EQ(c.m_hoverColor, (RunColour{229, 229, 229}));
-    EXPECT_EQ(c.m_pressedColor, (RunColour{199, 199, 199}));
-    c.Highlight(200, 230, 200);
-    EXPECT_EQ(c.m_hoverColor, (RunColour{179, 206, 179}));
-    EXPECT_EQ(c.m_pressedColor, (RunColour{156, 179, 156}));
-    c.Unhighlight();
-    EXPECT_EQ(c.m_color, (RunColour{255, 255, 255}));
-    c.Unhighlight();
-    EXPECT_EQ(c.m_color, (RunColour{255, 255, 255}));
-
-    EXPECT_FALSE(c.StopFlash());  // not flashing
-    c.Flash(255, 220, 220, 800);
-    EXPECT_EQ(c.FlashTick(), 800u);
-    EXPECT_EQ(c.m_color, (RunColour{255, 220, 220}));
-    EXPECT_EQ(c.m_hoverColor, (RunColour{229, 197, 197}));
-    c.FlashTick();
-    EXPECT_EQ(c.m_color, (RunColour{255, 255, 255}));
-    c.FlashTick();
-    EXPECT_TRUE(c.StopFlash());
-    EXPECT_EQ(c.m_color, (RunColour{255, 255, 255}));
+    EXPECT_TRUE(c.MouseMove());
+    EXPECT_FALSE(c.MouseMove()) << "already over the button";
+    c.MouseLeave();
+    EXPECT_TRUE(c.MouseMove());
+    EXPECT_FALSE(c.StopFlash()) << "never flashed: no timer to stop";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // For the demo: presses a button of a running program's window by posting
-// its command, as a click would. Usage: post_command.exe "<window title>" <id>
+// its command, as a click would, or types a text into one of its controls.
+// Usage: post_command.exe "<window title>" <id> [<text for control id>]
 #include <windows.h>
 
 #include <cstdio>
@@ -7,8 +8,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: post_command \"<window title>\" <command id>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: post_command \"<window title>\" <command id> [<text>]\n");
         return 2;
     }
     HWND window = FindWindowA(nullptr, argv[1]);
@@ -16,5 +17,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "post_command: no window \"%s\"\n", argv[1]);
         return 1;
     }
-    return PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0) ? 0 : 1;
+    int id = std::atoi(argv[2]);
+    if (argc == 4) return SetDlgItemTextA(window, id, argv[3]) ? 0 : 1;
+    return PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0) ? 0 : 1;
 }

@@ -52,3 +52,16 @@ bool ButtonColours::StopFlash()
     SetColor(m_savedColor);
     return true;
 }
+
+bool ButtonColours::MouseMove()
+{
+    if (m_bHover) return false;
+    m_bHover = true;
+    return true;
+}
+
+RunColour ButtonColours::FillColour() const
+{
+    if (m_bPressed) return m_pressedColor;
+    return m_bHover ? m_hoverColor : m_color;
+}

@@ -1,6 +1,6 @@
 // The colour state of an owner-drawn button: base colour and its hover and
-// pressed shades, highlight, flashing. The window class only repaints and
-// runs the flash timer. Portable.
+// pressed shades, highlight, flashing, and the mouse over it. The window class
+// only paints, tracks the mouse and runs the flash timer. Portable.
 #pragma once
 #include "ui/controls/text_runs.h"
 
@@ -18,6 +18,16 @@ public:
     // True when the caller must stop its flash timer.
     bool StopFlash();
 
+    // The mouse: MouseMove returns true when the mouse has just come over the
+    // button (the caller repaints and asks to be told when it leaves).
+    bool MouseMove();
+    void MouseLeave() { m_bHover = false; }
+    void ButtonDown() { m_bPressed = true; }
+    void ButtonUp() { m_bPressed = false; }
+    // Pressed wins over hover: a button held down keeps its pressed shade even
+    // while the mouse is off it.
+    RunColour FillColour() const;
+
     static constexpr unsigned kFirstFlashMs = 100;
 
     RunColour m_color, m_hoverColor, m_pressedColor, m_savedColor, m_flashColor;
@@ -25,6 +35,8 @@ public:
     unsigned m_flashPeriod = 0;
     bool m_bFlashing = false;
     bool m_bHighlighted = false;
+    bool m_bHover = false;
+    bool m_bPressed = false;
 
 private:
     void SetColor(RunColour colour) { SetColor(colour.r, colour.g, colour.b); }

@@ -1,6 +1,7 @@
-// The program's push button: keeps its colour state (base, highlight,
-// flashing) and repaints when it changes. Attached by id to a button of a
-// dialog template.
+// The program's push button: a flat filled rectangle with a square black
+// border whose shade follows the mouse, and which can be highlighted or made
+// to flash. Attached by id to a button of a dialog template, which it makes
+// owner-drawn and then draws.
 #pragma once
 #include "framework/control.h"
 #include "ui/controls/button_colours.h"
@@ -15,11 +16,18 @@ public:
 
     const ButtonColours& Colours() const { return m_colours; }
 
+    bool OnReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
 protected:
+    void OnAttached() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void Repaint();
+    void Draw();
+    HFONT FittingFont(HDC dc, const char* caption, const RECT& room) const;
+    void OnFlashTimer();
+    void TrackLeave();
 
     ButtonColours m_colours;
 };

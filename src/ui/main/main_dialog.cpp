@@ -9,6 +9,9 @@
 #include "framework/file_ops.h"
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
+#include "ui/controls/popup_window.h"
+#include "ui/controls/tooltip.h"
+#include "ui/main/test_barcodes.h"
 #include "verify/fmd_thread.h"
 
 namespace {
@@ -27,12 +30,8 @@ constexpr const char kQuitQuestion[] = "Are you sure you want to quit ?\r\n\r\nA
 CMainDialog::CMainDialog()
     : CDialog(IDD_MAIN),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))),
-      m_whiteBrush(CreateSolidBrush(RGB(255, 255, 255))),
       m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated"))
 {
-    AppSettings loaded;
-    LoadSettings(loaded);
-    m_settings.Replace(loaded);
 }
 
 BOOL CMainDialog::OnInitDialog()
@@ -66,6 +65,7 @@ BOOL CMainDialog::OnInitDialog()
     GetWindowRect(m_hWnd, &outer);
     SetWindowPos(m_hWnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top - 1,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AddToolTips();
     return FALSE;  // the focus is not moved to the first control
 }
 
@@ -126,6 +126,31 @@ void CMainDialog::ShowStatusText()
     SendMessageA(status, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
 }
 
+void CMainDialog::AddToolTips()
+{
+    const struct {
+        int id;
+        const char* title;
+        const char* text;
+    } tips[] = {
+        {IDC_DECOMMISSION_MODE, "Deccommission mode",
+         "Set the application into decommission mode.\n\nThe application will decommission any product barcode "
+         "presented to the scanner."},
+        {IDC_VERIFY_MODE, "Verify mode",
+         "Set the application into verification mode.\n\nThe application WILL NOT decommission but instead validate "
+         "the product with the NMVS system."},
+        {IDC_RECOMMISSION_MODE, "Recommission mode",
+         "Set the application into recommission mode.\n\nThe application will return any scanned product back onto "
+         "the market\n\n*NOTE: products must be recommissioned at the same location and within 10 days of "
+         "decommissioning."},
+        {IDC_SETTINGS, "Settings", "Click here to edit your credentials, proxy and other settings."},
+        {IDC_CONTACT, "About and contact", "View the application version and support contact details."},
+        {IDC_UPDATE, "Update application",
+         "A new update is available.  Please click this button to perform the update now."},
+    };
+    for (const auto& tip : tips) CreateToolTip(tip.id, m_hWnd, tip.title, tip.text);
+}
+
 void CMainDialog::OnTimer(UINT_PTR id)
 {
     switch (id) {
@@ -140,7 +165,9 @@ void CMainDialog::OnTimer(UINT_PTR id)
     }
 }
 
-void CMainDialog::OpenSettings() { Log("Settings requested: the settings dialog is not part of this version"); }
+void CMainDialog::OpenSettings() { m_settings.RunModal(m_hWnd); }
+
+void CMainDialog::HideToTrayAfter(unsigned milliseconds) { SetOneShotTimer(kHideTimer, milliseconds); }
 
 void CMainDialog::CheckForUpdate() { Log("Update check requested: updates are not part of this version"); }
 
@@ -158,7 +185,12 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case IDC_DECOMMISSION_MODE: SetDecommissionMode(false); return true;
     case ID_TRAY_SHOW:
     case ID_TRAY_TITLE: BringToFront(); return true;
-    default: return CDialog::OnCommand(id, notifyCode, control);
+    default:
+        if (const char* barcode = TestBarcodeFor(id)) {
+            InjectTestBarcode(barcode);
+            return true;
+        }
+        return CDialog::OnCommand(id, notifyCode, control);
     }
 }
 
@@ -205,17 +237,11 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinTrackWidth, kMinTrackHeight};
         return TRUE;
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(m_hWnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, m_whiteBrush.Get());
-        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-    }
+    case WM_ERASEBKGND: return EraseToWhite(m_hWnd, message, wParam);
     case WM_PAINT: return OnPaintMinimised();
     case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
     case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(m_whiteBrush.Get());
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(WhiteBrush());
     case WM_DESTROY:
         m_ports.CloseAllPorts();
         m_resultsWindow = nullptr;

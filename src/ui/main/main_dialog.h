@@ -14,18 +14,21 @@
 #include "ui/controls/color_button.h"
 #include "ui/main/results_list.h"
 #include "ui/main/tray_icon.h"
+#include "ui/settings/settings_dialog.h"
 
-class CMainDialog : public CDialog, public MainWindowFacade, public ResultsListOwner {
+class CMainDialog : public CDialog, public MainWindowFacade, public ResultsListOwner, public SettingsSheetOwner {
 public:
     CMainDialog();
 
     // MainWindowFacade, for the other threads and the boxes.
     HWND MainWindow() const override { return m_mainWindow.load(); }
+    // Also the settings sheet's.
     HWND ResultsWindow() const override { return m_resultsWindow.load(); }
     std::string ScanFolder() const override { return m_strScanFolder; }
     int32_t CurrentMode() const override { return m_mode.load(); }
     AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
     void PlayScanSound() override;
+    HFONT ListFont() const override { return m_resultsList.ListFont(); }
     MessageBoxFunction MessageBoxShower() const override;
     void BringToFront() override;
     void PinOnTop() override;
@@ -36,8 +39,13 @@ public:
     HWND OwnerWindow() const override { return m_hWnd; }
     void PlayAlertSound() override;
 
+    // SettingsSheetOwner.
+    void HideToTrayAfter(unsigned milliseconds) override;
+
     void HideToTray();
     void ShowAbout();
+    // The test bench: spools `text` as if COM1's scanner had read it.
+    void InjectTestBarcode(const std::string& text);
 
     // The operating modes.
     void SetVerifyMode();
@@ -60,8 +68,9 @@ public:
     CPortDiscovery m_ports;
     TrayIcon m_trayIcon;
     CResultsList m_resultsList{*this};
-    // The settings (loaded at construction); other threads take snapshots.
-    SharedSettings m_settings;
+    // The settings sheet and the settings (loaded at construction); other
+    // threads take snapshots.
+    CSettingsDialog m_settings{*this};
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -69,7 +78,7 @@ protected:
     bool OnCommand(int id, int notifyCode, HWND control) override;
     void OnTimer(UINT_PTR id) override;
 
-    // Where the settings dialog and the update check will be reached; tests
+    // Where the settings sheet and the update check are reached; tests
     // observe the calls.
     virtual void OpenSettings();
     virtual void CheckForUpdate();
@@ -80,6 +89,7 @@ private:
     void AddTrayIcon();
     void ArmStartTimers();
     void ShowStatusText();
+    void AddToolTips();
     void OnSize(UINT kind, int cx, int cy);
     void Layout(int cx, int cy);
     void OnClose();
@@ -92,7 +102,6 @@ private:
     // Set while the windows exist; read by other threads.
     std::atomic<HWND> m_mainWindow{nullptr};
     std::atomic<HWND> m_resultsWindow{nullptr};
-    BrushHandle m_whiteBrush;
     UINT m_taskbarCreated;
     CColorButton m_settingsButton, m_contactButton, m_updateButton;
     CColorButton m_decommissionButton, m_verifyButton, m_recommissionButton;

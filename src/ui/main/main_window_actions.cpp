@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "ui/main/main_layout.h"
+#include "ui/settings/about_dialog.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ void CMainDialog::PlayAlertSound()
 
 void CMainDialog::ShowAbout()
 {
-    CDialog about(IDD_ABOUTBOX, m_hWnd);
-    about.DoModal();
+    CAboutDialog about;
+    about.RunModal(m_hWnd);
 }
 
 void CMainDialog::OnSize(UINT kind, int cx, int cy)

@@ -41,6 +41,7 @@ public:
     int32_t CurrentMode() const override { return mode; }
     AppSettings SettingsSnapshot() const override { return settings.Snapshot(); }
     void PlayScanSound() override { ++sounds; }
+    HFONT ListFont() const override { return nullptr; }
     MessageBoxFunction MessageBoxShower() const override;
     void BringToFront() override { ++broughtForward; }
     void PinOnTop() override { pinned = true; }

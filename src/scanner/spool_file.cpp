@@ -1,0 +1,38 @@
+// Spooling: the Scanned row first, so the pharmacist sees the scan at once.
+#include "scanner/spool_file.h"
+
+#include "core/log.h"
+#include "core/scan_result_post.h"
+#include "framework/file_ops.h"
+
+namespace {
+
+ScanResult* NewRecord(int32_t kind, int32_t mode, const std::string& key, const std::string& barcode)
+{
+    auto* record = new ScanResult;
+    record->kind = kind;
+    record->mode = mode;
+    record->key = key;
+    record->statusText = kind == ScanResultKind::Scanned ? "Scanned" : "Failed";
+    record->barcode = barcode;
+    return record;
+}
+
+}  // namespace
+
+bool SpoolBarcode(const std::string& folder, int32_t mode, HWND resultsWindow, const std::string& barcode)
+{
+    std::string base = MakeUniqueFileName(folder, "", "dat");
+    std::string key = base.substr(base.rfind('\\') + 1);
+    PostScanResult(resultsWindow, NewRecord(ScanResultKind::Scanned, mode, key, barcode));
+
+    std::string content = std::string(1, static_cast<char>('0' + mode)) + barcode;
+    if (WriteWholeFile(base + ".dat", content)) {
+        Log("Saved to \"%s.dat\"", key.c_str());
+        return true;
+    }
+    ScanResult* lost = NewRecord(ScanResultKind::Failed, mode, key, barcode);
+    lost->messageHeading = "Scan could not be saved - please scan the pack again";
+    PostScanResult(resultsWindow, lost);
+    return false;
+}

@@ -1,0 +1,17 @@
+// A static text drawn by the program: black on white in the caption font,
+// wrapped, right-aligned only when the static is. It reads its text once.
+#pragma once
+#include <string>
+
+#include "framework/control.h"
+
+class CTextLabel : public CControl {
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Paint();
+
+    COLORREF m_background = RGB(255, 255, 255);
+    std::string m_strText;
+};

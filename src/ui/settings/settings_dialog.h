@@ -1,0 +1,52 @@
+// The "Settings" sheet and the settings it owns: the pharmacy's account, its
+// password and the proxy. The object lives as long as the main window object
+// and holds the values the worker sends with, whether or not the sheet is on
+// screen; the sheet saves them only once the service has accepted them.
+#pragma once
+#include <string>
+
+#include "core/app_settings.h"
+#include "ui/controls/color_button.h"
+#include "ui/controls/frame_panel.h"
+#include "ui/controls/text_label.h"
+#include "ui/settings/reset_scanner_dialog.h"
+#include "ui/settings/sheet_dialog.h"
+
+// What the sheet needs of the window that runs it.
+class SettingsSheetOwner {
+public:
+    virtual ~SettingsSheetOwner() = default;
+    // Where the credentials check keeps its request and reply files.
+    virtual std::string ScanFolder() const = 0;
+    // Hides the owner into the notification area after `milliseconds`.
+    virtual void HideToTrayAfter(unsigned milliseconds) = 0;
+};
+
+class CSettingsDialog : public CSheetDialog {
+public:
+    // Loads the stored settings at once.
+    explicit CSettingsDialog(SettingsSheetOwner& owner);
+
+    AppSettings Snapshot() const { return m_values.Snapshot(); }
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(int id, int notifyCode, HWND control) override;
+
+    // The service's answer to the credentials; tests may stand in for it.
+    virtual bool CheckLogin(const AppSettings& settings);
+
+private:
+    void AttachControls();
+    void OnSave();
+    void OnCancel();
+    bool CredentialsAccepted(const AppSettings& settings);
+    std::string EditText(int id) const;
+
+    SettingsSheetOwner& m_owner;
+    SharedSettings m_values;
+    CResetScannerDialog m_resetScanner;
+    CColorButton m_saveButton, m_cancelButton, m_cipherLabDriverButton, m_symbolDriverButton, m_resetButton;
+    CFramePanel m_accountFrame, m_cipherLabFrame, m_symbolFrame;
+    CTextLabel m_usernameLabel, m_passwordLabel, m_proxyLabel, m_cipherLabText, m_symbolText, m_webVersionText;
+};
