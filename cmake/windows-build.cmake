@@ -79,6 +79,7 @@ add_custom_command(OUTPUT ${GENERATED_BITMAPS}
 add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
 set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
+add_test(NAME SetupCodes.DecodeToTheirTextFiles COMMAND ${PROJECT_SOURCE_DIR}/tests/setup_codes_test.sh ${BITMAP_DIR})
 
 add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp ${PROGRAM_RESOURCES})
 target_compile_options(Pellwick PRIVATE ${WARNING_FLAGS})
@@ -145,6 +146,13 @@ pellwick_windows_test(main_dialog_tests STANDIN SOURCES tests/win/main_dialog_te
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(results_list_tests SOURCES tests/win/results_list_test.cpp
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(settings_tests STANDIN SOURCES tests/win/settings_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      LOCK "pellwick_desktop;pellwick_settings")
+# COM1 is a pty here, for the bench's reader case.
+pellwick_windows_test(test_bench_tests STANDIN SOURCES tests/win/test_bench_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      SCANNERS "1" LOCK "serial_prefix;pellwick_settings")
+pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
+                      LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
 add_dependencies(startup_tests Pellwick)

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Runs a Windows executable under Wine in the build's private prefix, creating
 # the prefix once (under a lock, so parallel tests do not race) and providing an
-# X display through xvfb-run when none is set.
+# X display through xvfb-run when none is set. Its windows are not handed to a
+# window manager: there is none under Xvfb, and Wine would wait two seconds
+# for one each time a window is hidden.
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the private Wine prefix of the build}"
 export WINEPREFIX WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEARCH=win64
 
-if [ ! -e "$WINEPREFIX/.initialised" ]; then
+MARKER="$WINEPREFIX/.initialised-unmanaged"
+if [ ! -e "$MARKER" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -e "$WINEPREFIX/.initialised" ]; then
+    if [ ! -e "$MARKER" ]; then
       wineboot -i >/dev/null 2>&1 || true
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
       wineserver -w
-      touch "$WINEPREFIX/.initialised"
+      touch "$MARKER"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/controls/button_colours.h"
+#include "ui/main/test_barcodes.h"
 #include "ui/main/main_layout.h"
 #include "ui/main/result_rules.h"
 #include "ui/main/results_book.h"
@@ -330,6 +331,36 @@ TEST(ButtonColours, LeaveTrackingStartsOncePerVisit)
     c.MouseLeave();
     EXPECT_TRUE(c.MouseMove());
     EXPECT_FALSE(c.StopFlash()) << "never flashed: no timer to stop";
+}
+
+}  // namespace
+
+namespace {
+
+// The bench's barcodes byte for byte: a hex escape in a literal swallows
+// the digits and the letters A-F that follow it, so the bytes around each
+// separator are checked one by one.
+TEST(TestBarcodes, EscapesStandAloneAndOnlyBenchCommandsHaveBarcodes)
+{
+    EXPECT_EQ(TestBarcodeFor(1052), nullptr);
+    EXPECT_EQ(TestBarcodeFor(1070), nullptr);
+    for (int command = 1053; command <= 1069; ++command) EXPECT_NE(TestBarcodeFor(command), nullptr) << command;
+
+    const std::string b01 = TestBarcodeFor(1053);
+    EXPECT_EQ(b01.size(), 57u);
+    EXPECT_EQ(b01.substr(33, 3), std::string("\x1D") + "21");
+    EXPECT_EQ(b01.back(), '\r');
+
+    const std::string b09 = TestBarcodeFor(1061);
+    const std::string fields[] = {"[)>", "\x1E", "06", "\x1D", "9N110375286414", "\x1D", "1T00001", "\x1D",
+                                  "D201200", "\x1D", "S0000000055", "\x1E", "\x04", "\r"};
+    std::string expected;
+    for (const std::string& field : fields) expected += field;
+    EXPECT_EQ(b09, expected);
+    EXPECT_NE(std::string(TestBarcodeFor(1068)).find(std::string("\x1D") + "1T00099" + "\x1D"), std::string::npos);
+    EXPECT_EQ(std::string(TestBarcodeFor(1069)), std::string("010035914801113421100000000001") + "\x1D" +
+                                                     "1715082210AB100613\r");
+    EXPECT_EQ(std::string(TestBarcodeFor(1054)), "MY\r\nPRESC\n\rRIPTION\r");
 }
 
 }  // namespace

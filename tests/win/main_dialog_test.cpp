@@ -3,6 +3,11 @@
 // the mode switches.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+
 #include "res/resource.h"
 #include "scanner/barcode_reader_thread.h"
 #include "support/main_dialog_fixture.h"
@@ -47,9 +52,10 @@ HWND WaitForQuitQuestion()
 
 }  // namespace
 
-TEST(MainDialog, MissingCredentialsOpenSettingsAfterHalfASecondAndNeverHide)
+TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancelHidesTheWindow)
 {
     MainDialogFixture main({"", "s3cret", "1", ""});
+    main.Dialog().openRealSettings = true;
     ASSERT_TRUE(main.Start());
     ASSERT_TRUE(WaitFor([&] { return main.Dialog().settingsOpened == 1; }, 5000));
     ULONGLONG after = main.Dialog().settingsOpenedAt - main.StartedAt();
@@ -67,6 +73,96 @@ TEST(MainDialog, MissingCredentialsOpenSettingsAfterHalfASecondAndNeverHide)
     EXPECT_EQ(std::string(banner).rfind("Decommission Mode On", 0), 0u) << banner;
     EXPECT_TRUE(Highlighted(main, Decommission));
     EXPECT_TRUE(TrayIconPresent(main.Window()));
+
+    HWND sheet = FindTopWindow(GetCurrentProcessId(), "Settings");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), main.Window());
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(sheet); }, 5000));
+    ULONGLONG cancelled = GetTickCount64();
+    EXPECT_TRUE(IsWindowVisible(main.Window()));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main.Window()); }, 6000)) << "hidden after a Cancel without an account";
+    EXPECT_GE(GetTickCount64() - cancelled, 1500u);
+}
+
+// The tooltips of the main window's buttons, read back from the tooltip
+// windows themselves.
+TEST(MainDialog, SixButtonsHaveWhiteInformationTooltips)
+{
+    MainDialogFixture main({"", "", "0", ""});
+    ASSERT_TRUE(main.Start());
+    std::map<int, std::string> found;
+    std::vector<HWND> tips;
+    EnumThreadWindows(GetWindowThreadProcessId(main.Window(), nullptr), [](HWND window, LPARAM list) {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&tips));
+    for (HWND tip : tips) {
+        EXPECT_EQ(GetWindow(tip, GW_OWNER), main.Window());
+        EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+        EXPECT_EQ(SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0), 300);
+        EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 32767);
+        EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 200);
+        EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_RESHOW, 0), 200);
+        EXPECT_EQ(static_cast<COLORREF>(SendMessageA(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(255, 255, 255));
+        RECT margins{1, 1, 1, 1};
+        SendMessageA(tip, TTM_GETMARGIN, 0, reinterpret_cast<LPARAM>(&margins));
+        EXPECT_TRUE(margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0);
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        SendMessageA(tip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(tool.uFlags & TTF_IDISHWND, static_cast<UINT>(TTF_IDISHWND));
+        char text[512] = "";
+        tool.lpszText = text;
+        SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        found[GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId))] = text;
+    }
+    // Wine's tooltips give back at most 79 characters of a text and do not
+    // answer TTM_GETTITLE: the titles show only on screen, below.
+    const std::map<int, std::string> texts = {
+        {IDC_DECOMMISSION_MODE, "Set the application into decommission mode.\n\nThe application will decommission any "
+                                "product barcode presented to the scanner."},
+        {IDC_VERIFY_MODE, "Set the application into verification mode.\n\nThe application WILL NOT decommission but "
+                          "instead validate the product with the NMVS system."},
+        {IDC_RECOMMISSION_MODE, "Set the application into recommission mode.\n\nThe application will return any "
+                                "scanned product back onto the market"},
+        {IDC_SETTINGS, "Click here to edit your credentials, proxy and other settings."},
+        {IDC_CONTACT, "View the application version and support contact details."},
+        {IDC_UPDATE, "A new update is available.  Please click this button to perform the update now."}};
+    ASSERT_EQ(found.size(), texts.size());
+    for (const auto& [id, text] : texts) {
+        EXPECT_GE(found[id].size(), std::min<size_t>(text.size(), 79)) << id;
+        EXPECT_EQ(text.substr(0, found[id].size()), found[id]) << id;
+    }
+
+    // Hovering over Verify shows its tip: white, with the blue information
+    // icon that only a tip with a title has.
+    RECT verify;
+    GetWindowRect(GetDlgItem(main.Window(), IDC_VERIFY_MODE), &verify);
+    SetCursorPos((verify.left + verify.right) / 2, (verify.top + verify.bottom) / 2);
+    HWND shown = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND tip : tips)
+            if (IsWindowVisible(tip)) shown = tip;
+        return shown != nullptr;
+    }, 3000));
+    Sleep(300);  // painted
+    RECT area;
+    GetClientRect(shown, &area);
+    WindowDC dc(shown);
+    int blue = 0, white = 0;
+    for (int y = 0; y < area.bottom; ++y)
+        for (int x = 0; x < std::min<LONG>(area.right, 40); ++x) {
+            COLORREF pixel = GetPixel(dc.Get(), x, y);
+            blue += GetBValue(pixel) > 150 && GetRValue(pixel) < 100;
+            white += pixel == RGB(255, 255, 255);
+        }
+    EXPECT_GT(blue, 20) << "the information icon";
+    EXPECT_GT(white, blue) << "on white";
+    EXPECT_LE(area.right, 300 + 40) << "wrapped at 300 pixels";
+    SetCursorPos(0, 0);
 }
 
 TEST(MainDialog, GoodCredentialsWithToTrayHideToTheTrayAfterTheLoginCheck)

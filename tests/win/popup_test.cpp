@@ -10,37 +10,12 @@
 
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
+#include "support/modal_run.h"
 #include "support/scan_fixture.h"
 #include "ui/controls/message_box.h"
 #include "ui/controls/product_scan_dialog.h"
 
 namespace {
-
-// Runs a dialog's modal loop on a thread of its own.
-template <typename Dialog>
-class ModalRun {
-public:
-    explicit ModalRun(Dialog& dialog) : m_dialog(dialog), m_thread([this] { m_result = m_dialog.DoModal(); })
-    {
-        // Visible only once its initialisation is over.
-        WaitFor([&] { return m_dialog.GetSafeHwnd() && IsWindowVisible(m_dialog.GetSafeHwnd()); }, 10000);
-    }
-    ~ModalRun()
-    {
-        if (HWND window = m_dialog.GetSafeHwnd()) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        m_thread.join();
-    }
-    INT_PTR Wait()
-    {
-        m_thread.join();
-        return m_result;
-    }
-
-private:
-    Dialog& m_dialog;
-    INT_PTR m_result = -2;
-    std::thread m_thread;
-};
 
 struct Format {
     COLORREF colour;

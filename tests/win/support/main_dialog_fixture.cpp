@@ -21,7 +21,7 @@ void TestMainDialog::OpenSettings()
 {
     settingsOpenedAt = GetTickCount64();
     ++settingsOpened;
-    CMainDialog::OpenSettings();
+    if (openRealSettings) CMainDialog::OpenSettings();
 }
 
 INT_PTR TestMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -86,6 +86,18 @@ bool MainDialogFixture::Start()
 void MainDialogFixture::End()
 {
     if (!m_thread.joinable()) return;
+    // A pop-up or sheet still open would keep the dialog's thread in its
+    // modal loop: close them first.
+    std::vector<HWND> open;
+    EnumThreadWindows(GetWindowThreadProcessId(m_window, nullptr), [](HWND window, LPARAM list) {
+        auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (IsWindowVisible(window) && std::string(name) == "#32770") windows->push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&open));
+    for (HWND window : open)
+        if (window != m_window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     if (HWND window = m_dialog->GetSafeHwnd()) PostMessageA(window, TestMainDialog::WM_END_TEST, 0, 0);
     m_thread.join();
     g_mainDialog.Retire(std::chrono::seconds(10));

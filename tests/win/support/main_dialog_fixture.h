@@ -14,8 +14,8 @@
 #include "support/test_support.h"
 #include "ui/main/main_dialog.h"
 
-// Counts what the tests observe instead of playing sounds or opening dialogs
-// that do not exist yet.
+// Counts what the tests observe instead of playing sounds; opens the real
+// settings sheet only when asked to.
 class TestMainDialog : public CMainDialog {
 public:
     static constexpr UINT WM_END_TEST = WM_APP + 60;
@@ -23,6 +23,7 @@ public:
     std::atomic<int> settingsOpened{0};
     std::atomic<ULONGLONG> settingsOpenedAt{0};
     std::atomic<bool> initialised{false};
+    std::atomic<bool> openRealSettings{false};
 
     void PlayAlertSound() override { ++alerts; }
 
