@@ -5,7 +5,6 @@
 
 #include "core/log.h"
 #include "core/program_context.h"
-#include "core/settings_store.h"
 #include "framework/file_ops.h"
 #include "res/resource.h"
 #include "ui/controls/message_box.h"

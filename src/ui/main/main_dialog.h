@@ -22,8 +22,8 @@ public:
 
     // MainWindowFacade, for the other threads and the boxes.
     HWND MainWindow() const override { return m_mainWindow.load(); }
-    // Also the settings sheet's.
     HWND ResultsWindow() const override { return m_resultsWindow.load(); }
+    // Also the settings sheet's, for its credentials check.
     std::string ScanFolder() const override { return m_strScanFolder; }
     int32_t CurrentMode() const override { return m_mode.load(); }
     AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
