@@ -159,11 +159,11 @@ add_dependencies(startup_tests Pellwick)
 add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
-add_executable(worker_bench tests/win/worker_bench.cpp)
+add_executable(worker_bench tools/bench/worker_bench.cpp)
 target_compile_options(worker_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(worker_bench PRIVATE win_test_support)
 
-add_executable(reader_bench tests/win/reader_bench.cpp)
+add_executable(reader_bench tools/bench/reader_bench.cpp)
 target_compile_options(reader_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(reader_bench PRIVATE win_test_support)
 
@@ -171,7 +171,7 @@ add_executable(results_list_bench tools/bench/results_list_bench.cpp ${PROGRAM_R
 target_compile_options(results_list_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(results_list_bench PRIVATE win_test_support)
 
-add_executable(trace_log_bench tests/win/trace_log_bench.cpp)
+add_executable(trace_log_bench tools/bench/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)
 

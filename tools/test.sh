@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable logic natively with
 # sanitizers, then the Windows program's tests under Wine. Installs what is
-# missing first (tools/bootstrap.sh). Usage: tools/test.sh [ctest arguments]
+# missing first (tools/bootstrap.sh), and ends with the share of test lines.
+# Usage: tools/test.sh [ctest arguments]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
@@ -42,3 +43,4 @@ for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
 done
 sleep 3
 ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"
+"$ROOT/tools/test-share.sh"
