@@ -88,18 +88,19 @@ CBarcodeReaderThread* CPortDiscovery::ReaderOn(unsigned number) const
 
 LRESULT CPortDiscovery::OnDeviceChange(WPARAM event, LPARAM data)
 {
-    Log("OnDeviceChange(wParam = %lx, lParam = %lx)", static_cast<unsigned long>(event),
-        static_cast<unsigned long>(data));
+    // Whole 64-bit values: a long holds only the low half of a pointer here.
+    Log("OnDeviceChange(wParam = %llx, lParam = %llx)", static_cast<unsigned long long>(event),
+        static_cast<unsigned long long>(data));
     auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
     if (!header || header->dbch_devicetype != DBT_DEVTYP_PORT) return 0;
     const char* name = reinterpret_cast<const DEV_BROADCAST_PORT_A*>(header)->dbcp_name;
     if (event == DBT_DEVICEARRIVAL) {
-        Log("Device Inserted %lx %lx %lx %s\n", static_cast<unsigned long>(DBT_DEVICEARRIVAL),
-            static_cast<unsigned long>(data), static_cast<unsigned long>(DBT_DEVTYP_PORT), name);
+        Log("Device Inserted %lx %llx %lx %s\n", static_cast<unsigned long>(DBT_DEVICEARRIVAL),
+            static_cast<unsigned long long>(data), static_cast<unsigned long>(DBT_DEVTYP_PORT), name);
         OpenPort(PortNumberFromName(name));
     } else if (event == DBT_DEVICEREMOVECOMPLETE) {
-        Log("Device Removed %lx %lx %lx %s\n", static_cast<unsigned long>(DBT_DEVICEREMOVECOMPLETE),
-            static_cast<unsigned long>(data), static_cast<unsigned long>(DBT_DEVTYP_PORT), name);
+        Log("Device Removed %lx %llx %lx %s\n", static_cast<unsigned long>(DBT_DEVICEREMOVECOMPLETE),
+            static_cast<unsigned long long>(data), static_cast<unsigned long>(DBT_DEVTYP_PORT), name);
         ClosePort(PortNumberFromName(name));
     }
     return 0;

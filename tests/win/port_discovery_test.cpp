@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <dbt.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "scanner/barcode_reader_thread.h"
@@ -33,14 +34,20 @@ public:
     }
     ~DiscoveryWindow() { DestroyWindow(m_window); }
 
-    void Broadcast(WPARAM event, const char* portName)
+    // The broadcast lies above 4 GiB, so that its whole address must show in
+    // the log lines. Returns that address as the log prints it.
+    std::string Broadcast(WPARAM event, const char* portName)
     {
-        char buffer[sizeof(DEV_BROADCAST_PORT_A) + 16] = {};
-        auto* port = reinterpret_cast<DEV_BROADCAST_PORT_A*>(buffer);
+        auto* port = static_cast<DEV_BROADCAST_PORT_A*>(
+            VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE | MEM_TOP_DOWN, PAGE_READWRITE));
         port->dbcp_size = sizeof(DEV_BROADCAST_PORT_A) + static_cast<DWORD>(std::strlen(portName));
         port->dbcp_devicetype = DBT_DEVTYP_PORT;
         std::strcpy(port->dbcp_name, portName);
         SendMessageA(m_window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(port));
+        char address[32];
+        std::snprintf(address, sizeof address, "%llx", reinterpret_cast<unsigned long long>(port));
+        VirtualFree(port, 0, MEM_RELEASE);
+        return address;
     }
 
     std::atomic<UnpluggableReader*> lastReader{nullptr};
@@ -101,11 +108,13 @@ TEST_F(Discovery, SweepStartsReadersOnlyForRecognisedDevices)
 TEST_F(Discovery, ArrivalAndRemovalStartAndStopTheReader)
 {
     serial.MapDevice("Silabser0", 5);
-    window.Broadcast(DBT_DEVICEARRIVAL, "COM5");
+    std::string address = window.Broadcast(DBT_DEVICEARRIVAL, "COM5");
+    ASSERT_GT(address.size(), 8u) << "above 4 GiB";
     CBarcodeReaderThread* reader = window.ports.ReaderOn(5);
     ASSERT_NE(reader, nullptr);
     ASSERT_TRUE(serial.WaitForLog("COM5 - running", 10000));
-    EXPECT_NE(serial.LogText().find(") Device Inserted 8000 "), std::string::npos);
+    EXPECT_NE(serial.LogText().find(") Device Inserted 8000 " + address + " 3 COM5"), std::string::npos);
+    EXPECT_NE(serial.LogText().find("lParam = " + address + ")"), std::string::npos);
     EXPECT_NE(serial.LogText().find(" 3 COM5\r\n\r\n"), std::string::npos) << "the line keeps its own newline";
 
     window.Broadcast(DBT_DEVICEREMOVECOMPLETE, "COM5");
