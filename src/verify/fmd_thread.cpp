@@ -89,7 +89,8 @@ int CFMDThread::Run()
         Sleep(kPollIntervalMs);
         if (!TakePassView()) continue;
         if (m_settings.Username.empty() || m_settings.Password.empty()) continue;
-        for (const std::string& name : ListFiles(m_strScanFolder, "*.dat")) ProcessSpoolFile(name);
+        for (const std::string& name : ListFiles(m_strScanFolder, "*.dat"))
+            if (!m_undeletable.count(name)) ProcessSpoolFile(name);
     }
 }
 
@@ -125,7 +126,7 @@ void CFMDThread::ProcessSpoolFile(const std::string& fileName)
     if (!requestTemplate) {
         Log("Barcode has invalid mode");
         PostScanResult(m_resultsWindow, record.release());
-        DeleteFileA(path.c_str());
+        DeleteSpoolFile(fileName, path);
         return;
     }
     std::string barcode = EscapeBarcode(record->barcode);
@@ -145,7 +146,14 @@ void CFMDThread::ProcessSpoolFile(const std::string& fileName)
 
     RemoveExchangeFiles(base);
     Log("FMD - Deleting \"%s\"", fileName.c_str());
-    DeleteFileA(path.c_str());
+    DeleteSpoolFile(fileName, path);
+}
+
+void CFMDThread::DeleteSpoolFile(const std::string& fileName, const std::string& path)
+{
+    if (DeleteFileA(path.c_str())) return;
+    Warning("FMD - cannot delete \"%s\": it is not sent again until the program restarts", fileName.c_str());
+    m_undeletable.insert(fileName);
 }
 
 bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scanFolder)

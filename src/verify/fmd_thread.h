@@ -2,6 +2,7 @@
 // spool file's barcode to the service through curl, posting the result to
 // the results list. Also the credentials check used by the window thread.
 #pragma once
+#include <set>
 #include <string>
 
 #include "core/app_settings.h"
@@ -28,8 +29,13 @@ private:
     // One pass's view of the main window, taken under a short lease so that
     // no exchange ever runs while holding it.
     bool TakePassView();
+    // Deletes a handled spool file. One that cannot be deleted is remembered
+    // and not sent again in this process: its result is already posted, and
+    // each pass would otherwise send it once more.
+    void DeleteSpoolFile(const std::string& fileName, const std::string& path);
 
     std::string m_strScanFolder;  // of the current pass (it never changes in the program)
     AppSettings m_settings;       // snapshot for the current pass
     HWND m_resultsWindow = nullptr;
+    std::set<std::string> m_undeletable;  // spool file names, this process only
 };

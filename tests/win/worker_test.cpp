@@ -274,3 +274,27 @@ TEST_F(Worker, HungServiceTimesOutAndTheWorkerGoesOn)
     EXPECT_EQ(ResultFor(next)->statusText, "Success");
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 }
+
+namespace {
+
+TEST_F(Worker, ASpoolFileThatCannotBeDeletedIsSentOnceAndWarnedOnce)
+{
+    std::string key = Spool('1', kDemo2);  // no account yet: the worker waits
+    std::string path = host.folder / (key + ".dat");
+    // Held open without delete sharing, as a scanner of viruses might.
+    FileHandle held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.Valid());
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitForResults(1));
+    Sleep(1500);  // fifteen more passes
+    EXPECT_EQ(standin.Requests().size(), 1u) << "no second decommission";
+    std::string trace = TraceLog();
+    size_t warnings = 0;
+    for (size_t at = trace.find("cannot delete"); at != std::string::npos; at = trace.find("cannot delete", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 1u);
+    held.Reset();
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
