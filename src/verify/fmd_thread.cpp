@@ -168,9 +168,17 @@ bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scan
     return exchange.reply.find("\"Success\":true") != std::string::npos;
 }
 
-void CFMDThread::RemoveLeftoverExchangeFiles(const std::string& scanFolder)
+void CFMDThread::RemoveLeftoverFiles(const std::string& scanFolder)
 {
-    for (const char* pattern : {"*.post", "*.reply"}) {
+    for (const std::string& name : ListFiles(scanFolder, "*.dat.tmp")) {
+        std::string path = scanFolder + "\\" + name, content;
+        ReadWholeFile(path, content);
+        std::string barcode = EscapeBarcode(content.empty() ? content : content.substr(1));
+        Log("Removing cut-off spool file \"%s\": barcode \"%s\" was not sent", name.c_str(), barcode.c_str());
+        AddLogRow("Scan not sent, please scan the pack again: %s", barcode.c_str());
+        DeleteFileA(path.c_str());
+    }
+    for (const char* pattern : {"*.post", "*.reply", "*.post.tmp"}) {
         for (const std::string& name : ListFiles(scanFolder, pattern)) {
             std::string base = scanFolder + "\\" + name.substr(0, name.rfind('.'));
             if (FileExists(base + ".dat")) continue;  // its scan is still to be sent

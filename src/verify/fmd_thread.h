@@ -14,10 +14,12 @@ public:
     // Blocks the caller for the exchange; uses the scan folder for its files.
     static bool CheckLogin(const AppSettings& settings, const std::string& scanFolder);
 
-    // Removes request and reply files that belong to no spool file: those of
-    // a credentials check or an exchange cut off when the program was ended.
-    // Only while no exchange runs (at start, before the worker).
-    static void RemoveLeftoverExchangeFiles(const std::string& scanFolder);
+    // Removes what an ended program left behind, while no exchange runs (at
+    // start, before the worker): request and reply files that belong to no
+    // spool file, and spool files cut off before they were complete. Those
+    // are never sent (a cut-short code in Decommission mode would raise a
+    // false alert at the service): a log row asks for the pack again.
+    static void RemoveLeftoverFiles(const std::string& scanFolder);
 
     // Handles one spool file (a name without folder) completely.
     void ProcessSpoolFile(const std::string& fileName);

@@ -298,3 +298,27 @@ TEST_F(Worker, ASpoolFileThatCannotBeDeletedIsSentOnceAndWarnedOnce)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
+{
+    // No account: the worker leaves the folder alone meanwhile.
+    WriteBytes(host.folder / "100.dat.tmp", "1" + kDemo1.substr(0, 20));  // cut off by a kill
+    WriteBytes(host.folder / "101.post", "{}");                          // a credentials check's
+    WriteBytes(host.folder / "102.dat", "0" + kDemo1);                    // still to be sent, with
+    WriteBytes(host.folder / "102.post", "{}");                          // its request
+    WriteBytes(host.folder / "103.post.tmp", "{");
+    CFMDThread::RemoveLeftoverFiles(host.folder.Path());
+    EXPECT_EQ(ListFolder(host.folder.Path()), (std::vector<std::string>{"102.dat", "102.post"}));
+    ASSERT_TRUE(host.window.WaitForRecords(1, 5000));
+    EXPECT_EQ(host.window.LogRows(),
+              std::vector<std::string>{"Scan not sent, please scan the pack again: 01041501234567821729"});
+    EXPECT_NE(TraceLog().find("Removing cut-off spool file \"100.dat.tmp\": barcode \"01041501234567821729\""),
+              std::string::npos);
+    EXPECT_TRUE(standin.Requests().empty()) << "a cut-off scan is never sent";
+    DeleteFileA((host.folder / "102.dat").c_str());
+    DeleteFileA((host.folder / "102.post").c_str());
+}
+
+}  // namespace

@@ -52,7 +52,7 @@ BOOL CMainDialog::OnInitDialog()
     m_strScanFolder = (program ? program->AppFolder : std::string()) + "\\Scanned";
     Log("ScanFolder %s", m_strScanFolder.c_str());
     if (!EnsureDirectory(m_strScanFolder)) Failure("Unable to create ScanFolder");
-    CFMDThread::RemoveLeftoverExchangeFiles(m_strScanFolder);
+    CFMDThread::RemoveLeftoverFiles(m_strScanFolder);
     m_ports.Attach(m_hWnd);
     m_ports.ScanPorts();
     StartWorker();
