@@ -33,17 +33,13 @@ std::string MakeUniqueFileName(const std::string& folder, const std::string& pre
 {
     LARGE_INTEGER counter{};
     QueryPerformanceCounter(&counter);
-    for (long long n = ClaimNumberAbove(counter.QuadPart);; n = ClaimNumberAbove(n)) {
-        std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);
-        if (!FileExists(base + "." + extension)) return base;
-    }
+    return MakeUniqueFileNameAt(counter.QuadPart, folder, prefix, extension);
 }
 
-std::string MakeUniqueFileNameFrom(long long n, const std::string& folder, const std::string& prefix,
-                                   const std::string& extension)
+std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, const std::string& prefix,
+                                 const std::string& extension)
 {
-    for (;;) {
-        ++n;
+    for (long long n = ClaimNumberAbove(reading);; n = ClaimNumberAbove(n)) {
         std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);
         if (!FileExists(base + "." + extension)) return base;
     }

@@ -7,10 +7,10 @@
 // not exist when tested; n is above the performance counter and above every
 // n this process has handed out before, so two threads never get the same.
 std::string MakeUniqueFileName(const std::string& folder, const std::string& prefix, const std::string& extension);
-// Counting up from `start` + 1 until the file does not exist (no claim
-// across threads).
-std::string MakeUniqueFileNameFrom(long long start, const std::string& folder, const std::string& prefix,
-                                   const std::string& extension);
+// The same with `reading` in place of the performance counter's, so that a
+// test can make threads read equal values.
+std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, const std::string& prefix,
+                                 const std::string& extension);
 
 // Appends the file to `text` chunk by chunk, each chunk up to its first zero
 // byte. False (and `text` emptied) when the file cannot be opened.

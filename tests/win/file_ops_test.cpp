@@ -1,6 +1,11 @@
 // Whole-file reads and writes and unique names, on real files under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <thread>
+#include <vector>
+
 #include "framework/file_ops.h"
 #include "support/test_support.h"
 
@@ -50,16 +55,39 @@ TEST(ReadWholeFile, AppendsAndCutsEachChunkAtAZeroByte)
 TEST(MakeUniqueFileName, SkipsNamesThatExistAndHasNoExtension)
 {
     TempFolder folder;
-    WriteBytes(folder / "1001.dat", "");
-    WriteBytes(folder / "1002.dat", "");
-    WriteBytes(folder / "1003.post", "");  // another extension does not count
-    EXPECT_EQ(MakeUniqueFileNameFrom(1000, folder.Path(), "", "dat"), folder / "1003");
-    EXPECT_EQ(MakeUniqueFileNameFrom(1000, folder.Path(), "p", "dat"), folder / "p1001");
+    // Far above any counter reading this process has turned into a name.
+    const long long reading = 900000000000000000;
+    WriteBytes(folder / "900000000000000001.dat", "");
+    WriteBytes(folder / "900000000000000002.dat", "");
+    WriteBytes(folder / "900000000000000003.post", "");  // another extension does not count
+    EXPECT_EQ(MakeUniqueFileNameAt(reading, folder.Path(), "", "dat"), folder / "900000000000000003");
+    EXPECT_EQ(MakeUniqueFileNameAt(reading, folder.Path(), "p", "dat"), folder / "p900000000000000004")
+        << "never a number handed out before, even for an equal reading";
 
     std::string name = MakeUniqueFileName(folder.Path(), "", "dat");
     std::string digits = name.substr(folder.Path().size() + 1);
-    EXPECT_FALSE(digits.empty());
+    EXPECT_GT(digits, "900000000000000004");
     EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << name;
+}
+
+TEST(MakeUniqueFileName, ThreadsReadingTheSameCounterValueGetDifferentNames)
+{
+    TempFolder folder;
+    const long long reading = 910000000000000000;  // what every thread reads
+    constexpr int kThreads = 8, kEach = 200;
+    std::vector<std::string> names[kThreads];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) names[t].push_back(MakeUniqueFileNameAt(reading, folder.Path(), "", "dat"));
+        });
+    for (std::thread& thread : threads) thread.join();
+    std::set<std::string> distinct;
+    for (const auto& list : names) {
+        distinct.insert(list.begin(), list.end());
+        EXPECT_TRUE(std::is_sorted(list.begin(), list.end())) << "each thread's names in creation order";
+    }
+    EXPECT_EQ(distinct.size(), static_cast<size_t>(kThreads * kEach));
 }
 
 TEST(FileExists, FilesAndFolders)
