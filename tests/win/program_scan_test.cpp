@@ -2,7 +2,9 @@
 // end of the process is sent again at the next start.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "app/instance_rules.h"
 #include "core/settings_store.h"
@@ -77,4 +79,37 @@ TEST_F(ProgramScan, ScanCutOffByTheEndOfTheProcessIsSentAgainAtTheNextStart)
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], sent[1]);
     EXPECT_TRUE(WaitFor([&] { return ListFolder(ScanFolder()).empty(); }, 5000));
+}
+
+namespace {
+
+// The id of a running process named `name` whose parent is `parent`, or 0.
+DWORD ChildNamed(DWORD parent, const char* name)
+{
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry))
+        if (entry.th32ParentProcessID == parent && _stricmp(entry.szExeFile, name) == 0) return entry.th32ProcessID;
+    return 0;
+}
+
+}  // namespace
+
+// Each round kills the program the moment its curl.exe shows, then waits for
+// that curl to end: none may outlive the program.
+TEST_F(ProgramScan, KillingTheProgramTheMomentCurlAppearsEndsThatCurl)
+{
+    ASSERT_TRUE(standin.Control(R"({"delay_ms":20000})"));  // the start's login exchange hangs
+    for (int round = 0; round < 15; ++round) {
+        ChildProcess program(BinaryPath("Pellwick.exe"), "");
+        KernelHandle programProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.Id()));
+        DWORD curl = 0;
+        ASSERT_TRUE(WaitFor([&] { return (curl = ChildNamed(program.Id(), "curl.exe")) != 0; }, 30000));
+        TerminateProcess(programProcess.Get(), 9);  // nothing of the program runs after this
+        KernelHandle curlProcess(OpenProcess(SYNCHRONIZE, FALSE, curl));
+        if (!curlProcess) continue;  // already gone
+        ASSERT_EQ(WaitForSingleObject(curlProcess.Get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0))
+            << "round " << round << ": curl.exe outlived the program";
+    }
 }
