@@ -71,13 +71,26 @@ void TraceLog::WriteLocked(const std::string& message)
     std::string timestamp = TimestampNow();
     if (!m_file && !OpenCurrentFile(timestamp)) return;
 
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(m_file.Get(), &size) && size.QuadPart > kTraceRotateAboveBytes) {
+    if (RotationDue()) {
         m_file.Reset();
         RotateFiles();
         if (!OpenCurrentFile(timestamp)) return;
     }
-    WriteRaw(ToCrLf(TraceLinePrefix(timestamp, GetCurrentThreadId()) + message + "\n"));
+    // One buffer per line; only a message with line breaks needs converting.
+    std::string line = TraceLinePrefix(timestamp, GetCurrentThreadId());
+    line += message.find('\n') == std::string::npos ? message : ToCrLf(message);
+    line += "\r\n";
+    WriteRaw(line);
+}
+
+bool TraceLog::RotationDue()
+{
+    if (m_knownSize <= kTraceRotateAboveBytes) return false;
+    // Other processes' lines count too.
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(m_file.Get(), &size)) return false;
+    m_knownSize = size.QuadPart;
+    return m_knownSize > kTraceRotateAboveBytes;
 }
 
 bool TraceLog::OpenCurrentFile(const std::string& timestamp)
@@ -90,6 +103,8 @@ bool TraceLog::OpenCurrentFile(const std::string& timestamp)
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) return false;
+    LARGE_INTEGER size{};
+    m_knownSize = GetFileSizeEx(m_file.Get(), &size) ? size.QuadPart : 0;
     WriteRaw(ToCrLf(TraceBanner(timestamp)));
     return true;
 }
@@ -110,4 +125,5 @@ void TraceLog::WriteRaw(const std::string& text)
     // WriteFile hands the bytes to the system at once: the per-line flush.
     DWORD written = 0;
     WriteFile(m_file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    m_knownSize += written;
 }

@@ -44,9 +44,15 @@ private:
     bool OpenCurrentFile(const std::string& timestamp);
     void RotateFiles();
     void WriteRaw(const std::string& text);
+    // True when the current file has grown past the rotation size.
+    bool RotationDue();
 
     mutable std::timed_mutex m_lock;
     std::string m_appFolder;
     std::string m_logFolder;
     FileHandle m_file;
+    // The file's size as of its opening plus what this process wrote since:
+    // never above the real size, so the file is asked only when this says a
+    // rotation may be due (asking costs more than writing a line).
+    long long m_knownSize = 0;
 };

@@ -64,28 +64,25 @@ TEST(TraceLog, LinesBeforeAppFolderIsKnownVanish)
     EXPECT_NE(bytes.find("kept"), std::string::npos);
 }
 
-// Grows the open log file to `size` bytes through a handle of our own (the log
-// shares its file with everybody).
-void GrowTo(const std::string& path, size_t size)
-{
-    std::string bytes = ReadBytes(path);
-    ASSERT_LT(bytes.size(), size);
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    std::string filler(size - bytes.size(), 'x');
-    DWORD written = 0;
-    WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
+// The log counts its own lines instead of asking the file each time, so the
+// file is brought to exactly 1 MiB by lines of this log.
 TEST(TraceLog, ExactlyOneMebibyteStaysCurrentLargerRotates)
 {
     TempFolder folder;
     TraceLog log;
     log.SetAppFolder(folder.Path());
     log.Log("opened");
-    GrowTo(LogFile(folder, 1), 1048576);
+    auto size = [&] { return ReadBytes(LogFile(folder, 1)).size(); };
+    const std::string message(100, 'x');
+    size_t before = size();
+    log.Log("%s", message.c_str());
+    size_t overhead = size() - before - message.size();  // timestamp, thread and CR LF
+    const size_t mebibyte = 1048576;
+    // Whole lines up to where one last line of at least one character fits.
+    size_t lines = (mebibyte - size() - overhead - 1) / (overhead + message.size());
+    for (size_t i = 0; i < lines; ++i) log.Log("%s", message.c_str());
+    log.Log("%s", std::string(mebibyte - size() - overhead, 'y').c_str());
+    ASSERT_EQ(size(), mebibyte);
 
     log.Log("same file");
     EXPECT_FALSE(PathExists(LogFile(folder, 2)));
