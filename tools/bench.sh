@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks that print their figures: the trace log against a bare
-# fwrite loop, and the verification worker against bare curl runs (with its
-# own stand-in service). Builds first. Usage: tools/bench.sh
+# fwrite loop, the verification worker against bare curl runs (with its own
+# stand-in service), the results list, the serial reader, and the idle
+# program's CPU time. Builds first. Usage: tools/bench.sh
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
@@ -25,3 +26,5 @@ echo "== results list"
 echo "== serial reader"
 WINEPREFIX="$BUILD/win/serial-prefix" PELLWICK_SCANNERS=5 \
   "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/reader_bench.exe" 30 60
+echo "== idle program"
+"$ROOT/tools/bench/idle-cpu.sh" 60

@@ -1,7 +1,6 @@
 // The restart word and the instance-title prefix, natively.
 #include <gtest/gtest.h>
 
-#include "app/crash_loop_guard.h"
 #include "app/instance_rules.h"
 
 TEST(InstanceRules, OnlyCommandLinesBeginningWithRestartSkipTheSearch)
@@ -29,14 +28,4 @@ TEST(InstanceRules, TitleMustBeginWithTheWholePrefix)
                  {"", false}};
     for (const Case& c : cases) EXPECT_EQ(IsInstanceTitle(c.title), c.instance) << '"' << c.title << '"';
     EXPECT_TRUE(IsInstanceTitle(kMainWindowTitle));
-}
-
-TEST(CrashLoopGuard, OnlyAQuickSecondCrashOfARestartIsNotRestarted)
-{
-    EXPECT_TRUE(ShouldRestartAfterCrash(false, 0));
-    EXPECT_TRUE(ShouldRestartAfterCrash(false, 5));
-    EXPECT_FALSE(ShouldRestartAfterCrash(true, 0));
-    EXPECT_FALSE(ShouldRestartAfterCrash(true, kCrashLoopWindowMs - 1));
-    EXPECT_TRUE(ShouldRestartAfterCrash(true, kCrashLoopWindowMs));
-    EXPECT_TRUE(ShouldRestartAfterCrash(true, 24ull * 3600 * 1000));
 }

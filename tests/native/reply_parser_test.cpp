@@ -113,11 +113,8 @@ TEST(ExtractField, LeavesTheValueAloneWhenKeyOrTerminatorIsMissing)
     EXPECT_EQ(value, "x");
 }
 
-TEST(ScanResultNames, ModeNamesAndTestAccounts)
+TEST(ScanResultNames, UnknownModesAndTestAccounts)
 {
-    EXPECT_STREQ(ModeNames(0), "Verify");
-    EXPECT_STREQ(ModeNames(1), "Decommission");
-    EXPECT_STREQ(ModeNames(2), "Recommission");
     EXPECT_STREQ(ModeNames(3), "");
     EXPECT_STREQ(ModeNames(7), "BadWolf");
     EXPECT_STREQ(ModeNames(-1), "BadWolf");

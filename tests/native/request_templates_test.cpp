@@ -138,8 +138,3 @@ TEST(EscapeBarcode, LineBreakRules)
     };
     for (const Case& c : cases) EXPECT_EQ(EscapeBarcode(c.in), c.out) << '"' << c.in << '"';
 }
-
-TEST(ServiceEndpoint, IsHostAndPathWithoutScheme)
-{
-    EXPECT_EQ(ServiceEndpoint("127.0.0.1:8080"), "127.0.0.1:8080/v001.aspx");
-}
