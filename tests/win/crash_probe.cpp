@@ -64,6 +64,10 @@ int main()
     theApp.SetAppFolder(Env("PROBE_APPFOLDER"));
     InstallCrashFilter();
     AppendLine(theApp.AppFolder + "\\starts.txt", std::to_string(GetCurrentProcessId()) + " " + commandLine);
+    STARTUPINFOA startup{};
+    GetStartupInfoA(&startup);
+    bool hidden = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE;
+    AppendLine(theApp.AppFolder + "\\windows.txt", hidden ? "hidden" : "shown");
     if (theApp.StartedAsRestart() && Env("PROBE_CRASH_AGAIN") != "1") return 0;
 
     auto* thread = new FaultingThread;

@@ -44,9 +44,10 @@ struct CrashRun {
     DWORD processes;
 };
 
-CrashRun RunProbe(const TempFolder& folder, bool crashAgain, const char* fault = "access")
+CrashRun RunProbe(const TempFolder& folder, bool crashAgain, const char* fault = "access",
+                  const std::string& probePath = BinaryPath("crash_probe.exe"))
 {
-    ChildProcess probe(BinaryPath("crash_probe.exe"), "",
+    ChildProcess probe(probePath, "",
                        {"PROBE_APPFOLDER=" + folder.Path(), std::string("PROBE_CRASH_AGAIN=") + (crashAgain ? "1" : "0"),
                         std::string("PROBE_FAULT=") + fault});
     EXPECT_TRUE(probe.Started());
@@ -112,4 +113,22 @@ TEST(Crash, ExceptionEscapingAThreadIsACrashToo)
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.processes, 2u);
     EXPECT_EQ(ReadBytes(folder / "crash.dmp").substr(0, 4), "MDMP");
+}
+
+// The restart names the program by its full path, quoted: from a folder with
+// blanks an unquoted line would start "C:\\...\\Program" or lose "restart".
+TEST(Crash, ProgramInAFolderWithBlanksRestartsHiddenWithRestart)
+{
+    TempFolder folder;
+    std::string installed = folder / "Program Files\\Quorvix FMD";
+    CreateDirectoryA((folder / "Program Files").c_str(), nullptr);
+    CreateDirectoryA(installed.c_str(), nullptr);
+    std::string probe = installed + "\\crash probe.exe";
+    ASSERT_TRUE(CopyFileA(BinaryPath("crash_probe.exe").c_str(), probe.c_str(), FALSE));
+    CrashRun run = RunProbe(folder, false, "access", probe);
+    EXPECT_EQ(run.processes, 2u);
+    std::vector<std::string> starts = Lines(ReadBytes(folder / "starts.txt"));
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].substr(starts[1].find(' ') + 1), "restart");
+    EXPECT_EQ(Lines(ReadBytes(folder / "windows.txt")), (std::vector<std::string>{"shown", "hidden"}));
 }

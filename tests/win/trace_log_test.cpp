@@ -172,3 +172,18 @@ TEST(TraceLog, ConcurrentThreadsLeaveEveryLineWhole)
     }
     EXPECT_EQ(count, static_cast<size_t>(kThreads * kLines));
 }
+
+TEST(TraceLog, ALogFolderThatCannotBeCreatedLosesLinesUntilItCan)
+{
+    TempFolder folder;
+    WriteBytes(folder / "Logs", "a file in the way");
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    log.Log("nowhere to go");
+    EXPECT_EQ(ReadBytes(folder / "Logs"), "a file in the way");
+    DeleteFileA((folder / "Logs").c_str());
+    log.Log("written");
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    EXPECT_NE(bytes.find("written"), std::string::npos);
+    EXPECT_EQ(bytes.find("nowhere"), std::string::npos);
+}

@@ -322,3 +322,41 @@ TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// Failure paths of one pass: the scan waits in its spool file and is sent,
+// once, as soon as the obstacle is gone.
+TEST_F(Worker, ALockedSpoolFileWaitsAndIsSentOnceFreed)
+{
+    std::string key = Spool('0', kDemo1);  // no account yet: the worker waits
+    std::string path = host.folder / (key + ".dat");
+    FileHandle locked(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked.Valid());
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitFor([&] { return TraceLog().find("FMD - failed to read barcode from") != std::string::npos; }, 5000));
+    EXPECT_TRUE(standin.Requests().empty());
+    locked.Reset();
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(standin.Requests().size(), 1u);
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+TEST_F(Worker, ARequestFileThatCannotBeWrittenLeavesTheScanForALaterPass)
+{
+    std::string key = Spool('0', kDemo1);
+    // A folder where the request's temporary file would go.
+    std::string blocker = host.folder / (key + ".post.tmp");
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Sleep(1000);  // ten passes
+    EXPECT_TRUE(PathExists(host.folder / (key + ".dat")));
+    EXPECT_TRUE(standin.Requests().empty());
+    EXPECT_TRUE(host.window.Results().empty());
+    RemoveDirectoryA(blocker.c_str());
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(standin.Requests().size(), 1u);
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+}  // namespace
