@@ -46,6 +46,7 @@ bool CFMDApp::InitInstance()
         m_exitCode = 1;
         return false;
     }
+    TieChildProcesses();
     CreateFolders();
     if (!InitSockets()) return false;
     InitControls();
