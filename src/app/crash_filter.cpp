@@ -49,15 +49,14 @@ void StartHiddenRestart()
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    // Out of this process's own job, which ends its processes with it; in
-    // somebody else's job (then it has none of its own) it stays.
+    // Out of this process's own job, which ends its processes with it. Inside
+    // a job of somebody else's that forbids leaving, the start without the
+    // flag is the one that works.
     auto start = [&](DWORD flags) {
         return CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
                               folder.c_str(), &startup, &process);
     };
-    CFMDApp* app = CFMDApp::Current();
-    bool ownJob = app && app->TiesChildProcesses();
-    if ((ownJob && start(CREATE_BREAKAWAY_FROM_JOB)) || start(0)) {
+    if (start(CREATE_BREAKAWAY_FROM_JOB) || start(0)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }

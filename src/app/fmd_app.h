@@ -28,7 +28,6 @@ public:
     // does it first). A process that must outlive this one, the crash
     // restart, is started to break away.
     void TieChildProcesses() { m_childJob = JoinKillOnCloseJob(); }
-    bool TiesChildProcesses() const { return m_childJob.Valid(); }
 
 private:
     bool CheckSingleInstance();
