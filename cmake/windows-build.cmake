@@ -27,7 +27,6 @@ set(CORE_SOURCES
     src/core/trace_log.cpp
     src/scanner/barcode_reader_thread.cpp
     src/framework/file_ops.cpp
-    src/framework/process_job.cpp
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp

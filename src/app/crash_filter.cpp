@@ -49,14 +49,8 @@ void StartHiddenRestart()
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process{};
-    // Out of this process's own job, which ends its processes with it. Inside
-    // a job of somebody else's that forbids leaving, the start without the
-    // flag is the one that works.
-    auto start = [&](DWORD flags) {
-        return CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr,
-                              folder.c_str(), &startup, &process);
-    };
-    if (start(CREATE_BREAKAWAY_FROM_JOB) || start(0)) {
+    if (CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                       &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }

@@ -46,7 +46,6 @@ bool CFMDApp::InitInstance()
         m_exitCode = 1;
         return false;
     }
-    TieChildProcesses();
     CreateFolders();
     if (!InitSockets()) return false;
     InitControls();

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/program_context.h"
-#include "framework/process_job.h"
 #include "framework/win_app.h"
 
 class CFMDApp : public CWinApp, public ProgramContext {
@@ -24,10 +23,6 @@ public:
     // True when this process was started as a crash restart.
     bool StartedAsRestart() const { return m_bRestarted; }
     uint64_t MillisecondsSinceStart() const;
-    // Ties every process this one starts from now on to its life (start-up
-    // does it first). A process that must outlive this one, the crash
-    // restart, is started to break away.
-    void TieChildProcesses() { m_childJob = JoinKillOnCloseJob(); }
 
 private:
     bool CheckSingleInstance();
@@ -38,7 +33,4 @@ private:
 
     uint64_t m_startTick;
     bool m_bRestarted = false;
-    // This process's kill-on-close job: every curl.exe it starts is in it
-    // from its creation, so none is left behind when the program is killed.
-    KernelHandle m_childJob;
 };

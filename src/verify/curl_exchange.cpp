@@ -8,7 +8,6 @@
 #include "core/log.h"
 #include "framework/win_handle.h"
 #include "framework/file_ops.h"
-#include "framework/process_job.h"
 #include "core/scan_result.h"
 #include "core/scan_result_post.h"
 
@@ -31,6 +30,18 @@ std::string ProgramFolder()
     return length > 0 && length < sizeof path ? FolderOf(path) : std::string();
 }
 
+// A job that kills its processes when its last handle closes, so no curl
+// outlives the exchange.
+KernelHandle KillOnCloseJob()
+{
+    KernelHandle job(CreateJobObjectA(nullptr, nullptr));
+    if (!job) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
 // Starts curl and waits for it; -1 when it cannot be started.
 int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs)
 {
@@ -46,10 +57,7 @@ int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs
         return -1;
     }
     KernelHandle process(info.hProcess), thread(info.hThread);
-    // No curl outlives the exchange. One started by a program killed before
-    // this line is already in the program's own job (start-up made it) and
-    // dies with the program.
-    KernelHandle job = CreateKillOnCloseJob();
+    KernelHandle job = KillOnCloseJob();
     if (job) AssignProcessToJobObject(job.Get(), process.Get());
     ResumeThread(thread.Get());
 

@@ -63,7 +63,6 @@ int main()
     theApp.SetCommandLine(commandLine);
     theApp.SetAppFolder(Env("PROBE_APPFOLDER"));
     InstallCrashFilter();
-    theApp.TieChildProcesses();  // as the program does (nothing inside a test's job)
     AppendLine(theApp.AppFolder + "\\starts.txt", std::to_string(GetCurrentProcessId()) + " " + commandLine);
     STARTUPINFOA startup{};
     GetStartupInfoA(&startup);

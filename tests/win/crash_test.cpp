@@ -132,26 +132,3 @@ TEST(Crash, ProgramInAFolderWithBlanksRestartsHiddenWithRestart)
     EXPECT_EQ(starts[1].substr(starts[1].find(' ') + 1), "restart");
     EXPECT_EQ(Lines(ReadBytes(folder / "windows.txt")), (std::vector<std::string>{"shown", "hidden"}));
 }
-
-// Started as a user starts it, the program runs in a kill-on-close job of its
-// own; its restart must break free of it, or it would die with the crashed
-// process.
-TEST(Crash, RestartBreaksFreeOfTheProgramsOwnJob)
-{
-    TempFolder folder;
-    SetEnvironmentVariableA("PROBE_APPFOLDER", folder.Path().c_str());
-    SetEnvironmentVariableA("PROBE_CRASH_AGAIN", "0");
-    SetEnvironmentVariableA("PROBE_FAULT", "access");
-    std::string exe = BinaryPath("crash_probe.exe"), commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &info));
-    KernelHandle probe(info.hProcess), thread(info.hThread);
-    for (const char* name : {"PROBE_APPFOLDER", "PROBE_CRASH_AGAIN", "PROBE_FAULT"}) SetEnvironmentVariableA(name, nullptr);
-    EXPECT_EQ(WaitForSingleObject(probe.Get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-    EXPECT_TRUE(WaitFor([&] { return Lines(ReadBytes(folder / "starts.txt")).size() == 2; }, 15000))
-        << "the restart ran";
-    Sleep(500);  // the restart has ended by now: it only records its start
-}

@@ -96,29 +96,20 @@ DWORD ChildNamed(DWORD parent, const char* name)
 
 }  // namespace
 
-// Each round starts the program as a user does (in no job of ours), kills
-// it the moment its curl.exe shows, and waits for that curl to end: none may
-// outlive the program, suspended or not.
+// Each round kills the program the moment its curl.exe shows, then waits for
+// that curl to end: none may outlive the program.
 TEST_F(ProgramScan, KillingTheProgramTheMomentCurlAppearsEndsThatCurl)
 {
     ASSERT_TRUE(standin.Control(R"({"delay_ms":20000})"));  // the start's login exchange hangs
-    const std::string exe = BinaryPath("Pellwick.exe");
     for (int round = 0; round < 15; ++round) {
-        std::string commandLine = "\"" + exe + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &info));
-        KernelHandle program(info.hProcess), thread(info.hThread);
+        ChildProcess program(BinaryPath("Pellwick.exe"), "");
+        KernelHandle programProcess(OpenProcess(PROCESS_TERMINATE, FALSE, program.Id()));
         DWORD curl = 0;
-        bool appeared = WaitFor([&] { return (curl = ChildNamed(info.dwProcessId, "curl.exe")) != 0; }, 30000);
-        TerminateProcess(program.Get(), 9);  // nothing of the program runs after this
-        ASSERT_TRUE(appeared);
-        KernelHandle curlProcess(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, curl));
+        ASSERT_TRUE(WaitFor([&] { return (curl = ChildNamed(program.Id(), "curl.exe")) != 0; }, 30000));
+        TerminateProcess(programProcess.Get(), 9);  // nothing of the program runs after this
+        KernelHandle curlProcess(OpenProcess(SYNCHRONIZE, FALSE, curl));
         if (!curlProcess) continue;  // already gone
-        bool ended = WaitForSingleObject(curlProcess.Get(), 10000) == WAIT_OBJECT_0;
-        if (!ended) TerminateProcess(curlProcess.Get(), 9);
-        ASSERT_TRUE(ended) << "round " << round << ": curl.exe outlived the program";
+        ASSERT_EQ(WaitForSingleObject(curlProcess.Get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0))
+            << "round " << round << ": curl.exe outlived the program";
     }
 }
