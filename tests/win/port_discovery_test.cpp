@@ -162,6 +162,29 @@ TEST_F(Discovery, ParallelPortArrivalExaminesCom1)
     EXPECT_EQ(window.ports.ReaderOn(1), nullptr);
 }
 
+// Only port broadcasts with data change the readers: a volume's arrival, a
+// removal of a port nobody listens to, and a broadcast without data only
+// leave their log line.
+TEST_F(Discovery, OtherBroadcastsLeaveTheReadersAlone)
+{
+    serial.MapDevice("Silabser0", 5);
+    window.ports.OpenPort(5);
+    ASSERT_TRUE(serial.WaitForLog("COM5 - running", 10000));
+    CBarcodeReaderThread* reader = window.ports.ReaderOn(5);
+    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1, 0};
+    for (WPARAM event : {static_cast<WPARAM>(DBT_DEVICEARRIVAL), static_cast<WPARAM>(DBT_DEVICEREMOVECOMPLETE)}) {
+        EXPECT_EQ(window.ports.OnDeviceChange(event, reinterpret_cast<LPARAM>(&volume)), 0);
+        EXPECT_EQ(window.ports.OnDeviceChange(event, 0), 0);
+    }
+    EXPECT_EQ(window.ports.OnDeviceChange(DBT_DEVNODES_CHANGED, 0), 0);
+    window.Broadcast(DBT_DEVICEREMOVECOMPLETE, "COM7");  // no reader there
+    EXPECT_EQ(window.ports.ReaderOn(5), reader);
+    std::string log = serial.LogText();
+    EXPECT_EQ(CountOf(log, ") OnDeviceChange(wParam = "), 6u);
+    EXPECT_EQ(log.find("Closing port COM5"), std::string::npos);
+    EXPECT_EQ(log.find("Device Inserted"), std::string::npos);
+}
+
 TEST_F(Discovery, ReaderWhoseReadFailsLeavesTheMapAndALaterArrivalStartsANewOne)
 {
     serial.MapDevice("Silabser9", 9);
