@@ -104,3 +104,20 @@ TEST_F(Spooling, ThousandsOfLinesFromSeveralThreadsGetDistinctKeys)
     EXPECT_EQ(keys.size(), static_cast<size_t>(kThreads * kLines));
     EXPECT_EQ(DatFiles().size(), static_cast<size_t>(kThreads * kLines));
 }
+
+// A line that arrives while the program ends, after the main window is gone:
+// nothing is left to spool against, and the trace says so instead of the
+// reader touching a window or a folder that no longer exists.
+TEST(SpoolingAtTheEnd, ALineAfterTheMainWindowIsGoneIsLoggedAsNotSpooled)
+{
+    TempFolder logFolder;
+    CFMDApp app;
+    app.SetAppFolder(logFolder.Path());
+    ASSERT_EQ(g_mainDialog.Peek(), nullptr);
+    CBarcodeReaderThread reader;
+    reader.m_strPort = "COM3";
+    reader.HandleBarcode("0104150123456782" "21LATE");
+    std::string trace = ReadBytes(logFolder / "Logs\\trace-1.txt");
+    EXPECT_NE(trace.find(") COM3 - barcode = \"010415012345678221LATE\""), std::string::npos) << trace;
+    EXPECT_NE(trace.find(") COM3 - no main window: barcode not spooled"), std::string::npos) << trace;
+}
