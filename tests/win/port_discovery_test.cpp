@@ -88,6 +88,8 @@ TEST_F(Discovery, SweepStartsReadersOnlyForRecognisedDevices)
     serial.MapDevice("Silabser0", 5);
     serial.MapDevice("ZebraCDC0", 7);
     serial.MapDevice("FooSerial3", 9);
+    serial.MapDevice("FooSerial19", 19);  // the last port swept
+    serial.MapDevice("FooSerial20", 20);  // beyond the sweep
     window.ports.ScanPorts();
     EXPECT_NE(window.ports.ReaderOn(5), nullptr);
     EXPECT_NE(window.ports.ReaderOn(7), nullptr);
@@ -99,6 +101,8 @@ TEST_F(Discovery, SweepStartsReadersOnlyForRecognisedDevices)
     EXPECT_NE(log.find(") Found COM7, device \\Device\\ZebraCDC0\r\n"), std::string::npos);
     EXPECT_NE(log.find(") Found COM9, device \\Device\\FooSerial3\r\n"), std::string::npos);
     EXPECT_NE(log.find(") Not listening to COM9, we dont know the device\r\n"), std::string::npos);
+    EXPECT_NE(log.find(") Found COM19, device \\Device\\FooSerial19\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("COM20"), std::string::npos) << "the sweep ends at COM19";
     EXPECT_EQ(CountOf(log, ") Creating thread\r\n"), 2u);
 
     ASSERT_TRUE(serial.Type(7, "ZEBRA1\r\n"));
