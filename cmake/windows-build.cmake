@@ -140,6 +140,12 @@ pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)
+# Built beside a curl.exe that ignores its limits, for the backstop.
+add_executable(stubborn_curl tests/win/stubborn_curl.cpp)
+set_target_properties(stubborn_curl PROPERTIES OUTPUT_NAME curl RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/stubborn)
+target_link_options(stubborn_curl PRIVATE ${STATIC_LINK})
+pellwick_windows_test(curl_backstop_tests SOURCES tests/win/curl_backstop_test.cpp OUTPUT_DIR ${BIN_DIR}/stubborn)
+add_dependencies(curl_backstop_tests stubborn_curl)
 pellwick_windows_test(program_scan_tests STANDIN SOURCES tests/win/program_scan_test.cpp
                       LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(main_dialog_tests STANDIN SOURCES tests/win/main_dialog_test.cpp
