@@ -74,7 +74,16 @@ void TraceLog::WriteLocked(const std::string& message)
     if (RotationDue()) {
         m_file.Reset();
         RotateFiles();
-        if (!OpenCurrentFile(timestamp)) return;
+        // Another program may hold the current file so that it cannot move.
+        // Then it stays current, without a new banner, and the next attempt
+        // waits for another stretch of lines instead of coming at every line.
+        bool moved = !FileExists(TraceFileName(m_logFolder, 1));
+        if (!OpenCurrentFile(timestamp, moved)) return;
+        if (!moved) {
+            m_retryRotationAbove = m_knownSize + kRotationRetryBytes;
+            WriteRaw(ToCrLf(TraceLinePrefix(timestamp, GetCurrentThreadId()) +
+                            "WARNING: the trace log could not be rotated: another program holds it\n"));
+        }
     }
     // One buffer per line; only a message with line breaks needs converting.
     std::string line = TraceLinePrefix(timestamp, GetCurrentThreadId());
@@ -85,7 +94,7 @@ void TraceLog::WriteLocked(const std::string& message)
 
 bool TraceLog::RotationDue()
 {
-    if (m_knownSize <= kTraceRotateAboveBytes) return false;
+    if (m_knownSize <= kTraceRotateAboveBytes || m_knownSize <= m_retryRotationAbove) return false;
     // Other processes' lines count too.
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(m_file.Get(), &size)) return false;
@@ -93,7 +102,7 @@ bool TraceLog::RotationDue()
     return m_knownSize > kTraceRotateAboveBytes;
 }
 
-bool TraceLog::OpenCurrentFile(const std::string& timestamp)
+bool TraceLog::OpenCurrentFile(const std::string& timestamp, bool banner)
 {
     if (m_appFolder.empty()) return false;
     m_logFolder = m_appFolder + "\\Logs";
@@ -105,7 +114,7 @@ bool TraceLog::OpenCurrentFile(const std::string& timestamp)
     if (!m_file) return false;
     LARGE_INTEGER size{};
     m_knownSize = GetFileSizeEx(m_file.Get(), &size) ? size.QuadPart : 0;
-    WriteRaw(ToCrLf(TraceBanner(timestamp)));
+    if (banner) WriteRaw(ToCrLf(TraceBanner(timestamp)));
     return true;
 }
 

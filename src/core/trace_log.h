@@ -41,7 +41,7 @@ public:
 
 private:
     void WriteLocked(const std::string& message);
-    bool OpenCurrentFile(const std::string& timestamp);
+    bool OpenCurrentFile(const std::string& timestamp, bool banner = true);
     void RotateFiles();
     void WriteRaw(const std::string& text);
     // True when the current file has grown past the rotation size.
@@ -55,4 +55,8 @@ private:
     // never above the real size, so the file is asked only when this says a
     // rotation may be due (asking costs more than writing a line).
     long long m_knownSize = 0;
+    // After a rotation that could not move the file: no new attempt until
+    // the file has grown past this.
+    long long m_retryRotationAbove = 0;
+    static constexpr long long kRotationRetryBytes = 64 * 1024;
 };

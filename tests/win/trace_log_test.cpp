@@ -187,3 +187,34 @@ TEST(TraceLog, ALogFolderThatCannotBeCreatedLosesLinesUntilItCan)
     EXPECT_NE(bytes.find("written"), std::string::npos);
     EXPECT_EQ(bytes.find("nowhere"), std::string::npos);
 }
+
+// A file another program holds so that it cannot be moved stays current:
+// one banner, one warning, every line kept, and no attempt at every line.
+TEST(TraceLog, AFileThatCannotBeRotatedStaysCurrentWithOneWarning)
+{
+    TempFolder folder;
+    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
+    HANDLE held = CreateFileA(LogFile(folder, 1).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);  // no delete sharing: it cannot move
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TraceLog log;
+    log.SetAppFolder(folder.Path());
+    for (int i = 0; i < 5; ++i) log.Log("line %d", i);
+    CloseHandle(held);
+    std::string bytes = ReadBytes(LogFile(folder, 1));
+    auto count = [&](const std::string& fragment) {
+        size_t n = 0;
+        for (size_t at = bytes.find(fragment); at != std::string::npos; at = bytes.find(fragment, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Log Started"), 1u);
+    EXPECT_EQ(count("could not be rotated"), 1u);
+    EXPECT_EQ(count(") line "), 5u);
+    EXPECT_FALSE(PathExists(LogFile(folder, 2)));
+
+    log.Log("%s", std::string(70 * 1024, 'y').c_str());  // past the retry stretch, the file free again
+    log.Log("fresh");
+    EXPECT_TRUE(PathExists(LogFile(folder, 2)));
+    EXPECT_NE(ReadBytes(LogFile(folder, 1)).find("fresh"), std::string::npos);
+}
