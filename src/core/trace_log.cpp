@@ -81,10 +81,14 @@ void TraceLog::WriteLocked(const std::string& message)
         if (!OpenCurrentFile(timestamp, moved)) return;
         if (!moved) {
             m_retryRotationAbove = m_knownSize + kRotationRetryBytes;
-            WriteRaw(ToCrLf(TraceLinePrefix(timestamp, GetCurrentThreadId()) +
-                            "WARNING: the trace log could not be rotated: another program holds it\n"));
+            WriteStamped(timestamp, "WARNING: the trace log could not be rotated: another program holds it");
         }
     }
+    WriteStamped(timestamp, message);
+}
+
+void TraceLog::WriteStamped(const std::string& timestamp, const std::string& message)
+{
     // One buffer per line; only a message with line breaks needs converting.
     std::string line = TraceLinePrefix(timestamp, GetCurrentThreadId());
     line += message.find('\n') == std::string::npos ? message : ToCrLf(message);

@@ -44,6 +44,8 @@ private:
     bool OpenCurrentFile(const std::string& timestamp, bool banner = true);
     void RotateFiles();
     void WriteRaw(const std::string& text);
+    // One line with its time stamp and thread column.
+    void WriteStamped(const std::string& timestamp, const std::string& message);
     // True when the current file has grown past the rotation size.
     bool RotationDue();
 

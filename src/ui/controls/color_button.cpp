@@ -20,7 +20,7 @@ void CColorButton::OnAttached()
     // first background erase, so a later switch would leave that first paint
     // in the platform's look.
     SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetWindowLongPtrA(m_hWnd, GWL_STYLE) | BS_OWNERDRAW);
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    Repaint();
 }
 
 void CColorButton::Repaint()
@@ -80,18 +80,18 @@ LRESULT CColorButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_MOUSEMOVE:
         if (m_colours.MouseMove()) {
-            InvalidateRect(m_hWnd, nullptr, TRUE);
+            Repaint();
             TrackLeave();
         }
         break;
     case WM_MOUSELEAVE:
         m_colours.MouseLeave();
-        InvalidateRect(m_hWnd, nullptr, TRUE);
+        Repaint();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
         if (message == WM_LBUTTONDOWN) m_colours.ButtonDown(); else m_colours.ButtonUp();
-        InvalidateRect(m_hWnd, nullptr, TRUE);
+        Repaint();
         break;
     case WM_TIMER:
         if (wParam != kFlashTimer) break;
