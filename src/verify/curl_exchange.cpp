@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "core/log.h"
 #include "framework/win_handle.h"
@@ -42,24 +43,68 @@ KernelHandle KillOnCloseJob()
     return job;
 }
 
+// PROC_THREAD_ATTRIBUTE_JOB_LIST, which the headers give only from Windows 10
+// on; older Windows refuse it, and curl then joins the job after its start.
+constexpr DWORD_PTR kJobListAttribute = 0x0002000D;
+
+// An attribute list that makes CreateProcess start the child inside the job.
+// Created there in one step, curl cannot outlive a kill of this program at
+// any moment; put into the job only after its creation, a kill in between
+// would leave it running on its own.
+class JobAttribute {
+public:
+    explicit JobAttribute(const HANDLE& job)
+    {
+        if (!job) return;
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_buffer.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        if (!UpdateProcThreadAttribute(list, 0, kJobListAttribute, const_cast<HANDLE*>(&job),
+                                       sizeof job, nullptr, nullptr)) {
+            DeleteProcThreadAttributeList(list);
+            return;
+        }
+        m_list = list;
+    }
+    ~JobAttribute()
+    {
+        if (m_list) DeleteProcThreadAttributeList(m_list);
+    }
+    JobAttribute(const JobAttribute&) = delete;
+    JobAttribute& operator=(const JobAttribute&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return m_list; }
+
+private:
+    std::vector<char> m_buffer;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+};
+
 // Starts curl and waits for it; -1 when it cannot be started.
 int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs)
 {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
+    KernelHandle job = KillOnCloseJob();
+    HANDLE jobHandle = job.Get();
+    JobAttribute inJob(jobHandle);
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    startup.lpAttributeList = inJob.Get();
+    // Where the job cannot be given at creation (no job, or a Windows without
+    // the attribute), curl joins it just after: never suspended, so a kill in
+    // between leaves a curl that its own time limits end.
+    DWORD flags = inJob.Get() ? EXTENDED_STARTUPINFO_PRESENT : 0;
     PROCESS_INFORMATION info{};
-    if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                                              CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
+                                              nullptr, nullptr, &startup.StartupInfo, &info)) {
         DWORD error = executable.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
         std::printf("CreateProcess failed (%lu).\n", static_cast<unsigned long>(error));
         return -1;
     }
     KernelHandle process(info.hProcess), thread(info.hThread);
-    KernelHandle job = KillOnCloseJob();
-    if (job) AssignProcessToJobObject(job.Get(), process.Get());
-    ResumeThread(thread.Get());
+    if (job && !inJob.Get()) AssignProcessToJobObject(job.Get(), process.Get());
 
     if (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
         Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
