@@ -161,6 +161,15 @@ pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURC
                       LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
+# The scan proofs, short: the real program killed at random moments while
+# scans flow in, and four scanners at once (tools/proof.sh: full counts).
+add_test(NAME ScanProofs.KillsLoseNoTakenScan
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/kill_driver.py --kills 10 --prefix ${SERIAL_WINE_PREFIX})
+add_test(NAME ScanProofs.FourScannersAtOnce
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/load_driver.py --per-port 25 --prefix ${SERIAL_WINE_PREFIX})
+set_tests_properties(ScanProofs.KillsLoseNoTakenScan ScanProofs.FourScannersAtOnce PROPERTIES
+                     RESOURCE_LOCK serial_prefix TIMEOUT 300
+                     ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
 add_dependencies(startup_tests Pellwick)
 add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
@@ -185,6 +194,13 @@ target_link_libraries(trace_log_bench PRIVATE pellwick_core)
 add_executable(post_command tools/demo/post_command.cpp)
 target_compile_options(post_command PRIVATE ${WARNING_FLAGS})
 target_link_options(post_command PRIVATE ${STATIC_LINK})
+
+# The scan proofs' eyes on the program's results list (tools/proof).
+add_executable(list_rows tools/demo/list_rows.cpp)
+target_compile_options(list_rows PRIVATE ${WARNING_FLAGS})
+target_include_directories(list_rows PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(list_rows PRIVATE comctl32)
+target_link_options(list_rows PRIVATE ${STATIC_LINK})
 
 # Keeps each Wine prefix's desktop up while the tests run (tools/test.sh).
 add_executable(desktop_keeper WIN32 tools/demo/desktop_keeper.cpp)

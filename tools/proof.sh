@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The scan proofs at their full counts, run by hand (the test command runs
+# short versions): the kill proof (200 kills) and the load proof (4 scanners
+# typing 1,000 barcodes each at once). Builds first, runs in a Wine prefix of
+# its own and ends its server afterwards. Prints the tallies; fails on a loss.
+# Usage: tools/proof.sh kills [--kills N] [--seed S]
+#        tools/proof.sh load [--per-port N]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${PELLWICK_BUILD:-$ROOT/build}"
+case "${1:-}" in
+  kills) driver=kill_driver.py ;;
+  load) driver=load_driver.py ;;
+  *) echo "usage: tools/proof.sh kills|load [options]" >&2; exit 2 ;;
+esac
+shift
+"$ROOT/tools/bootstrap.sh" >/dev/null
+cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$BUILD/native" --target fmd_standin >/dev/null
+"$ROOT/tools/build-windows.sh" "$BUILD/win" >/dev/null
+export WINEPREFIX="$BUILD/proof-prefix"
+source "$ROOT/tools/xvfb.sh"
+start_xvfb
+trap 'wineserver -k >/dev/null 2>&1 || true; stop_xvfb' EXIT
+python3 "$ROOT/tools/proof/$driver" --prefix "$WINEPREFIX" "$@"
