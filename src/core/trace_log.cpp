@@ -111,15 +111,19 @@ bool TraceLog::OpenCurrentFile(const std::string& timestamp, bool banner)
     if (m_appFolder.empty()) return false;
     m_logFolder = m_appFolder + "\\Logs";
     if (!EnsureDirectory(m_logFolder)) return false;
-    // Shared with everybody, so the file can be read while the program writes.
-    m_file.Reset(CreateFileA(TraceFileName(m_logFolder, 1).c_str(), FILE_APPEND_DATA,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.Reset(OpenForAppend(TraceFileName(m_logFolder, 1)));
     if (!m_file) return false;
     LARGE_INTEGER size{};
     m_knownSize = GetFileSizeEx(m_file.Get(), &size) ? size.QuadPart : 0;
     if (banner) WriteRaw(ToCrLf(TraceBanner(timestamp)));
     return true;
+}
+
+HANDLE TraceLog::OpenForAppend(const std::string& path)
+{
+    // Shared with everybody, so the file can be read while the program writes.
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void TraceLog::RotateFiles()

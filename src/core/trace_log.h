@@ -16,6 +16,7 @@ std::string TimestampNow();
 class TraceLog {
 public:
     TraceLog() = default;
+    virtual ~TraceLog() = default;
     TraceLog(const TraceLog&) = delete;
     TraceLog& operator=(const TraceLog&) = delete;
 
@@ -38,6 +39,11 @@ public:
     void WriteLineIfFree(const std::string& message, std::chrono::milliseconds wait);
 
     std::string LogFolder() const;
+
+protected:
+    // Opens (or creates) the current file for appending; a test's way to
+    // make the opening fail, as a full disk would.
+    virtual HANDLE OpenForAppend(const std::string& path);
 
 private:
     void WriteLocked(const std::string& message);

@@ -97,12 +97,17 @@ bool WriteTemporary(const std::string& temp, const std::string& text)
 
 bool WriteWholeFile(const std::string& path, const std::string& content)
 {
+    return WriteWholeFileCheckedBy(ReadWholeFile, path, content);
+}
+
+bool WriteWholeFileCheckedBy(ReadBackFunction readBack, const std::string& path, const std::string& content)
+{
     std::string text(content.c_str());  // up to the terminating zero
     std::string temp = path + ".tmp";
     if (!WriteTemporary(temp, text)) return false;
 
     std::string check;
-    if (!ReadWholeFile(temp, check) || check != text) {
+    if (!readBack(temp, check) || check != text) {
         DeleteKeepingError(temp, ERROR_WRITE_FAULT);
         return false;
     }

@@ -21,6 +21,10 @@ bool ReadWholeFile(const std::string& path, std::string& text);
 // file never exists under its name half-written. On failure the old file is
 // unchanged and the system error code is left as the thread's last error.
 bool WriteWholeFile(const std::string& path, const std::string& text);
+// The same with `readBack` in place of ReadWholeFile for the check, so that a
+// test can make the read-back fail or differ, as failing storage would.
+using ReadBackFunction = bool (*)(const std::string& path, std::string& text);
+bool WriteWholeFileCheckedBy(ReadBackFunction readBack, const std::string& path, const std::string& text);
 
 bool FileExists(const std::string& path);       // a file or folder
 bool DirectoryExists(const std::string& path);  // a folder

@@ -37,6 +37,79 @@ TEST(WriteWholeFile, TargetThatCannotBeDeletedStaysUnchangedAndTheCallFails)
     EXPECT_FALSE(PathExists(path + ".tmp"));
 }
 
+namespace {
+
+// A fresh folder under /tmp holding `name`, a symbolic link to `device`;
+// Wine lists such a link but gives it no attributes and cannot delete it.
+class DeviceLinkFolder {
+public:
+    DeviceLinkFolder(const std::string& name, const char* device)
+        : m_unix("/tmp/pellwick-device-" + std::to_string(GetCurrentProcessId()) + "-" + (device + 5)),
+          m_windows("Z:" + m_unix)
+    {
+        for (char& c : m_windows) c = c == '/' ? '\\' : c;
+        CreateDirectoryA(m_windows.c_str(), nullptr);
+        RunUnix("Z:\\usr\\bin\\ln -s " + std::string(device) + " " + m_unix + "/" + name,
+                [&] { return ListFolder(m_windows) == std::vector<std::string>{name}; });
+    }
+    ~DeviceLinkFolder()
+    {
+        RunUnix("Z:\\usr\\bin\\rm -rf " + m_unix, [&] { return !PathExists(m_windows); });
+    }
+    DeviceLinkFolder(const DeviceLinkFolder&) = delete;
+    DeviceLinkFolder& operator=(const DeviceLinkFolder&) = delete;
+    std::string operator/(const std::string& name) const { return m_windows + "\\" + name; }
+    std::vector<std::string> Names() const { return ListFolder(m_windows); }
+
+private:
+    std::string m_unix;
+    std::string m_windows;
+};
+
+}  // namespace
+
+// The temporary file's name leads to a device: /dev/full refuses the write
+// and /dev/null the flush. (Wine cannot delete such a link afterwards, so
+// only the final name is checked here.)
+TEST(WriteWholeFile, AWriteOrFlushThatFailsFailsWithTheSystemErrorAndNoFile)
+{
+    for (auto [device, error] : {std::pair<const char*, DWORD>{"/dev/full", ERROR_DISK_FULL},
+                                 {"/dev/null", ERROR_INVALID_PARAMETER}}) {
+        SCOPED_TRACE(device);
+        DeviceLinkFolder folder("scan.dat.tmp", device);
+        ASSERT_EQ(folder.Names(), std::vector<std::string>{"scan.dat.tmp"});
+        EXPECT_FALSE(WriteWholeFile(folder / "scan.dat", "1" "0104150123456782" "21DEVICE"));
+        EXPECT_EQ(GetLastError(), error);
+        EXPECT_FALSE(PathExists(folder / "scan.dat")) << "no spool file may appear";
+    }
+}
+
+namespace {
+
+bool ReadBackFails(const std::string&, std::string&) { return false; }
+bool ReadBackDiffers(const std::string&, std::string& text)
+{
+    text = "1" "0104150123456782" "21DEVICF";
+    return true;
+}
+
+}  // namespace
+
+// Storage that loses or alters what was written: the old file stays, the
+// temporary file goes, and the call fails with a write fault.
+TEST(WriteWholeFile, AReadBackThatFailsOrDiffersKeepsTheOldFile)
+{
+    for (ReadBackFunction readBack : {ReadBackFails, ReadBackDiffers}) {
+        TempFolder folder;
+        std::string path = folder / "scan.dat";
+        WriteBytes(path, "old content");
+        EXPECT_FALSE(WriteWholeFileCheckedBy(readBack, path, "1" "0104150123456782" "21DEVICE"));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_WRITE_FAULT));
+        EXPECT_EQ(ReadBytes(path), "old content");
+        EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{"scan.dat"});
+    }
+}
+
 TEST(ReadWholeFile, AppendsAndCutsEachChunkAtAZeroByte)
 {
     TempFolder folder;

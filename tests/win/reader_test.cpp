@@ -130,6 +130,25 @@ TEST_F(Reader, UnpluggedDeviceEndsTheReaderWithTheNormalClosingLines)
     EXPECT_TRUE(PumpUntil([&] { return host.window.LogRows().size() == 2; }, 2000));
 }
 
+// COM13 opens but is no serial line (the prefix's link leads to /dev/null):
+// the line settings fail, and the reader ends before it reads.
+TEST_F(Reader, PortWhoseLineCannotBeSetUpEndsTheReaderWithAWarning)
+{
+    auto opens = [] {
+        return FileHandle(CreateFileA("\\\\.\\COM13", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).Valid();
+    };
+    std::string link = std::string(getenv("WINEPREFIX")) + "/dosdevices/com13";
+    ASSERT_TRUE(RunUnix("Z:\\usr\\bin\\ln -sfn /dev/null " + link, opens));
+    Start(13);
+    bool ended = Ended(8000);
+    RunUnix("Z:\\usr\\bin\\rm -f " + link, [&] { return !opens(); });
+    ASSERT_TRUE(ended);
+    std::string log = serial.LogText();
+    EXPECT_NE(log.find(" COM13 - SetCommState Reason: "), std::string::npos) << log;
+    EXPECT_EQ(log.find("COM13 - running"), std::string::npos);
+    EXPECT_EQ(log.find("COM13 - read"), std::string::npos);
+}
+
 TEST_F(Reader, PortThatCannotBeOpenedEndsTheReaderAtOnce)
 {
     Start(12);  // no such port

@@ -218,3 +218,45 @@ TEST(TraceLog, AFileThatCannotBeRotatedStaysCurrentWithOneWarning)
     EXPECT_TRUE(PathExists(LogFile(folder, 2)));
     EXPECT_NE(ReadBytes(LogFile(folder, 1)).find("fresh"), std::string::npos);
 }
+
+namespace {
+
+// A log whose file cannot be opened again once it has been, while `failing`.
+class ReopenFailingLog : public TraceLog {
+public:
+    bool failing = true;
+
+protected:
+    HANDLE OpenForAppend(const std::string& path) override
+    {
+        return ++m_opens > 1 && failing ? INVALID_HANDLE_VALUE : TraceLog::OpenForAppend(path);
+    }
+
+private:
+    int m_opens = 0;
+};
+
+}  // namespace
+
+// The rotation moves the full file away and then cannot open a new one:
+// lines are lost, nothing else is moved, and a new file starts once it can.
+TEST(TraceLog, AFailedReopenAfterRotationLosesLinesUntilAFileCanBeOpened)
+{
+    TempFolder folder;
+    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
+    ReopenFailingLog log;
+    log.SetAppFolder(folder.Path());
+    for (int i = 0; i < 3; ++i) log.Log("lost %d", i);
+    EXPECT_FALSE(PathExists(LogFile(folder, 1)));
+    std::string rotated = ReadBytes(LogFile(folder, 2));
+    EXPECT_EQ(rotated.find(std::string(1048577, 'x')), 0u);
+    EXPECT_EQ(rotated.find("lost"), std::string::npos);
+
+    log.failing = false;
+    log.Log("back");
+    std::string current = ReadBytes(LogFile(folder, 1));
+    EXPECT_TRUE(std::regex_match(current, std::regex(Banner() + LineOf("back")))) << current;
+    EXPECT_EQ(ReadBytes(LogFile(folder, 2)).size(), rotated.size());
+    EXPECT_FALSE(PathExists(LogFile(folder, 3)));
+}

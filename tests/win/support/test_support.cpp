@@ -95,6 +95,17 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+bool RunUnix(std::string commandLine, const std::function<bool()>& done)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    return WaitFor(done, 5000);
+}
+
 namespace {
 
 std::string EnvironmentBlockWith(const std::vector<std::string>& additions)

@@ -33,6 +33,10 @@ std::vector<std::string> ListFolder(const std::string& folder);  // names, sorte
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// Runs a Unix command line (e.g. "Z:\\usr\\bin\\ln -s ..."): Wine starts Unix
+// programs but cannot wait for them, so `done` says when it has worked.
+bool RunUnix(std::string commandLine, const std::function<bool()>& done);
+
 // A child process inside a job object that kills everything it started when
 // the object goes away, so no test leaves processes behind.
 class ChildProcess {
