@@ -134,7 +134,7 @@ pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_
 pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
 pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
 pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp RESOURCES ${PROGRAM_RESOURCES})
-pellwick_windows_test(reader_tests SOURCES tests/win/reader_test.cpp SCANNERS "5 7" LOCK serial_prefix)
+pellwick_windows_test(reader_tests SOURCES tests/win/reader_test.cpp SCANNERS "5" LOCK serial_prefix)
 pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test.cpp SCANNERS "5 7 9"
                       LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
@@ -146,8 +146,6 @@ set_target_properties(stubborn_curl PROPERTIES OUTPUT_NAME curl RUNTIME_OUTPUT_D
 target_link_options(stubborn_curl PRIVATE ${STATIC_LINK})
 pellwick_windows_test(curl_backstop_tests SOURCES tests/win/curl_backstop_test.cpp OUTPUT_DIR ${BIN_DIR}/stubborn)
 add_dependencies(curl_backstop_tests stubborn_curl)
-pellwick_windows_test(program_scan_tests STANDIN SOURCES tests/win/program_scan_test.cpp
-                      LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(main_dialog_tests STANDIN SOURCES tests/win/main_dialog_test.cpp
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(results_list_tests SOURCES tests/win/results_list_test.cpp
@@ -171,7 +169,6 @@ set_tests_properties(ScanProofs.KillsLoseNoTakenScan ScanProofs.FourScannersAtOn
                      RESOURCE_LOCK serial_prefix TIMEOUT 300
                      ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
 add_dependencies(startup_tests Pellwick)
-add_dependencies(program_scan_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
 add_executable(worker_bench tools/bench/worker_bench.cpp)

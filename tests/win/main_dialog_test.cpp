@@ -9,7 +9,6 @@
 #include <map>
 
 #include "res/resource.h"
-#include "scanner/barcode_reader_thread.h"
 #include "support/main_dialog_fixture.h"
 #include "support/scan_fixture.h"
 
@@ -30,13 +29,6 @@ size_t Count(const std::string& text, const std::string& fragment)
     size_t count = 0;
     for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
     return count;
-}
-
-COLORREF RowColour(MainDialogFixture& main, int row)
-{
-    COLORREF colour = CLR_DEFAULT;
-    main.RowColour(row, colour);
-    return colour;
 }
 
 // The quit question of a test account, answered through its buttons.
@@ -342,56 +334,4 @@ TEST(Modes, SwitchesLogPinAndHighlight)
     EXPECT_TRUE(Highlighted(main, Decommission));
     SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }, 3000)) << "can be hidden again";
-}
-
-TEST(ScanFlow, ScanBecomesOneRowThatTurnsFromScannedToItsOutcome)
-{
-    StandinClient standin;
-    ASSERT_TRUE(standin.Available());
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
-    ASSERT_TRUE(main.Start());
-    HWND window = main.Window();
-    ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
-    // The reader's own spooling, from a thread other than the window's.
-    CBarcodeReaderThread reader;
-    reader.m_strPort = "COM9";
-    const std::string pack = "0104150123456782" "21DEMO0002";
-
-    // Decommission: white "Scanned", then light green "Success" in the same row, no alert.
-    ASSERT_TRUE(standin.Control(R"({"delay_ms":1500})"));
-    reader.HandleBarcode(pack);
-    ASSERT_TRUE(WaitFor([&] { return main.RowCount() == 2; }, 5000));
-    EXPECT_EQ(main.Cell(0, 1), "Scanned");
-    EXPECT_EQ(RowColour(main, 0), RGB(255, 255, 255));
-    const std::string scannedAt = main.Cell(0, 0);
-    ASSERT_TRUE(WaitFor([&] { return main.Cell(0, 1) == "Success"; }, 15000));
-    EXPECT_EQ(main.RowCount(), 2);
-    EXPECT_EQ(main.Cell(0, 0), scannedAt);
-    EXPECT_EQ(RowColour(main, 0), RGB(240, 255, 240));
-    EXPECT_EQ(main.Dialog().alerts, 0);
-    ASSERT_TRUE(standin.Control(R"({"delay_ms":0})"));
-
-    // Verify: the same pack is now supplied; the window comes forward with the
-    // alert and the pop-up.
-    Command(window, IDC_VERIFY_MODE);
-    ShowWindow(window, SW_HIDE);
-    reader.HandleBarcode(pack);
-    HWND popUp = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (popUp = FindTopWindow(GetCurrentProcessId(), "Product Verify result")); }, 15000));
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(main.Dialog().alerts, 1);
-    EXPECT_NE(MessageBoxText(popUp).find("DEMO0002"), std::string::npos);
-    PostMessageA(popUp, WM_COMMAND, IDC_POPUP_CLOSE, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(popUp); }, 5000));
-
-    // A request that never reached the service alerts in Decommission too.
-    Command(window, IDC_DECOMMISSION_MODE);
-    ASSERT_TRUE(standin.Control(R"({"mode":"drop"})"));
-    reader.HandleBarcode("0104150123456782" "21DEMO0003");
-    ASSERT_TRUE(WaitFor([&] { return (popUp = FindTopWindow(GetCurrentProcessId(), "Product Decommission result")); }, 15000));
-    EXPECT_EQ(main.Dialog().alerts, 2);
-    EXPECT_EQ(main.Cell(0, 1), "Failed");
-    EXPECT_EQ(RowColour(main, 0), RGB(255, 240, 240));
-    PostMessageA(popUp, WM_COMMAND, IDC_POPUP_CLOSE, 0);
-    ASSERT_TRUE(standin.Control(R"({"mode":"normal"})"));
 }

@@ -45,38 +45,27 @@ std::string Lines(std::string text)
     return out;
 }
 
-// Character position of `fragment` in the control (line breaks count one).
-LONG PositionOf(HWND area, const std::string& fragment)
+// The control shows exactly the runs, each in its colour, weight and
+// underline (the runs' words and looks are checked natively).
+void ExpectRunsShown(HWND area, const std::vector<TextRun>& runs)
 {
     char text[4096] = "";
     GetWindowTextA(area, text, sizeof text);
-    return static_cast<LONG>(Lines(text).find(fragment));
+    std::string joined;
+    for (const TextRun& run : runs) joined += Lines(run.text);
+    EXPECT_EQ(Lines(text), joined);
+    LONG at = 0;
+    for (const TextRun& run : runs) {
+        LONG end = at + static_cast<LONG>(Lines(run.text).size());
+        if (Lines(run.text).find('\n') == std::string::npos) {
+            Format expected{RGB(run.colour.r, run.colour.g, run.colour.b), run.bold, run.underline};
+            EXPECT_EQ(FormatAt(area, at, end), expected) << "run \"" << run.text << "\"";
+        }
+        at = end;
+    }
 }
 
-Format FormatOf(HWND area, const std::string& fragment)
-{
-    LONG at = PositionOf(area, fragment);
-    EXPECT_GE(at, 0) << fragment;
-    return FormatAt(area, at, at + static_cast<LONG>(fragment.size()));
-}
-
-const COLORREF kBlack = RGB(0, 0, 0);
-
-ScanResult PackResult()
-{
-    ScanResult r;
-    r.kind = ScanResultKind::Success;
-    r.mode = Verify;
-    r.statusText = "Success";
-    r.status = "1";
-    r.messageHeading = "Pack is active";
-    r.messageBody = "Supply allowed";
-    r.gtin = "04150123456782";
-    r.lot = "LOT24A";
-    r.exp = "291231";
-    r.sn = "DEMO0001";
-    return r;
-}
+const char kQuitQuestion[] = "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected";
 
 RECT ChildRect(HWND parent, int id)
 {
@@ -88,68 +77,33 @@ RECT ChildRect(HWND parent, int id)
 
 }  // namespace
 
-TEST(ProductPopUp, ResultWithAGtinShowsTheStatusLineAndThePackTable)
+TEST(ProductPopUp, ShowsTheRunsOfItsResultUnderItsTitle)
 {
-    ScanResult result = PackResult();
-    CProductScanDialog popUp(nullptr);
-    popUp.m_pResult = &result;
-    popUp.m_strScanTime = "2026-12-07 10:11:12";
-    ModalRun<CProductScanDialog> run(popUp);
-    HWND window = popUp.GetSafeHwnd();
-    ASSERT_NE(window, nullptr);
-    char title[128] = "";
-    GetWindowTextA(window, title, sizeof title);
-    EXPECT_STREQ(title, "Product Verify result");
-    HWND area = popUp.TextArea();
-    char text[4096] = "";
-    GetWindowTextA(area, text, sizeof text);
-    EXPECT_EQ(Lines(text), "Product Verify result\nScanned 2026-12-07 10:11:12\n\nSuccess, 1, Pack is active\n"
-                           "Supply allowed\n\nGTIN\t: 04150123456782\nLot No\t: LOT24A\nExpiry\t: 291231\n"
-                           "Serial\t: DEMO0001\n");
-    const COLORREF green = RGB(0, 100, 0);
-    EXPECT_EQ(FormatOf(area, "Product Verify result"), (Format{kBlack, true, true}));
-    EXPECT_EQ(FormatOf(area, "Scanned 2026"), (Format{kBlack, false, false}));
-    EXPECT_EQ(FormatOf(area, "Success"), (Format{green, false, false}));
-    EXPECT_EQ(FormatOf(area, ", 1"), (Format{kBlack, false, false}));
-    EXPECT_EQ(FormatOf(area, "Pack is active"), (Format{green, false, false}));
-    EXPECT_EQ(FormatOf(area, "Supply allowed"), (Format{green, false, false}));
-    EXPECT_EQ(FormatOf(area, "Lot No"), (Format{kBlack, true, true}));
-    LONG separator = PositionOf(area, "Lot No") + 6;  // "\t: "
-    EXPECT_EQ(FormatAt(area, separator, separator + 3), (Format{kBlack, true, false}));
-    EXPECT_EQ(FormatOf(area, "LOT24A"), (Format{kBlack, false, false})) << "a value does not inherit the label's look";
-}
-
-TEST(ProductPopUp, ResultsWithoutAGtinEndWithTheBarcode)
-{
-    struct Case {
-        const char* statusText;
-        const char* heading;
-        COLORREF colour;
-        const char* text;
-    };
-    const Case cases[] = {
-        {"Invalid", "", kBlack, "Product Decommission result\nScanned 2026-12-07 10:11:12\n\nInvalid\n\n0104150123456782"},
-        {"Failed", "Request failed due to COULDNT CONNECT", RGB(100, 0, 0),
-         "Product Decommission result\nScanned 2026-12-07 10:11:12\n\nFailed\n\nRequest failed due to COULDNT CONNECT\n"
-         "0104150123456782"},
-    };
-    for (const Case& c : cases) {
-        ScanResult result;
-        result.mode = Decommission;
-        result.statusText = c.statusText;
-        result.messageHeading = c.heading;
-        result.barcode = "0104150123456782";
+    ScanResult pack;
+    pack.kind = ScanResultKind::Success;
+    pack.mode = Verify;
+    pack.statusText = "Success";
+    pack.status = "1";
+    pack.messageHeading = "Pack is active";
+    pack.messageBody = "Supply allowed";
+    pack.gtin = "04150123456782";
+    pack.lot = "LOT24A";
+    pack.exp = "291231";
+    pack.sn = "DEMO0001";
+    ScanResult failed;
+    failed.mode = Decommission;
+    failed.statusText = "Failed";
+    failed.messageHeading = "Request failed due to COULDNT CONNECT";
+    failed.barcode = "0104150123456782";
+    for (const ScanResult& result : {pack, failed}) {
         CProductScanDialog popUp(nullptr);
         popUp.m_pResult = &result;
         popUp.m_strScanTime = "2026-12-07 10:11:12.345";
         ModalRun<CProductScanDialog> run(popUp);
-        char text[4096] = "";
-        GetWindowTextA(popUp.TextArea(), text, sizeof text);
-        EXPECT_EQ(Lines(text), c.text);
-        EXPECT_EQ(FormatOf(popUp.TextArea(), c.statusText).colour, c.colour) << c.statusText;
-        if (*c.heading) {
-            EXPECT_EQ(FormatOf(popUp.TextArea(), c.heading).colour, kBlack);
-        }
+        char title[128] = "";
+        GetWindowTextA(popUp.GetSafeHwnd(), title, sizeof title);
+        EXPECT_EQ(title, ProductTitle(result));
+        ExpectRunsShown(popUp.TextArea(), ProductRuns(result, popUp.m_strScanTime));
     }
 }
 
@@ -196,8 +150,7 @@ TEST(MessageBox, QuitQuestionAnswersAndPinning)
             host.pinned = pinnedBefore;
             int answer = -1;
             std::thread asker([&] {
-                answer = ShowMessageBox("Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected", "",
-                                        MessageBoxButtons::YesNo);
+                answer = ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo);
             });
             HWND box = nullptr;
             ASSERT_TRUE(WaitFor([&] {
@@ -205,7 +158,7 @@ TEST(MessageBox, QuitQuestionAnswersAndPinning)
                 return box && box != host.window.Get();
             }, 10000));
             EXPECT_TRUE(host.pinned) << "the main window is pinned while the box is open";
-            EXPECT_EQ(Lines(MessageBoxText(box)), "Are you sure you want to quit ?\n\nAny scanning will not be detected");
+            ExpectRunsShown(GetDlgItem(box, 0), MessageRuns(kQuitQuestion, ""));
             char yes[16] = "", no[16] = "";
             GetWindowTextA(GetDlgItem(box, IDC_BOX_FIRST), yes, sizeof yes);
             GetWindowTextA(GetDlgItem(box, IDC_BOX_SECOND), no, sizeof no);
@@ -232,10 +185,7 @@ TEST(MessageBox, CaptionedNoticeFromAnotherThread)
     ASSERT_TRUE(WaitFor([&] {
         return (box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416"));
     }, 10000));
-    HWND area = GetDlgItem(box, 0);
-    EXPECT_EQ(Lines(MessageBoxText(box)), "QuorvixFMD Pellwick\n\nDownload failed please try again");
-    EXPECT_EQ(FormatOf(area, "QuorvixFMD Pellwick"), (Format{kBlack, true, true}));
-    EXPECT_EQ(FormatOf(area, "Download failed"), (Format{kBlack, false, false}));
+    ExpectRunsShown(GetDlgItem(box, 0), MessageRuns("Download failed please try again", "QuorvixFMD Pellwick"));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDC_BOX_SECOND)));
     RECT client, ok = ChildRect(box, IDC_BOX_FIRST);
     GetClientRect(box, &client);

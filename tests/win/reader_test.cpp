@@ -92,29 +92,6 @@ TEST_F(Reader, StopFlagEndsAnIdleReaderWithinOneReadTimeOut)
     EXPECT_EQ(host.window.LogRows().back(), "Closing port COM5");
 }
 
-TEST_F(Reader, TwoScannersOnTwoPortsAtOnce)
-{
-    KernelHandle secondEnded(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    CBarcodeReaderThread* first = Start(5);
-    auto* second = new CBarcodeReaderThread([&](CBarcodeReaderThread*) { SetEvent(secondEnded.Get()); });
-    second->m_strPort = "COM7";
-    ASSERT_TRUE(second->CreateThread());
-    ASSERT_TRUE(serial.WaitForLog("COM5 - running", 10000));
-    ASSERT_TRUE(serial.WaitForLog("COM7 - running", 10000));
-    ASSERT_TRUE(serial.Type(5, "FROM5\r\n"));
-    ASSERT_TRUE(serial.Type(7, "FROM7\r\n"));
-    ASSERT_TRUE(PumpUntil([&] { return host.window.Results().size() >= 2; }, 10000));
-    std::vector<std::string> barcodes;
-    for (const ScanResult* result : host.window.Results()) barcodes.push_back(result->barcode);
-    std::sort(barcodes.begin(), barcodes.end());
-    EXPECT_EQ(barcodes, (std::vector<std::string>{"FROM5", "FROM7"}));
-    EXPECT_EQ(ListFolder(host.folder.Path()).size(), 2u);
-    first->m_bStop = true;
-    second->m_bStop = true;
-    EXPECT_TRUE(Ended(8000));
-    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(secondEnded.Get(), 0) == WAIT_OBJECT_0; }, 8000));
-}
-
 TEST_F(Reader, UnpluggedDeviceEndsTheReaderWithTheNormalClosingLines)
 {
     auto* reader = Start<UnpluggableReader>(5);

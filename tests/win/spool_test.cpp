@@ -2,7 +2,6 @@
 // wrong-settings box, and a spool file that cannot be written.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <thread>
 
 #include "scanner/barcode_reader_thread.h"
@@ -85,24 +84,6 @@ TEST_F(Spooling, ScanThatCannotBeSavedIsReportedAsFailedNotLeftScanned)
     EXPECT_EQ(failed.messageHeading, "Scan could not be saved - please scan the pack again");
     EXPECT_EQ(failed.barcode, "0104150123456782" "21LOST");
     CreateDirectoryA(host.folder.Path().c_str(), nullptr);  // for the fixture's clean-up
-}
-
-TEST_F(Spooling, ThousandsOfLinesFromSeveralThreadsGetDistinctKeys)
-{
-    const int kThreads = 4, kLines = 1000;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([t] {
-            CBarcodeReaderThread own;
-            own.m_strPort = "COM" + std::to_string(10 + t);
-            for (int i = 0; i < kLines; ++i) own.HandleBarcode("T" + std::to_string(t) + "-" + std::to_string(i));
-        });
-    for (auto& thread : threads) thread.join();
-    ASSERT_TRUE(host.window.WaitForRecords(kThreads * kLines, 60000));
-    std::set<std::string> keys;
-    for (const auto& record : host.window.records) keys.insert(record->key);
-    EXPECT_EQ(keys.size(), static_cast<size_t>(kThreads * kLines));
-    EXPECT_EQ(DatFiles().size(), static_cast<size_t>(kThreads * kLines));
 }
 
 // A line that arrives while the program ends, after the main window is gone:

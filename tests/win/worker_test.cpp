@@ -4,12 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
-#include <set>
-#include <thread>
 
 #include "app/fmd_app.h"
-#include "scanner/barcode_reader_thread.h"
 #include "framework/file_ops.h"
 #include "support/scan_fixture.h"
 #include "verify/fmd_thread.h"
@@ -230,35 +226,6 @@ TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
     EXPECT_NE(rows[1].find("--url \"http://"), std::string::npos);
     EXPECT_EQ(rows[2].rfind("Contents = {", 0), 0u) << rows[2];
     EXPECT_EQ(ResultFor(key)->statusText, "Invalid") << "the stand-in does not know the demo account";
-}
-
-TEST_F(Worker, ManyThreadsSpoolingAtOnceEachScanIsProcessedExactlyOnce)
-{
-    host.SetCredentials("PHARM01", "s3cret", standin.Host());
-    const int kThreads = 4, kScansEach = 25;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([t] {
-            CBarcodeReaderThread reader;  // never started: only its spooling is used
-            reader.m_strPort = "COM" + std::to_string(t + 1);
-            for (int i = 0; i < kScansEach; ++i) reader.HandleBarcode("0104150123456782" "21LOAD" + std::to_string(i));
-        });
-    for (auto& thread : threads) thread.join();
-    const size_t total = kThreads * kScansEach;
-    ASSERT_TRUE(host.window.WaitForRecords(2 * total, 150000)) << host.window.records.size();
-
-    std::map<std::string, int> scanned, finished;
-    for (const auto& record : host.window.records)
-        (record->kind == ScanResultKind::Scanned ? scanned : finished)[record->key]++;
-    EXPECT_EQ(scanned.size(), total) << "every key unique";
-    EXPECT_EQ(finished.size(), total);
-    for (const auto& entry : scanned) EXPECT_EQ(finished[entry.first], 1) << entry.first;
-    for (const ScanResult* result : host.window.Results()) {
-        if (result->kind == ScanResultKind::Scanned) continue;
-        EXPECT_EQ(result->kind, ScanResultKind::Error) << result->key << ": " << result->messageHeading;
-    }
-    EXPECT_EQ(standin.Requests().size(), total) << "each scan sent exactly once";
-    EXPECT_TRUE(ScanFolderEmptiesSoon());
 }
 
 TEST_F(Worker, HungServiceTimesOutAndTheWorkerGoesOn)
