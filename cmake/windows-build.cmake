@@ -2,7 +2,7 @@
 # statically so that they import only system DLLs.
 enable_language(RC)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm)
+set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
@@ -46,10 +46,13 @@ set(CORE_SOURCES
     src/ui/main/results_list.cpp
     src/ui/main/test_bench.cpp
     src/ui/main/tray_icon.cpp
+    src/ui/main/updates.cpp
     src/ui/settings/about_dialog.cpp
     src/ui/settings/reset_scanner_dialog.cpp
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
+    src/ui/update/installer_fetch.cpp
+    src/ui/update/signature_check.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
     src/core/scan_result_post.cpp
@@ -57,7 +60,26 @@ set(CORE_SOURCES
 
 # Everything but the entry points, so that test executables link the
 # program's own code.
+# The public key that installers must be signed with: a release's, or else a
+# key pair made for this build (its private half stays in the build folder,
+# for the tests and the demo to sign with).
+set(PELLWICK_UPDATE_PUBLIC_KEY "" CACHE FILEPATH "The maker's public update key (PEM); empty: a key of this build")
+set(UPDATE_KEY_DIR ${CMAKE_BINARY_DIR}/update-key)
+set(UPDATE_SIGNING ${PROJECT_SOURCE_DIR}/tools/update_signing.py)
+if(PELLWICK_UPDATE_PUBLIC_KEY)
+    add_custom_command(OUTPUT ${UPDATE_KEY_DIR}/update_public_key.h
+                       COMMAND python3 ${UPDATE_SIGNING} public ${PELLWICK_UPDATE_PUBLIC_KEY}
+                               ${UPDATE_KEY_DIR}/update_public_key.h
+                       DEPENDS ${UPDATE_SIGNING} ${PELLWICK_UPDATE_PUBLIC_KEY})
+else()
+    add_custom_command(OUTPUT ${UPDATE_KEY_DIR}/update_public_key.h
+                       COMMAND python3 ${UPDATE_SIGNING} key ${UPDATE_KEY_DIR} DEPENDS ${UPDATE_SIGNING})
+endif()
+add_custom_target(update_key DEPENDS ${UPDATE_KEY_DIR}/update_public_key.h)
+
 add_library(pellwick_core STATIC ${CORE_SOURCES})
+add_dependencies(pellwick_core update_key)
+target_include_directories(pellwick_core PRIVATE ${UPDATE_KEY_DIR})
 target_include_directories(pellwick_core PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(pellwick_core PRIVATE ${WARNING_FLAGS})
 target_link_libraries(pellwick_core PUBLIC ${SYSTEM_LIBS})

@@ -45,7 +45,11 @@ std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, c
     }
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text)
+namespace {
+
+// Appends the file chunk by chunk, each cut at its first zero byte or not;
+// false when it cannot be opened. `complete`: every read succeeded.
+bool ReadChunks(const std::string& path, std::string& text, bool cutAtZero, bool& complete)
 {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -53,11 +57,28 @@ bool ReadWholeFile(const std::string& path, std::string& text)
         text.clear();
         return false;
     }
-    char chunk[1024];
+    char chunk[65536];
     DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        text.append(chunk, strnlen(chunk, got));
+    BOOL read = FALSE;
+    while ((read = ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) && got > 0)
+        text.append(chunk, cutAtZero ? strnlen(chunk, got) : got);
+    complete = read != FALSE;
     return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+    bool complete = false;
+    return ReadChunks(path, text, true, complete);
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    bytes.clear();
+    bool complete = false;
+    return ReadChunks(path, bytes, false, complete) && complete;
 }
 
 namespace {

@@ -15,6 +15,8 @@ std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, c
 // Appends the file to `text` chunk by chunk, each chunk up to its first zero
 // byte. False (and `text` emptied) when the file cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string& text);
+// Every byte of the file, zero bytes included; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
 
 // Replaces the file at `path` with `text` through "<path>.tmp", written,
 // flushed to the disk and read back before it is renamed into place, so the

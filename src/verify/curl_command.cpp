@@ -65,6 +65,10 @@ std::string BuildCurlCommandLine(const CurlCommand& command)
     std::string line = "curl.exe --silent";
     line += " --connect-timeout " + std::to_string(command.connectTimeoutSeconds);
     line += " --max-time " + std::to_string(command.totalTimeoutSeconds);
+    if (command.lowSpeedSeconds > 0) {
+        line += " --speed-limit " + std::to_string(command.lowSpeedBytesPerSecond);
+        line += " --speed-time " + std::to_string(command.lowSpeedSeconds);
+    }
     line += " --output " + QuoteArgument(command.outputPath);
     if (!command.data.empty()) {
         line += " --data-binary " + QuoteArgument(command.data);

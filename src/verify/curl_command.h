@@ -7,6 +7,13 @@
 constexpr int kCurlConnectTimeoutSeconds = 15;
 constexpr int kCurlTotalTimeoutSeconds = 60;
 
+// Downloads of installers are no scans: a slow counter line may need many
+// minutes for one, so only a stall ends it (under 512 bytes a second for a
+// minute), within a generous cap.
+constexpr int kDownloadTotalTimeoutSeconds = 3600;
+constexpr int kDownloadLowSpeedBytesPerSecond = 512;
+constexpr int kDownloadLowSpeedSeconds = 60;
+
 struct CurlCommand {
     std::string outputPath;
     std::string data;         // "@<file>" for a POST body; empty for a GET
@@ -15,6 +22,9 @@ struct CurlCommand {
     std::string url;
     int connectTimeoutSeconds = kCurlConnectTimeoutSeconds;
     int totalTimeoutSeconds = kCurlTotalTimeoutSeconds;
+    // A transfer slower than this for lowSpeedSeconds is abandoned; 0: no such rule.
+    int lowSpeedBytesPerSecond = 0;
+    int lowSpeedSeconds = 0;
 };
 
 // "curl.exe --silent ..." with every value quoted by the Windows

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/program_context.h"
 #include "framework/win_handle.h"
 #include "framework/file_ops.h"
 #include "core/scan_result.h"
@@ -81,8 +82,27 @@ private:
     LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
 };
 
+// Waits for the process, dispatching the thread's messages meanwhile when
+// asked to; true when it ended within waitMs.
+bool WaitForProcess(HANDLE process, DWORD waitMs, bool pumpMessages)
+{
+    if (!pumpMessages) return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
+    ULONGLONG deadline = GetTickCount64() + waitMs;
+    for (;;) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
 // Starts curl and waits for it; -1 when it cannot be started.
-int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs)
+int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs, bool pumpMessages)
 {
     KernelHandle job = KillOnCloseJob();
     HANDLE jobHandle = job.Get();
@@ -106,7 +126,7 @@ int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs
     KernelHandle process(info.hProcess), thread(info.hThread);
     if (job && !inJob.Get()) AssignProcessToJobObject(job.Get(), process.Get());
 
-    if (WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) {
+    if (!WaitForProcess(process.Get(), waitMs, pumpMessages)) {
         Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
         TerminateProcess(process.Get(), kTimedOut);
         WaitForSingleObject(process.Get(), 5000);
@@ -118,6 +138,24 @@ int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs
 }
 
 }  // namespace
+
+CurlContext ContextFor(const AppSettings& settings)
+{
+    CurlContext context;
+    context.proxy = settings.Proxy;
+    context.username = settings.Username;
+    if (ProgramContext* app = ProgramContext::Current()) context.downloadFolder = app->DownloadFolder;
+    return context;
+}
+
+CurlContext DownloadContext(CurlContext context)
+{
+    context.totalTimeoutSeconds = kDownloadTotalTimeoutSeconds;
+    context.lowSpeedBytesPerSecond = kDownloadLowSpeedBytesPerSecond;
+    context.lowSpeedSeconds = kDownloadLowSpeedSeconds;
+    context.pumpMessages = true;
+    return context;
+}
 
 std::string FindCurlExecutable()
 {
@@ -134,12 +172,12 @@ int CurlExchange(const CurlContext& context, const std::string& url, std::string
 {
     if (outputPath.empty()) outputPath = MakeUniqueFileName(context.downloadFolder, "", "dat");
     CurlCommand command{outputPath, data, contentType, context.proxy, url, context.connectTimeoutSeconds,
-                        context.totalTimeoutSeconds};
+                        context.totalTimeoutSeconds, context.lowSpeedBytesPerSecond, context.lowSpeedSeconds};
     std::string commandLine = BuildCurlCommandLine(command);
     if (IsTestAccount(context.username)) AddLogRow("Curl = %s", commandLine.c_str());
 
     DWORD waitMs = static_cast<DWORD>(context.totalTimeoutSeconds) * 1000 + kBackstopGraceMs;
-    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs);
+    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs, context.pumpMessages);
     if (result == -1) return -1;
     if (result != 0) {
         Log("download failed %d - %s", result, CurlErrorName(result));

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "core/app_settings.h"
 #include "verify/curl_command.h"
 
 // What an exchange needs to know besides the request: one consistent set of
@@ -13,7 +14,18 @@ struct CurlContext {
     std::string downloadFolder;  // where an unnamed output goes
     int connectTimeoutSeconds = kCurlConnectTimeoutSeconds;
     int totalTimeoutSeconds = kCurlTotalTimeoutSeconds;
+    int lowSpeedBytesPerSecond = 0;
+    int lowSpeedSeconds = 0;
+    // Keeps the calling thread's windows answering while curl runs (a long
+    // download started from a window).
+    bool pumpMessages = false;
 };
+
+// The settings' proxy and account, and the program's download folder.
+CurlContext ContextFor(const AppSettings& settings);
+
+// The limits of an installer download (see kDownloadTotalTimeoutSeconds).
+CurlContext DownloadContext(CurlContext context);
 
 // curl.exe beside the program, else the one in the system folder; empty when
 // neither exists. Never the current folder.

@@ -22,15 +22,6 @@ namespace {
 constexpr DWORD kPollIntervalMs = 100;
 constexpr int kSslConnectError = 35;
 
-CurlContext ContextFor(const AppSettings& settings)
-{
-    CurlContext context;
-    context.proxy = settings.Proxy;
-    context.username = settings.Username;
-    if (ProgramContext* app = ProgramContext::Current()) context.downloadFolder = app->DownloadFolder;
-    return context;
-}
-
 // One request to the service through <base>.post and <base>.reply.
 struct ServiceExchange {
     bool sent = false;  // false: the request file could not be written

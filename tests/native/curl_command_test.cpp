@@ -60,6 +60,11 @@ TEST(CurlCommand, WithoutDataThereIsNoBodyAndNoHeaderAndWithoutProxyNoProxy)
     EXPECT_EQ(line.find("--data-binary"), std::string::npos);
     EXPECT_EQ(line.find("--header"), std::string::npos);
     EXPECT_EQ(line.find("--proxy"), std::string::npos);
+    EXPECT_EQ(line.find("--speed"), std::string::npos) << "scans have no low-speed rule";
+    command.lowSpeedBytesPerSecond = 512;
+    command.lowSpeedSeconds = 60;
+    EXPECT_NE(BuildCurlCommandLine(command).find(" --max-time 60 --speed-limit 512 --speed-time 60 --output "),
+              std::string::npos);
 }
 
 TEST(CurlCommand, AwkwardValuesComeBackAsSingleArguments)

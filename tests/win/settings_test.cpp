@@ -2,6 +2,8 @@
 // what Save and Cancel send, store, keep in memory and ask of the main window.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include <atomic>
 
 #include "core/settings_store.h"
@@ -10,6 +12,7 @@
 #include "support/modal_run.h"
 #include "support/scan_fixture.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/update/update_rules.h"
 
 namespace {
 
@@ -17,9 +20,21 @@ class SheetOwner : public SettingsSheetOwner {
 public:
     std::string ScanFolder() const override { return folder.Path(); }
     void HideToTrayAfter(unsigned milliseconds) override { hideAfter = milliseconds; }
+    void DownloadAndRun(const std::string& fileName) override
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        drivers.push_back(fileName);
+    }
+    std::vector<std::string> Drivers()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return drivers;
+    }
 
     TempFolder folder;
     std::atomic<unsigned> hideAfter{0};
+    std::mutex lock;
+    std::vector<std::string> drivers;
 };
 
 std::string StoredSetting(const char* name)
@@ -126,6 +141,19 @@ TEST_F(SettingsSheet, CancelOnAFirstStartHidesTheMainWindowTwoSecondsLater)
     EXPECT_EQ(run->Wait(), IDCANCEL);
     EXPECT_EQ(owner.hideAfter, 2000u);
     EXPECT_TRUE(standin.Requests().empty());
+}
+
+TEST_F(SettingsSheet, DriverButtonsAskTheOwnerForThisMachinesInstallersAndStayOpen)
+{
+    Open("PHARM01", "s3cret");
+    Press(IDC_INSTALL_CIPHERLAB);
+    Press(IDC_INSTALL_SYMBOL);
+    ASSERT_TRUE(WaitFor([&] { return owner.Drivers().size() == 2; }, 5000));
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    EXPECT_EQ(owner.Drivers(), (std::vector<std::string>{DriverInstallerName(ScannerDriver::CipherLab, folder),
+                                                         DriverInstallerName(ScannerDriver::Symbol, folder)}));
+    EXPECT_TRUE(IsWindowVisible(Window()));
 }
 
 }  // namespace

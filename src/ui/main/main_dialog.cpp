@@ -168,8 +168,6 @@ void CMainDialog::OpenSettings() { m_settings.RunModal(m_hWnd); }
 
 void CMainDialog::HideToTrayAfter(unsigned milliseconds) { SetOneShotTimer(kHideTimer, milliseconds); }
 
-void CMainDialog::CheckForUpdate() { Log("Update check requested: updates are not part of this version"); }
-
 bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
 {
     switch (id) {
@@ -178,7 +176,7 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case IDC_SETTINGS: OpenSettings(); return true;
     case IDC_CONTACT:
     case ID_TRAY_ABOUT: ShowAbout(); return true;
-    case IDC_UPDATE: Log("Update download requested: updates are not part of this version"); return true;
+    case IDC_UPDATE: DownloadUpdate(); return true;
     case IDC_VERIFY_MODE: SetVerifyMode(); return true;
     case IDC_RECOMMISSION_MODE: SetRecommissionMode(); return true;
     case IDC_DECOMMISSION_MODE: SetDecommissionMode(false); return true;

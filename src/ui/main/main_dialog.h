@@ -41,6 +41,13 @@ public:
 
     // SettingsSheetOwner.
     void HideToTrayAfter(unsigned milliseconds) override;
+    // Fetches a scanner driver's installer from the update server and starts
+    // it when the maker signed it.
+    void DownloadAndRun(const std::string& fileName) override;
+
+    // Fetches the program's newer installer and starts it when the maker
+    // signed it (the update button).
+    void DownloadUpdate();
 
     void HideToTray();
     void ShowAbout();
@@ -84,6 +91,7 @@ protected:
     virtual void CheckForUpdate();
 
 private:
+    void ShowReleaseNotes(const std::string& title, const std::string& body);
     void AddSystemMenuEntry();
     void StartWorker();
     void AddTrayIcon();

@@ -70,10 +70,17 @@ bool CSettingsDialog::OnCommand(int id, int notifyCode, HWND control)
     case IDOK: OnSave(); return true;
     case IDCANCEL: OnCancel(); return true;
     case IDC_RESET_SCANNER: m_resetScanner.RunModal(m_hWnd); return true;
-    case IDC_INSTALL_CIPHERLAB:
-    case IDC_INSTALL_SYMBOL: Log("Driver install requested: driver downloads are not part of this version"); return true;
+    case IDC_INSTALL_CIPHERLAB: InstallDriver(ScannerDriver::CipherLab); return true;
+    case IDC_INSTALL_SYMBOL: InstallDriver(ScannerDriver::Symbol); return true;
     default: return CSheetDialog::OnCommand(id, notifyCode, control);
     }
+}
+
+void CSettingsDialog::InstallDriver(ScannerDriver driver)
+{
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    m_owner.DownloadAndRun(DriverInstallerName(driver, folder));
 }
 
 std::string CSettingsDialog::EditText(int id) const

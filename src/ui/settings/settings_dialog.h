@@ -11,6 +11,7 @@
 #include "ui/controls/text_label.h"
 #include "ui/settings/reset_scanner_dialog.h"
 #include "ui/settings/sheet_dialog.h"
+#include "ui/update/update_rules.h"
 
 // What the sheet needs of the window that runs it.
 class SettingsSheetOwner {
@@ -20,6 +21,8 @@ public:
     virtual std::string ScanFolder() const = 0;
     // Hides the owner into the notification area after `milliseconds`.
     virtual void HideToTrayAfter(unsigned milliseconds) = 0;
+    // Fetches and starts a scanner driver's installer; returns when done.
+    virtual void DownloadAndRun(const std::string& fileName) = 0;
 };
 
 class CSettingsDialog : public CSheetDialog {
@@ -37,6 +40,8 @@ protected:
     virtual bool CheckLogin(const AppSettings& settings);
 
 private:
+    // Asks the owner for the installer that suits this machine.
+    void InstallDriver(ScannerDriver driver);
     void AttachControls();
     void OnSave();
     void OnCancel();

@@ -1,0 +1,65 @@
+// Update requests, the check's reply and the driver installers' names.
+#include "ui/update/update_rules.h"
+
+namespace {
+
+const char kUpdateScript[] = "/QuorvixFMDPellwickUpdate.php?";
+
+std::string AccountAndVersion(const std::string& username)
+{
+    return "acc=" + username + "&ver=" + kProgramVersion;
+}
+
+}  // namespace
+
+UpdateReply SplitUpdateReply(const std::string& reply)
+{
+    UpdateReply pieces;
+    size_t first = reply.find('\n');
+    pieces.version = reply.substr(0, first);
+    if (first == std::string::npos) return pieces;
+    pieces.hasTitle = true;
+    size_t second = reply.find('\n', first + 1);
+    pieces.title = reply.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    if (second == std::string::npos) return pieces;
+    pieces.hasBody = true;
+    pieces.body = reply.substr(second + 1);
+    return pieces;
+}
+
+bool OffersNewerVersion(const std::string& latest)
+{
+    return !latest.empty() && latest[0] >= '0' && latest[0] <= '9' && latest > kProgramVersion;
+}
+
+std::string UpdateCheckUrl(const std::string& host, const std::string& username)
+{
+    return "http://" + host + kUpdateScript + "chk=1&" + AccountAndVersion(username);
+}
+
+std::string UpdateDownloadUrl(const std::string& host, const std::string& username)
+{
+    return "http://" + host + kUpdateScript + AccountAndVersion(username);
+}
+
+std::string UpdateSignatureUrl(const std::string& host, const std::string& username)
+{
+    return "http://" + host + kUpdateScript + "sig=1&" + AccountAndVersion(username);
+}
+
+std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username)
+{
+    return "http://" + host + "/pellwick/" + fileName + "?" + AccountAndVersion(username);
+}
+
+std::string DriverSignatureUrl(const std::string& host, const std::string& fileName, const std::string& username)
+{
+    return "http://" + host + "/pellwick/" + fileName + ".sig?" + AccountAndVersion(username);
+}
+
+std::string DriverInstallerName(ScannerDriver driver, const std::string& currentFolder)
+{
+    bool x64 = currentFolder.find("x86") != std::string::npos;
+    if (driver == ScannerDriver::CipherLab) return x64 ? "CP210xVCPInstaller_x64.exe" : "CP210xVCPInstaller_x86.exe";
+    return x64 ? "Zebra_CDC_ACM_Driver_x64.exe" : "Zebra_CDC_ACM_Driver_x86.exe";
+}
