@@ -22,7 +22,8 @@ add_library(standin_core STATIC
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/pack_barcode.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/pack_model.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/standin_service.cpp
-    ${PROJECT_SOURCE_DIR}/tools/fmd_standin/tls_front.cpp)
+    ${PROJECT_SOURCE_DIR}/tools/fmd_standin/tls_front.cpp
+    ${PROJECT_SOURCE_DIR}/tools/fmd_standin/update_server.cpp)
 target_include_directories(standin_core PUBLIC ${PROJECT_SOURCE_DIR}/tools/fmd_standin)
 target_compile_options(standin_core PRIVATE ${WARNING_FLAGS})
 target_compile_options(standin_core PUBLIC ${SANITIZE_FLAGS} -g)

@@ -47,22 +47,25 @@ if [ -n "${PELLWICK_SCANNERS:-}" ]; then
 fi
 
 # Tests marked with PELLWICK_STANDIN get a fresh stand-in service of their own:
-# STANDIN_PORT and STANDIN_RECORD_DIR (a Windows path) tell them where it is.
+# STANDIN_PORT, STANDIN_RECORD_DIR and STANDIN_UPDATE_DIR (Windows paths; the
+# update server answers from the latter) tell them where it is.
 if [ -z "${PELLWICK_STANDIN:-}" ]; then
   run_wine "$@"
   exit $?
 fi
 : "${PELLWICK_STANDIN_EXE:?the stand-in service executable}"
 work="$(mktemp -d /tmp/pellwick-standin-XXXXXX)"
-mkdir -p "$work/requests"
+mkdir -p "$work/requests" "$work/update"
 "$PELLWICK_STANDIN_EXE" --account PHARM01:s3cret --account PHARM02:other \
   --packs "$PELLWICK_STANDIN_PACKS" --port-file "$work/port" --record-dir "$work/requests" \
+  --update-dir "$work/update" \
   --time-limit 900 >"$work/log" 2>&1 &
 standin=$!
 trap 'kill $standin 2>/dev/null; wait $standin 2>/dev/null; rm -rf "$work"; [ -z "${PELLWICK_SCANNERS:-}" ] || cleanup_ports' EXIT
 for _ in $(seq 1 200); do [ -s "$work/port" ] && break; sleep 0.02; done
 export STANDIN_PORT="$(cat "$work/port")"
 export STANDIN_RECORD_DIR="Z:${work//\//\\}\\requests"
+export STANDIN_UPDATE_DIR="Z:${work//\//\\}\\update"
 set +e
 run_wine "$@"
 status=$?

@@ -24,12 +24,6 @@ bool Highlighted(MainDialogFixture& main, int32_t mode)
     return colours.m_color == RunColour{200, 230, 200};
 }
 
-size_t Count(const std::string& text, const std::string& fragment)
-{
-    size_t count = 0;
-    for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
-    return count;
-}
 
 // The quit question of a test account, answered through its buttons.
 HWND WaitForQuitQuestion()
@@ -59,7 +53,7 @@ TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancel
 
     // Exactly one Decommission switch at start, from the forced timer.
     EXPECT_EQ(main.LogRows(), std::vector<std::string>{"Decommission Mode On"});
-    EXPECT_EQ(Count(main.Trace(), ") Decommission Mode On\r\n"), 1u);
+    EXPECT_EQ(CountOf(main.Trace(), ") Decommission Mode On\r\n"), 1u);
     char banner[128] = "";
     GetWindowTextA(GetDlgItem(main.Window(), IDC_MODE_BANNER), banner, sizeof banner);
     EXPECT_EQ(std::string(banner).rfind("Decommission Mode On", 0), 0u) << banner;
@@ -315,7 +309,7 @@ TEST(Modes, SwitchesLogPinAndHighlight)
     Command(window, IDC_DECOMMISSION_MODE);  // already the mode: nothing
     Sleep(100);
     EXPECT_EQ(main.LogRows().size(), 1u);
-    EXPECT_EQ(Count(main.Trace(), "Mode On\r\n"), 1u);
+    EXPECT_EQ(CountOf(main.Trace(), "Mode On\r\n"), 1u);
 
     Command(window, IDC_VERIFY_MODE);
     Command(window, IDC_RECOMMISSION_MODE);

@@ -7,9 +7,12 @@
 //               [--port N] [--port-file FILE] [--record-dir DIR]
 //               [--recommission-days N] [--delay-ms N]
 //               [--mode normal|html|drop|hang|partial] [--time-limit SECONDS]
+//               [--update-dir DIR]
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
-// POST /control {"delay_ms","mode","advance_days","reset"}, POST /shutdown.
+// POST /control {"delay_ms","mode","advance_days","reset"} (and the update
+// server's keys), POST /shutdown; with --update-dir, the update server's
+// requests (update_server.h), answered from that folder.
 #include <dirent.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -29,6 +32,7 @@
 
 #include "standin_service.h"
 #include "tls_front.h"
+#include "update_server.h"
 
 namespace {
 
@@ -40,7 +44,7 @@ void Usage()
 {
     std::cerr << "usage: fmd_standin --account NAME:PASSWORD [--packs FILE] [--port N] [--port-file FILE]\n"
                  "       [--record-dir DIR] [--recommission-days N] [--delay-ms N] [--mode normal|html|drop|hang|partial]\n"
-                 "       [--time-limit SECONDS]\n";
+                 "       [--time-limit SECONDS] [--update-dir DIR]\n";
     std::exit(2);
 }
 
@@ -75,6 +79,7 @@ struct CommandLine {
     int port = 0;
     std::string portFile;
     int timeLimit = 0;
+    std::string updateDir;
 };
 
 CommandLine Parse(int argc, char** argv)
@@ -99,6 +104,7 @@ CommandLine Parse(int argc, char** argv)
         else if (arg == "--port") line.port = std::atoi(next().c_str());
         else if (arg == "--port-file") line.portFile = next();
         else if (arg == "--time-limit") line.timeLimit = std::atoi(next().c_str());
+        else if (arg == "--update-dir") line.updateDir = next();
         else Usage();
     }
     return line;
@@ -123,6 +129,8 @@ int main(int argc, char** argv)
     }
 
     httplib::Server server;
+    UpdateServer updates(line.updateDir);
+    if (!line.updateDir.empty()) updates.Register(server);
     server.Post("/v001.aspx", [&](const httplib::Request& request, httplib::Response& response) {
         ServiceReply reply = service->Handle(request.body);
         if (reply.delayMs > 0) InterruptibleWait(reply.delayMs);
@@ -153,7 +161,9 @@ int main(int argc, char** argv)
             response.status = 400;
             return;
         }
-        response.set_content(service->Control(command).dump(), "application/json");
+        nlohmann::json settings = service->Control(command);
+        settings.update(updates.Control(command));
+        response.set_content(settings.dump(), "application/json");
     });
     server.Post("/shutdown", [&](const httplib::Request&, httplib::Response& response) {
         response.set_content("bye", "text/plain");

@@ -5,9 +5,13 @@ namespace {
 
 const char kUpdateScript[] = "/QuorvixFMDPellwickUpdate.php?";
 
+// The user name goes in as typed, but for blanks: curl refuses a URL with a
+// blank, which would fail every request of such an account.
 std::string AccountAndVersion(const std::string& username)
 {
-    return "acc=" + username + "&ver=" + kProgramVersion;
+    std::string account;
+    for (char c : username) account += c == ' ' ? std::string("%20") : std::string(1, c);
+    return "acc=" + account + "&ver=" + kProgramVersion;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ UpdateReply SplitUpdateReply(const std::string& reply);
 bool OffersNewerVersion(const std::string& latest);
 
 // The plain-HTTP requests; the user name goes in unescaped, as the server
-// expects it.
+// expects it, but for blanks, which go as "%20".
 std::string UpdateCheckUrl(const std::string& host, const std::string& username);
 std::string UpdateDownloadUrl(const std::string& host, const std::string& username);
 std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username);

@@ -31,6 +31,8 @@ INT_PTR TestMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    if (message == WM_CHECK_FOR_UPDATE) CheckForUpdate();
+    if (message == WM_DOWNLOAD_DRIVER) DownloadAndRun(driverName);
     return CMainDialog::DialogProc(message, wParam, lParam);
 }
 
@@ -54,16 +56,17 @@ MainDialogFixture::MainDialogFixture(const MainDialogSettings& settings)
     InitCommonControlsEx(&controls);
     if (!ProgramContext::Current()) m_context = std::make_unique<ProgramContext>();
     ProgramContext::Current()->SetAppFolder(m_folder.Path());
+    // As the program's start-up makes it.
+    ProgramContext::Current()->DownloadFolder = m_folder / "Downloads";
+    CreateDirectoryA(ProgramContext::Current()->DownloadFolder.c_str(), nullptr);
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     SetProgramSetting("Username", settings.username);
     SetProgramSetting("Password", settings.password);
     SetProgramSetting("ToTray", settings.toTray);
-    std::string host = settings.serviceHost;
-    if (host.empty()) {
-        StandinClient standin;
-        host = standin.Available() ? standin.Host() : "127.0.0.1:1";
-    }
-    SetProgramSetting("ServiceHost", host);
+    StandinClient standin;
+    std::string standinHost = standin.Available() ? standin.Host() : "127.0.0.1:1";
+    SetProgramSetting("ServiceHost", settings.serviceHost.empty() ? standinHost : settings.serviceHost);
+    SetProgramSetting("UpdateHost", standinHost);
     m_dialog = std::make_unique<TestMainDialog>();
 }
 

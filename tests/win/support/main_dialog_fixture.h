@@ -19,6 +19,10 @@
 class TestMainDialog : public CMainDialog {
 public:
     static constexpr UINT WM_END_TEST = WM_APP + 60;
+    // Runs the update check, or DownloadAndRun(driverName), on the window's thread.
+    static constexpr UINT WM_CHECK_FOR_UPDATE = WM_APP + 61;
+    static constexpr UINT WM_DOWNLOAD_DRIVER = WM_APP + 62;
+    std::string driverName;
     std::atomic<int> alerts{0};
     std::atomic<int> settingsOpened{0};
     std::atomic<ULONGLONG> settingsOpenedAt{0};
@@ -37,7 +41,7 @@ struct MainDialogSettings {
     std::string username = "PHARM01";
     std::string password = "s3cret";
     std::string toTray = "1";
-    std::string serviceHost;  // the test's stand-in when empty
+    std::string serviceHost;  // the test's stand-in when empty; it is the update server too
 };
 
 // Sets or deletes (empty value) one value of the program's registry key.

@@ -87,6 +87,16 @@ StandinClient::StandinClient()
 {
     if (const char* port = std::getenv("STANDIN_PORT")) m_port = std::atoi(port);
     if (const char* dir = std::getenv("STANDIN_RECORD_DIR")) m_recordDir = dir;
+    if (const char* dir = std::getenv("STANDIN_UPDATE_DIR")) m_updateDir = dir;
+}
+
+std::vector<std::string> StandinClient::UpdateRequests() const
+{
+    std::vector<std::string> targets;
+    std::string text = ReadBytes(m_updateDir + "\\requests.txt");
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        targets.push_back(text.substr(start, end - start));
+    return targets;
 }
 
 bool StandinClient::Control(const std::string& json)

@@ -69,8 +69,13 @@ public:
     bool Control(const std::string& json);
     // The request bodies received so far, byte for byte, oldest first.
     std::vector<std::string> Requests() const;
+    // The folder the update server answers from, and the targets of the
+    // update requests it received.
+    const std::string& UpdateFolder() const { return m_updateDir; }
+    std::vector<std::string> UpdateRequests() const;
 
 private:
     int m_port = 0;
     std::string m_recordDir;
+    std::string m_updateDir;
 };

@@ -57,10 +57,3 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
-
-size_t CountOf(const std::string& text, const std::string& fragment)
-{
-    size_t count = 0;
-    for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
-    return count;
-}

@@ -54,4 +54,3 @@ private:
 
 // Dispatches this thread's messages until `condition` holds.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-size_t CountOf(const std::string& text, const std::string& fragment);

@@ -95,6 +95,13 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+size_t CountOf(const std::string& text, const std::string& fragment)
+{
+    size_t count = 0;
+    for (size_t at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+    return count;
+}
+
 bool RunUnix(std::string commandLine, const std::function<bool()>& done)
 {
     STARTUPINFOA startup{};

@@ -32,6 +32,8 @@ std::vector<std::string> ListFolder(const std::string& folder);  // names, sorte
 
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+// How often `fragment` occurs in `text`.
+size_t CountOf(const std::string& text, const std::string& fragment);
 
 // Runs a Unix command line (e.g. "Z:\\usr\\bin\\ln -s ..."): Wine starts Unix
 // programs but cannot wait for them, so `done` says when it has worked.

@@ -1,0 +1,286 @@
+// Updates and driver installers against the stand-in update server, with the
+// real curl.exe, real signatures of this build's key and a real installer
+// stand-in that leaves a marker each time it runs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "res/resource.h"
+#include "support/main_dialog_fixture.h"
+#include "support/scan_fixture.h"
+#include "ui/update/installer_signature.h"
+#include "ui/update/signature_check.h"
+#include "verify/curl_exchange.h"
+
+namespace {
+
+std::string Fixture(const std::string& name) { return BinaryPath("update-fixtures\\" + name); }
+
+std::string WithoutCarriageReturns(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+std::string Flipped(std::string bytes, size_t at)
+{
+    bytes[at] ^= 1;
+    return bytes;
+}
+
+class Updates : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(standin.Available());
+        SetEnvironmentVariableA("PELLWICK_INSTALLER_MARKER", (marker / "runs.txt").c_str());
+        for (const std::string& name : ListFolder(standin.UpdateFolder())) DeleteFileA(Served(name).c_str());
+        ASSERT_TRUE(main.Start());
+    }
+    std::string Served(const std::string& name) const { return standin.UpdateFolder() + "\\" + name; }
+    void Serve(const std::string& name, const std::string& bytes) { WriteBytes(Served(name), bytes); }
+    void ServeUpdate(const std::string& installer, const std::string& signature)
+    {
+        Serve("update.exe", installer);
+        if (!signature.empty()) Serve("update.exe.sig", signature);
+    }
+    std::vector<std::string> Runs() const
+    {
+        std::vector<std::string> runs;
+        std::string text = WithoutCarriageReturns(ReadBytes(marker / "runs.txt"));
+        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            runs.push_back(text.substr(start, end - start));
+        return runs;
+    }
+    std::vector<std::string> Downloads() const { return ListFolder(main.AppFolder() + "\\Downloads"); }
+    // Waits for the program's box whose text holds `fragment`, closes it and
+    // returns its window title, or "" when none came.
+    std::string CloseBox(const std::string& fragment)
+    {
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), fragment)) != nullptr; }, 30000);
+        if (!box) return "";
+        char title[256] = "";
+        GetWindowTextA(box, title, sizeof title);
+        PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
+        WaitFor([&] { return !IsWindow(box); }, 5000);
+        return title;
+    }
+    std::string UpdateCaption() const
+    {
+        char caption[64] = "";
+        GetDlgItemTextA(main.Window(), IDC_UPDATE, caption, sizeof caption);
+        return caption;
+    }
+    void Check() { SendMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0); }
+
+    StandinClient standin;
+    TempFolder marker;
+    MainDialogFixture main{{"PHARM01", "s3cret", "0", ""}};
+};
+
+const char kNoUpdate[] = "No update available.\r\n\r\nYou have the latest version: 1.190416";
+
+}  // namespace
+
+
+// Each check is answered by check.txt; the button keeps "&Update NOW!" once
+// set, so it is put back before each case.
+TEST_F(Updates, CheckShowsNotesAndTurnsTheButtonOnlyForANewerVersion)
+{
+    const std::string closing = "\n\nTo update simply click the Update button on the main window";
+    struct Case {
+        const char* reply;
+        bool newer;
+        std::string notes;  // the notes box's text; empty: no box
+    } cases[] = {
+        {"1.190416", false, ""},
+        {"1.1", false, ""},
+        {"<html><body>Proxy error</body></html>\n\n", false, ""},
+        {"1.2", true, ""},
+        {"1.190416\r\n", true, ""},
+        {"1.2\nSpring release", true, ""},
+        {"1.2\nSpring release\n", true, "Spring release\n" + closing},
+        {"1.2\nSpring release\nFaster scans", true, "Spring release\nFaster scans" + closing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        SetDlgItemTextA(main.Window(), IDC_UPDATE, "&Update Check");
+        Serve("check.txt", c.reply);
+        if (c.notes.empty()) {
+            Check();  // returns when the check is over
+        } else {
+            PostMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0);
+            HWND box = nullptr;
+            ASSERT_TRUE(WaitFor([&] {
+                return (box = FindTopWindow(GetCurrentProcessId(), "Spring release - QuorvixFMD Pellwick Version 1.190416"));
+            }, 15000));
+            EXPECT_EQ(WithoutCarriageReturns(MessageBoxText(box)), c.notes);
+            PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
+            EXPECT_TRUE(WaitFor([&] { return UpdateCaption() == "&Update NOW!"; }, 5000));
+        }
+        EXPECT_EQ(UpdateCaption(), c.newer ? "&Update NOW!" : "&Update Check");
+        EXPECT_TRUE(Downloads().empty()) << "a check leaves no file";
+    }
+    EXPECT_NE(main.Trace().find(") Checking for update. Our version = 1.190416\r\n"), std::string::npos);
+    EXPECT_NE(main.Trace().find(") Latest version = 1.2\r\n"), std::string::npos);
+}
+
+TEST(UpdateRequests, TheUserNameGoesIntoTheQueryAsTyped)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture main{{"PH&RM 01", "s3cret", "0", ""}};
+    ASSERT_TRUE(main.Start());
+    SendMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0);
+    std::vector<std::string> targets = standin.UpdateRequests();
+    ASSERT_FALSE(targets.empty());
+    // A blank cannot stand in a URL: curl refuses it, so it goes as %20.
+    EXPECT_EQ(targets.back(), "/QuorvixFMDPellwickUpdate.php?chk=1&acc=PH&RM%2001&ver=1.190416");
+}
+
+TEST_F(Updates, ASignedNewerInstallerIsStartedOnce)
+{
+    ServeUpdate(ReadBytes(BinaryPath("test_installer_new.exe")), ReadBytes(Fixture("new-update.sig")));
+    SendMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 1; }, 10000));
+    std::string target = main.AppFolder() + "\\Downloads\\update.exe";
+    EXPECT_EQ(Runs()[0], "\"" + target + "\"");
+    EXPECT_NE(main.Trace().find(") Downloading update. Our version = 1.190416\r\n"), std::string::npos);
+    EXPECT_NE(main.Trace().find(") Running \"" + target + "\"\r\n"), std::string::npos);
+    EXPECT_EQ(FindMessageBox(GetCurrentProcessId(), "No update available"), nullptr);
+    Sleep(500);
+    EXPECT_EQ(Runs().size(), 1u) << "started through the launcher only";
+}
+
+// Whatever is not a program signed by the maker for this use and newer than
+// this one is never started, is deleted, and ends in the Part's message.
+TEST_F(Updates, NothingElseIsEverStarted)
+{
+    const std::string installer = ReadBytes(BinaryPath("test_installer_new.exe"));
+    const std::string signature = ReadBytes(Fixture("new-update.sig"));
+    std::string flippedSignature = signature;
+    flippedSignature[flippedSignature.find("signature=") + 20] ^= 1;  // still a hex digit
+    struct Case {
+        const char* what;
+        std::string installer, signature;
+        const char* logged;  // the reason in "Update rejected: signature ..."; null: none logged
+    } cases[] = {
+        {"an HTML page", "<html><body>Not here</body></html>", signature, nullptr},
+        {"a text", "1.2\nnot an installer", signature, nullptr},
+        {"an unsigned installer", installer, "", "malformed"},
+        {"a tampered installer", Flipped(installer, 0x4E), signature, "does not match the file"},
+        {"a tampered signature", installer, flippedSignature, "not made by the maker's key"},
+        {"another key's signature", installer, ReadBytes(Fixture("other-key-update.sig")), "not made by the maker's key"},
+        {"a driver's signature", installer, ReadBytes(Fixture("new-cipherlab.sig")), "names another file"},
+        {"an older signed installer", ReadBytes(BinaryPath("test_installer_old.exe")),
+         ReadBytes(Fixture("old-update.sig")), "names a version that is not newer (1.190400)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(Served("update.exe.sig").c_str());
+        ServeUpdate(c.installer, c.signature);
+        size_t rejections = CountOf(main.Trace(), "Update rejected: signature ");
+        PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+        EXPECT_EQ(CloseBox("No update available."), "QuorvixFMD Pellwick Version 1.190416");
+        EXPECT_TRUE(Downloads().empty());
+        std::string trace = main.Trace();
+        EXPECT_EQ(CountOf(trace, "Update rejected: signature ") - rejections, c.logged ? 1u : 0u);
+        if (c.logged) {
+            EXPECT_NE(trace.find(std::string("Update rejected: signature ") + c.logged), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(Runs().empty());
+    EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 8u);
+}
+
+// While a download waits in its message box, the update button, a driver
+// button and the check do nothing.
+TEST_F(Updates, NothingStartsWhileADownloadWaitsInItsBox)
+{
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), "No update available.")); }, 30000));
+    size_t requests = standin.UpdateRequests().size();
+    main.Dialog().driverName = "CP210xVCPInstaller_x86.exe";
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
+    PostMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0);
+    Sleep(1500);
+    EXPECT_EQ(standin.UpdateRequests().size(), requests);
+    PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
+}
+
+TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
+{
+    main.Dialog().driverName = "CP210xVCPInstaller_x86.exe";
+    Serve("CP210xVCPInstaller_x86.exe", ReadBytes(BinaryPath("test_installer_new.exe")));
+    Serve("CP210xVCPInstaller_x86.exe.sig", ReadBytes(Fixture("new-cipherlab.sig")));
+    SendMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 2; }, 10000)) << "the shell's open and the launcher";
+    EXPECT_NE(standin.UpdateRequests().back().find("/pellwick/CP210xVCPInstaller_x86.exe.sig?acc=PHARM01&ver=1.190416"),
+              std::string::npos);
+
+    main.Dialog().driverName = "Zebra_CDC_ACM_Driver_x86.exe";  // not on the server
+    PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
+    EXPECT_EQ(CloseBox("Download failed please try again"),
+              "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416");
+    EXPECT_EQ(Runs().size(), 2u);
+}
+
+// The verification itself on real signatures of this build's key.
+TEST(InstallerSignature, OnlyTheMakersSignatureOfThisFileHolds)
+{
+    const std::string installer = ReadBytes(BinaryPath("test_installer_new.exe"));
+    const std::string signature = ReadBytes(Fixture("new-update.sig"));
+    InstallerFacts facts{"update.exe", "1.190417", Sha256Hex(installer), true};
+    ASSERT_EQ(facts.sha256.size(), 64u);
+    std::string flipped = signature;
+    flipped[signature.find("signature=") + 10] ^= 1;
+    struct Case {
+        const char* what;
+        std::string signature;
+        std::string sha256;
+        const char* rejection;
+    } cases[] = {
+        {"valid", signature, facts.sha256, ""},
+        {"a bit flipped in the file", signature, Sha256Hex(Flipped(installer, 1000)), "does not match the file"},
+        {"a bit flipped in the signature", flipped, facts.sha256, "not made by the maker's key"},
+        {"another key", ReadBytes(Fixture("other-key-update.sig")), facts.sha256, "not made by the maker's key"},
+        {"truncated", signature.substr(0, signature.size() - 10), facts.sha256, "malformed"},
+        {"empty", "", facts.sha256, "missing"},
+    };
+    for (const Case& c : cases) {
+        facts.sha256 = c.sha256;
+        EXPECT_EQ(InstallerRejection(c.signature, facts, VerifyMakerSignature), c.rejection) << c.what;
+    }
+}
+
+// Downloads have their own limits: a slow but steady transfer outlasts the
+// scans' total limit, a stalled one ends. The limits are shrunk here.
+TEST(DownloadLimits, ASteadySlowDownloadSucceedsAndAStalledOneEnds)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    TempFolder folder;
+    WriteBytes(standin.UpdateFolder() + "\\slow.exe", std::string(6000, 'x'));
+    std::string url = "http://" + standin.Host() + "/pellwick/slow.exe?acc=PHARM01&ver=1.190416";
+    CurlContext scan;
+    scan.downloadFolder = folder.Path();
+    scan.totalTimeoutSeconds = 2;
+    CurlContext download = DownloadContext(scan);
+    download.lowSpeedBytesPerSecond = 500;
+    download.lowSpeedSeconds = 2;
+    std::string path;
+    ASSERT_TRUE(standin.Control(R"({"update_bytes_per_second":2000})"));  // three seconds
+    EXPECT_EQ(CurlExchange(scan, url, path, "", "application/json", ""), 28) << "past the scans' limit";
+    path.clear();
+    EXPECT_EQ(CurlExchange(download, url, path, "", "application/json", ""), 0);
+    EXPECT_EQ(ReadBytes(path), std::string(6000, 'x'));
+
+    ASSERT_TRUE(standin.Control(R"({"update_mode":"stall"})"));
+    ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(CurlExchange(download, url, path, "", "application/json", ""), 28);
+    EXPECT_LT(GetTickCount64() - started, 10000u);
+    ASSERT_TRUE(standin.Control(R"({"update_mode":"normal","update_bytes_per_second":0})"));
+}
