@@ -8,7 +8,9 @@
 # of the pop-up, shows what happened, and ends everything it started.
 # It starts the program as on a first start, with no account: the settings
 # sheet opens by itself, is photographed, and the demo account is typed into
-# it and saved.
+# it and saved. The stand-in also offers a newer version: the release notes
+# open five seconds after the start and the update button flashes
+# "&Update NOW!" (both photographed).
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -38,9 +40,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "run: starting the stand-in verification service"
+echo "run: starting the stand-in verification service and update server"
+mkdir -p "$DEMO/update"
+printf '1.190417\nQuorvixFMD Pellwick 1.190417\nFaster start-up, and clearer messages for packs that need attention.' \
+  >"$DEMO/update/check.txt"
 "$BUILD/native/fmd_standin" --account PHARM01:s3cret --packs "$ROOT/tools/fmd_standin/packs.json" \
-  --port-file "$DEMO/port" --time-limit 600 >"$DEMO/standin.log" 2>&1 &
+  --port-file "$DEMO/port" --update-dir "$DEMO/update" --time-limit 600 >"$DEMO/standin.log" 2>&1 &
 STANDIN_PID=$!
 for _ in $(seq 1 200); do [ -s "$DEMO/port" ] && break; sleep 0.05; done
 PORT="$(cat "$DEMO/port")"
@@ -51,6 +56,7 @@ wineserver -k >/dev/null 2>&1 || true
 KEY='HKCU\SOFTWARE\Tembrel Pharmaceutical Suppliers\QuorvixFMD Pellwick'
 wine reg delete "$KEY" /f >/dev/null 2>&1 || true
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
+wine reg add "$KEY" /v UpdateHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$DEMO" 5 Silabser0 >/dev/null
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"
@@ -86,6 +92,14 @@ wine "$BUILD/win/bin/post_command.exe" "Settings" "$PASSWORD_EDIT" s3cret >/dev/
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$SAVE_BUTTON" >/dev/null 2>&1
 for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
 if xwininfo -root -tree | grep -q '"Settings"'; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
+
+echo "run: the update check finds 1.190417: its release notes"
+NOTES_TITLE="QuorvixFMD Pellwick 1.190417 - $TITLE" BOX_OK=1049
+for _ in $(seq 1 150); do xwininfo -root -tree | grep -q "\"$NOTES_TITLE\"" && break; sleep 0.1; done
+sleep 1  # painted
+shoot "$NOTES_TITLE" "$(dirname "$SETTINGS_SHOT")/release-notes.png" &&
+  echo "run: release notes saved to $(dirname "$SETTINGS_SHOT")/release-notes.png"
+wine "$BUILD/win/bin/post_command.exe" "$NOTES_TITLE" "$BOX_OK" >/dev/null 2>&1
 
 echo "run: scanning three packs on COM5 (Decommission mode)"
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 \
