@@ -57,7 +57,7 @@ bool ReadChunks(const std::string& path, std::string& text, bool cutAtZero, bool
         text.clear();
         return false;
     }
-    char chunk[65536];
+    char chunk[1024];  // the cut at a zero byte applies to chunks of this size
     DWORD got = 0;
     BOOL read = FALSE;
     while ((read = ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) && got > 0)
