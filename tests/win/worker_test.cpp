@@ -242,8 +242,6 @@ TEST_F(Worker, HungServiceTimesOutAndTheWorkerGoesOn)
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 }
 
-namespace {
-
 TEST_F(Worker, ASpoolFileThatCannotBeDeletedIsSentOnceAndWarnedOnce)
 {
     std::string key = Spool('1', kDemo2);  // no account yet: the worker waits
@@ -255,18 +253,10 @@ TEST_F(Worker, ASpoolFileThatCannotBeDeletedIsSentOnceAndWarnedOnce)
     ASSERT_TRUE(WaitForResults(1));
     Sleep(1500);  // fifteen more passes
     EXPECT_EQ(standin.Requests().size(), 1u) << "no second decommission";
-    std::string trace = TraceLog();
-    size_t warnings = 0;
-    for (size_t at = trace.find("cannot delete"); at != std::string::npos; at = trace.find("cannot delete", at + 1))
-        ++warnings;
-    EXPECT_EQ(warnings, 1u);
+    EXPECT_EQ(CountOf(TraceLog(), "cannot delete"), 1u);
     held.Reset();
     DeleteFileA(path.c_str());
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
 {
@@ -287,10 +277,6 @@ TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
     DeleteFileA((host.folder / "102.dat").c_str());
     DeleteFileA((host.folder / "102.post").c_str());
 }
-
-}  // namespace
-
-namespace {
 
 // Failure paths of one pass: the scan waits in its spool file and is sent,
 // once, as soon as the obstacle is gone.
@@ -325,5 +311,3 @@ TEST_F(Worker, ARequestFileThatCannotBeWrittenLeavesTheScanForALaterPass)
     EXPECT_EQ(standin.Requests().size(), 1u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 }
-
-}  // namespace
