@@ -193,17 +193,6 @@ TEST(MainDialog, TestAccountQuitsOnlyOnYes)
     }
 }
 
-TEST(MainDialog, ShortUserNameIsNoTestAccount)
-{
-    MainDialogFixture main({"KVDEM", "x", "0", ""});
-    ASSERT_TRUE(main.Start());
-    PostMessageA(main.Window(), WM_COMMAND, IDCANCEL, 0);
-    Sleep(500);
-    EXPECT_EQ(FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick Version 1.190416"), main.Window())
-        << "no question box";
-    EXPECT_TRUE(main.Running());
-}
-
 TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
 {
     MainDialogFixture main({"PHARM01", "s3cret", "1", ""});

@@ -81,37 +81,6 @@ TEST_F(ResultsList, VerifyResultBringsTheWindowForwardAlertsAndOpensThePopUp)
     EXPECT_EQ(Colour(0), RGB(240, 255, 240));
 }
 
-TEST_F(ResultsList, AlertRuleOnRealRows)
-{
-    struct Case {
-        int32_t kind, mode;
-        const char* statusText;
-        const char* status;
-        bool alert;
-        COLORREF colour;
-    };
-    const Case cases[] = {
-        {K::Failed, Verify, "Invalid", "3", false, RGB(255, 240, 240)},      // no item status
-        {K::Failed, Decommission, "Failed", "", true, RGB(255, 240, 240)},   // never reached the service
-        {K::Warning, Decommission, "Warning", "2", false, RGB(255, 255, 240)},
-        {K::Error, Decommission, "Error", "2", true, RGB(255, 240, 240)},
-    };
-    int key = 300;
-    for (const Case& c : cases) {
-        int alertsBefore = main.Dialog().alerts;
-        main.Post(MakeRecord(c.kind, c.mode, std::to_string(++key), c.statusText, c.status));
-        if (c.alert) {
-            HWND popUp = WaitForPopUp(std::string("Product ") + ModeNames(c.mode) + " result");
-            ASSERT_NE(popUp, nullptr) << c.statusText;
-            Close(popUp);
-        }
-        ASSERT_TRUE(WaitFor([&] { return main.Cell(0, 3).find(std::to_string(key)) != std::string::npos; }, 5000));
-        Sleep(100);
-        EXPECT_EQ(main.Dialog().alerts - alertsBefore, c.alert ? 1 : 0) << c.statusText;
-        EXPECT_EQ(Colour(0), c.colour) << c.statusText;
-    }
-}
-
 TEST_F(ResultsList, LogRowsBadModesAndDoubleClick)
 {
     ScanResult* log = MakeRecord(K::Log, Login, "", "LOG");

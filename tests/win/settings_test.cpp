@@ -134,15 +134,6 @@ TEST_F(SettingsSheet, AcceptedCredentialsAreStoredAndCloseTheSheet)
     EXPECT_EQ(standin.Requests().size(), 1u);
 }
 
-TEST_F(SettingsSheet, CancelOnAFirstStartHidesTheMainWindowTwoSecondsLater)
-{
-    Open("", "");
-    Press(IDCANCEL);
-    EXPECT_EQ(run->Wait(), IDCANCEL);
-    EXPECT_EQ(owner.hideAfter, 2000u);
-    EXPECT_TRUE(standin.Requests().empty());
-}
-
 TEST_F(SettingsSheet, DriverButtonsAskTheOwnerForThisMachinesInstallersAndStayOpen)
 {
     Open("PHARM01", "s3cret");
