@@ -16,6 +16,8 @@
 
 namespace {
 
+// The "FileVersion" text of version information, in the first language it
+// lists; empty when there is none.
 std::string VersionText(const std::vector<char>& info)
 {
     struct Translation {
@@ -56,14 +58,6 @@ void Start(const std::string& target, bool shellStart)
 }
 
 }  // namespace
-
-std::string CarriedVersion(const std::string& path)
-{
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
-    std::vector<char> info(size);
-    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info.data())) return "";
-    return VersionText(info);
-}
 
 bool FetchInstaller(const InstallerRequest& request)
 {

@@ -15,7 +15,3 @@ struct InstallerRequest {
 // True when the installer was started. A file that was not started is
 // deleted; a started one stays until the next fetch replaces it.
 bool FetchInstaller(const InstallerRequest& request);
-
-// The "FileVersion" text of a file's version information (the first
-// language it lists); empty when there is none.
-std::string CarriedVersion(const std::string& path);
