@@ -149,7 +149,7 @@ target_link_libraries(crash_probe PRIVATE pellwick_core)
 
 pellwick_windows_test(trace_log_tests SOURCES tests/win/trace_log_test.cpp)
 pellwick_windows_test(failure_report_tests SOURCES tests/win/failure_report_test.cpp)
-pellwick_windows_test(framework_tests SOURCES tests/win/framework_test.cpp RESOURCES tests/win/test_dialogs.rc)
+pellwick_windows_test(framework_tests SOURCES tests/win/framework_test.cpp)
 pellwick_windows_test(startup_tests SOURCES tests/win/startup_test.cpp LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(settings_store_tests SOURCES tests/win/settings_store_test.cpp LOCK pellwick_settings)
 pellwick_windows_test(scan_result_post_tests SOURCES tests/win/scan_result_post_test.cpp)

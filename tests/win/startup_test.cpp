@@ -92,14 +92,6 @@ TEST_F(Startup, SecondStartBringsTheRunningInstanceForwardAndExitsWith1)
     EXPECT_FALSE(PathExists(AppFolder())) << "nothing is made before the instance check";
 }
 
-TEST_F(Startup, TitleWithThePrefixLaterIsNoInstance)
-{
-    DecoyInstance other("Notes on QuorvixFMD Pellwick Version 1");
-    ChildProcess program(BinaryPath("Pellwick.exe"), "");
-    EXPECT_NE(StartAndWaitForMainWindow(program), nullptr);
-    EXPECT_FALSE(IsWindowVisible(other.Get()));
-}
-
 TEST_F(Startup, RestartSkipsTheInstanceSearch)
 {
     for (const char* arguments : {"restart", "restartX"}) {
