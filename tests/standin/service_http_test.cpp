@@ -36,21 +36,6 @@ TEST(StandinService, OnlyTheAccountsItWasGivenLogInOrGetAnItemStatus)
     EXPECT_EQ(Read(service.Pack(Verify, kDemo1, "PHARM01", "nope")).statusText, "Invalid");
 }
 
-TEST(StandinService, AnswersInTheItemLayoutTheProgramReads)
-{
-    Standin service;
-    ScanResult result = Read(service.Pack(Verify, kDemo1));
-    EXPECT_EQ(result.kind, ScanResultKind::Success);
-    EXPECT_EQ(result.gtin, "04150123456782");
-    EXPECT_EQ(result.lot, "LOT24A");
-    EXPECT_EQ(result.exp, "291231");
-    EXPECT_EQ(result.sn, "DEMO0001");
-    EXPECT_EQ(result.raw, "01041501234567821729123110LOT24A\\u001d21DEMO0001") << "echoed, JSON-escaped";
-    EXPECT_EQ(result.success, "true");
-    EXPECT_FALSE(result.postTransactionId.empty());
-    EXPECT_FALSE(result.replyTransactionId.empty());
-}
-
 TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
 {
     Standin service;
