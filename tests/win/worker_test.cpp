@@ -228,20 +228,6 @@ TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
     EXPECT_EQ(ResultFor(key)->statusText, "Invalid") << "the stand-in does not know the demo account";
 }
 
-TEST_F(Worker, HungServiceTimesOutAndTheWorkerGoesOn)
-{
-    ASSERT_TRUE(standin.Control(R"({"mode":"hang"})"));
-    host.SetCredentials("PHARM01", "s3cret", standin.Host());
-    std::string hung = Spool('0', kDemo1);
-    ASSERT_TRUE(WaitFor([&] { return standin.Requests().size() == 1; }, 20000));
-    ASSERT_TRUE(standin.Control(R"({"mode":"normal"})"));
-    std::string next = Spool('0', kDemo2);
-    ASSERT_TRUE(WaitForResults(2, 150000));
-    EXPECT_EQ(ResultFor(hung)->messageHeading, "Request failed due to OPERATION TIMEDOUT");
-    EXPECT_EQ(ResultFor(next)->statusText, "Success");
-    EXPECT_TRUE(ScanFolderEmptiesSoon());
-}
-
 TEST_F(Worker, ASpoolFileThatCannotBeDeletedIsSentOnceAndWarnedOnce)
 {
     std::string key = Spool('1', kDemo2);  // no account yet: the worker waits
