@@ -120,6 +120,11 @@ class Prefix:
         folder = self.app_folder / "Scanned"
         return sorted(p.name for p in folder.iterdir()) if folder.is_dir() else []
 
+    def scan_folder_contents(self):
+        """Name -> barcode (without its mode digit) of each file left in the scan folder."""
+        folder = self.app_folder / "Scanned"
+        return {name: (folder / name).read_bytes().decode("latin-1")[1:] for name in self.scan_folder_files()}
+
     def processes(self, name):
         """Linux ids of this prefix's Windows processes called `name`."""
         found = []
