@@ -6,11 +6,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
-"$ROOT/tools/bootstrap.sh" >/dev/null
-cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$BUILD/native" --target fmd_standin >/dev/null
-"$ROOT/tools/build-windows.sh" "$BUILD/win" >/dev/null
+"$ROOT/tools/build-quiet.sh"
 export WINEPREFIX="$BUILD/win/wineprefix"
 source "$ROOT/tools/xvfb.sh"
 start_xvfb

@@ -14,11 +14,7 @@ case "${1:-}" in
   *) echo "usage: tools/proof.sh kills|load [options]" >&2; exit 2 ;;
 esac
 shift
-"$ROOT/tools/bootstrap.sh" >/dev/null
-cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$BUILD/native" --target fmd_standin >/dev/null
-"$ROOT/tools/build-windows.sh" "$BUILD/win" >/dev/null
+"$ROOT/tools/build-quiet.sh"
 export WINEPREFIX="$BUILD/proof-prefix"
 source "$ROOT/tools/xvfb.sh"
 start_xvfb
