@@ -222,4 +222,5 @@ class Trace:
 
 
 def work_folder(tag):
-    return tempfile.mkdtemp(prefix=f"pellwick-{tag}-")
+    """A temporary folder for the stand-in's files and the ports, removed with its `with` block."""
+    return tempfile.TemporaryDirectory(prefix=f"pellwick-{tag}-")

@@ -92,11 +92,10 @@ def duplicates_without_kill(requests, kills):
 
 def run(kills, seed, prefix_path):
     rng = random.Random(seed)
-    work = work_folder("kills")
     barcodes = [pack_barcode("K", n) for n in range(kills * 10 + 100)]
     typed, kill_times = [], []
     stop = threading.Event()
-    with Standin(work, barcodes, delay_ms=60) as standin, \
+    with work_folder("kills") as work, Standin(work, barcodes, delay_ms=60) as standin, \
             Prefix(prefix_path, work, standin.host, [PORT]) as prefix:
         program = Program(prefix)
         program.start(readers=1)

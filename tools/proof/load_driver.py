@@ -30,11 +30,11 @@ def type_scans(path, barcodes):
 
 
 def run(ports, per_port, prefix_path):
-    work = work_folder("load")
     numbers = [FIRST_PORT + i for i in range(ports)]
     lines = {n: [pack_barcode(f"L{n}", i) for i in range(per_port)] for n in numbers}
     every = [code for codes in lines.values() for code in codes]
-    with Standin(work, every) as standin, Prefix(prefix_path, work, standin.host, numbers) as prefix:
+    with work_folder("load") as work, Standin(work, every) as standin, \
+            Prefix(prefix_path, work, standin.host, numbers) as prefix:
         program = Program(prefix)
         program.start(readers=ports)
         started = time.monotonic()
