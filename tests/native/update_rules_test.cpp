@@ -42,17 +42,6 @@ TEST(UpdateReply, NewerIsAPlainCharacterComparisonOfAVersion)
     for (const auto& [latest, newer] : cases) EXPECT_EQ(OffersNewerVersion(latest), newer) << latest;
 }
 
-TEST(UpdateRequests, PathsCarryTheRawUserNameAndOurVersion)
-{
-    EXPECT_EQ(UpdateCheckUrl("update.example:8080", "A&B C"),
-              "http://update.example:8080/QuorvixFMDPellwickUpdate.php?chk=1&acc=A&B%20C&ver=1.190416");
-    EXPECT_EQ(UpdateDownloadUrl("h", "PHARM01"), "http://h/QuorvixFMDPellwickUpdate.php?acc=PHARM01&ver=1.190416");
-    EXPECT_EQ(DriverDownloadUrl("h", "CP210xVCPInstaller_x86.exe", "P"),
-              "http://h/pellwick/CP210xVCPInstaller_x86.exe?acc=P&ver=1.190416");
-    EXPECT_EQ(UpdateSignatureUrl("h", "P"), "http://h/QuorvixFMDPellwickUpdate.php?sig=1&acc=P&ver=1.190416");
-    EXPECT_EQ(DriverSignatureUrl("h", "Z.exe", "P"), "http://h/pellwick/Z.exe.sig?acc=P&ver=1.190416");
-}
-
 TEST(DriverInstallers, SixtyFourBitOnlyBelowAFolderNamedWithX86)
 {
     struct Case {

@@ -1,6 +1,7 @@
 // The trace log on real files under Wine: exact bytes, rotation, concurrency.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -96,50 +97,37 @@ TEST(TraceLog, ExactlyOneMebibyteStaysCurrentLargerRotates)
     EXPECT_TRUE(ReadBytes(LogFile(folder, 2)) == first) << "the old current file moved to trace-2.txt whole";
 }
 
-TEST(TraceLog, OversizedFileFoundAtOpenIsRotatedBeforeTheFirstLine)
+// Files found at the first line: an oversized current file is rotated first
+// (exactly 1 MiB is too, as the banner written at the opening passes it),
+// nine files are kept, and a gap moves up by one.
+TEST(TraceLog, RotationAtTheFirstLineKeepsNineFilesAndMovesGapsUp)
 {
-    TempFolder folder;
-    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
-    WriteBytes(LogFile(folder, 1), std::string(1048576, 'x'));
-    TraceLog log;
-    log.SetAppFolder(folder.Path());
-    log.Log("first line");
-    // The banner written at the open takes the file past the limit.
-    EXPECT_EQ(ReadBytes(LogFile(folder, 2)).substr(0, 1048576), std::string(1048576, 'x'));
-    std::string current = ReadBytes(LogFile(folder, 1));
-    EXPECT_TRUE(std::regex_match(current, std::regex(Banner() + LineOf("first line")))) << current;
-}
-
-TEST(TraceLog, RotationKeepsNineFilesAndLosesTheOldest)
-{
-    TempFolder folder;
-    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
-    for (int n = 1; n <= 9; ++n) WriteBytes(LogFile(folder, n), "file " + std::to_string(n));
-    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
-
-    TraceLog log;
-    log.SetAppFolder(folder.Path());
-    log.Log("after rotation");
-    EXPECT_EQ(ListFolder(folder / "Logs").size(), 9u);
-    EXPECT_EQ(ReadBytes(LogFile(folder, 2)).substr(0, 1048577), std::string(1048577, 'x'));
-    for (int n = 3; n <= 9; ++n) EXPECT_EQ(ReadBytes(LogFile(folder, n)), "file " + std::to_string(n - 1)) << n;
-    EXPECT_NE(ReadBytes(LogFile(folder, 1)).find("after rotation"), std::string::npos);
-}
-
-TEST(TraceLog, RotationMovesAGapUpByOne)
-{
-    TempFolder folder;
-    CreateDirectoryA((folder / "Logs").c_str(), nullptr);
-    WriteBytes(LogFile(folder, 1), std::string(1048577, 'x'));
-    WriteBytes(LogFile(folder, 2), "two");
-    WriteBytes(LogFile(folder, 4), "four");
-
-    TraceLog log;
-    log.SetAppFolder(folder.Path());
-    log.Log("line");
-    EXPECT_EQ(ReadBytes(LogFile(folder, 3)), "two");
-    EXPECT_FALSE(PathExists(LogFile(folder, 4)));
-    EXPECT_EQ(ReadBytes(LogFile(folder, 5)), "four");
+    const std::string full(1048576, 'x');
+    const struct {
+        std::map<int, std::string> before, after;  // after: what each file starts with
+        size_t files;
+    } cases[] = {
+        {{{1, full}}, {{2, full}}, 2},
+        {{{1, full}, {2, "two"}, {4, "four"}}, {{2, full}, {3, "two"}, {5, "four"}}, 4},
+        {{{1, full}, {2, "file 2"}, {3, "file 3"}, {4, "file 4"}, {5, "file 5"}, {6, "file 6"}, {7, "file 7"},
+          {8, "file 8"}, {9, "file 9"}},
+         {{2, full}, {3, "file 2"}, {4, "file 3"}, {5, "file 4"}, {6, "file 5"}, {7, "file 6"}, {8, "file 7"},
+          {9, "file 8"}},
+         9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before.size());
+        TempFolder folder;
+        CreateDirectoryA((folder / "Logs").c_str(), nullptr);
+        for (const auto& [n, bytes] : c.before) WriteBytes(LogFile(folder, n), bytes);
+        TraceLog log;
+        log.SetAppFolder(folder.Path());
+        log.Log("first line");
+        EXPECT_EQ(ListFolder(folder / "Logs").size(), c.files);
+        for (const auto& [n, start] : c.after) EXPECT_EQ(ReadBytes(LogFile(folder, n)).rfind(start, 0), 0u) << n;
+        std::string current = ReadBytes(LogFile(folder, 1));
+        EXPECT_TRUE(std::regex_match(current, std::regex(Banner() + LineOf("first line")))) << current;
+    }
 }
 
 TEST(TraceLog, ConcurrentThreadsLeaveEveryLineWhole)
