@@ -187,7 +187,8 @@ TEST_F(Updates, NothingElseIsEverStarted)
         std::string trace = main.Trace();
         EXPECT_EQ(CountOf(trace, "Update rejected: signature ") - rejections, c.logged ? 1u : 0u);
         if (c.logged) {
-            EXPECT_NE(trace.find(std::string("Update rejected: signature ") + c.logged), std::string::npos);
+            EXPECT_NE(trace.find(std::string("Update rejected: signature ") + c.logged), std::string::npos)
+                << trace.substr(trace.rfind("Update rejected: signature "));
         }
     }
     EXPECT_TRUE(Runs().empty());
