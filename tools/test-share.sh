@@ -9,4 +9,5 @@ lines() {
 }
 tests=$(lines tests)
 all=$(lines src tests tools cmake)
-echo "test share: $((100 * tests / all)) % ($tests test lines of $all code lines)"
+tenths=$((1000 * tests / all))
+echo "test share: $((tenths / 10)).$((tenths % 10)) % ($tests test lines of $all code lines)"

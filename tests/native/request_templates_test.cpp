@@ -53,17 +53,6 @@ TEST(RequestTemplates, PlaceholdersAreReplacedInOrderUserPasswordBarcode)
     EXPECT_TRUE(nlohmann::json::accept(empty));
 }
 
-TEST(RequestTemplates, GroupSeparatorsTravelAsEscapesAndParseBack)
-{
-    const std::string barcode = "0105037015020018" "21" "293KeHgx9g6whmLEyTRm\x1D" "17210228" "10" "356495.";
-    std::string request = FillRequestTemplate(RequestTemplate(Decommission), "KVDEMO01", "secret", EscapeBarcode(barcode));
-    EXPECT_NE(request.find(R"("Raw":"010503701502001821293KeHgx9g6whmLEyTRm\u001D1721022810356495."})"),
-              std::string::npos)
-        << request;
-    auto json = nlohmann::json::parse(request);
-    EXPECT_EQ(json["List"]["$values"][0]["Raw"].get<std::string>(), barcode);
-}
-
 TEST(EscapeJsonString, EveryByteValueGivesValidJsonThatDecodesToItsCodePoint)
 {
     for (int value = 0; value < 256; ++value) {

@@ -1,6 +1,6 @@
-// The stand-in service through real HTTP: accounts, the pack-state model with
-// its return codes, the answer layout the program cuts, recorded requests and
-// the misbehaviours tests need.
+// The stand-in service through real HTTP: the pack-state model with its
+// return codes and the answer layout the program cuts. (Its misbehaviours
+// are met by the worker's tests.)
 #include <gtest/gtest.h>
 
 #include "standin_fixture.h"
@@ -21,20 +21,6 @@ ScanResult Read(const std::string& reply)
 std::string Heading(const std::string& reply) { return Read(reply).messageHeading; }
 
 }  // namespace
-
-TEST(StandinService, OnlyTheAccountsItWasGivenLogInOrGetAnItemStatus)
-{
-    Standin service;
-    ASSERT_GT(service.Port(), 0);
-    auto login = [&](const std::string& account, const std::string& password) {
-        auto result = service.Post(FillRequestTemplate(LoginTemplate(), account, password, ""));
-        return result && result->body.find("\"Success\":true") != std::string::npos;
-    };
-    EXPECT_TRUE(login("PHARM01", "s3cret"));
-    EXPECT_FALSE(login("PHARM01", "wrong"));
-    EXPECT_FALSE(login("NOBODY", "s3cret"));
-    EXPECT_EQ(Read(service.Pack(Verify, kDemo1, "PHARM01", "nope")).statusText, "Invalid");
-}
 
 TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
 {
@@ -89,44 +75,6 @@ TEST(StandinService, UnknownExpiredMismatchedAndRecalledPacks)
         EXPECT_EQ(result.messageHeading.rfind(c.code, 0), 0u) << c.barcode << ": " << result.messageHeading;
         EXPECT_FALSE(result.messageBody.empty()) << c.barcode;
     }
-}
-
-// Bodies are recorded byte for byte, also when they are no JSON; barcodes
-// with quotes, backslashes and high bytes arrive as valid JSON.
-TEST(StandinService, RecordsTheExactBytesItReceived)
-{
-    Standin service;
-    const std::string awkward = "01041501234567822" "1A\"B\\C\xE9\x1D" "10LOT";
-    std::string body = FillRequestTemplate(RequestTemplate(Verify), "PHARM01", "s3cret", EscapeBarcode(awkward));
-    service.Post(body);
-    service.Post("not json at all");
-    nlohmann::json requests = service.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0]["body"].get<std::string>(), body);
-    EXPECT_TRUE(requests[0]["valid_json"].get<bool>());
-    auto sent = nlohmann::json::parse(body);
-    EXPECT_EQ(sent["List"]["$values"][0]["Raw"].get<std::string>(), "01041501234567822" "1A\"B\\C\xC3\xA9\x1D" "10LOT");
-    EXPECT_FALSE(requests[1]["valid_json"].get<bool>());
-}
-
-TEST(StandinService, CanAnswerWithAnHtmlPageDropOrDelay)
-{
-    Standin service;
-    service.Control({{"mode", "html"}});
-    auto html = service.Post(FillRequestTemplate(RequestTemplate(Verify), "PHARM01", "s3cret", ""));
-    ASSERT_TRUE(html);
-    EXPECT_EQ(html->status, 502);
-    EXPECT_EQ(Read(html->body).statusText, "Invalid");
-
-    service.Control({{"mode", "drop"}});
-    auto dropped = service.Post("{}");
-    EXPECT_FALSE(dropped && dropped->status == 200);
-
-    service.Control({{"mode", "normal"}, {"delay_ms", 300}});
-    auto start = std::chrono::steady_clock::now();
-    auto delayed = service.Post(FillRequestTemplate(LoginTemplate(), "PHARM01", "s3cret", ""));
-    EXPECT_TRUE(delayed);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
 }
 
 TEST(StandinService, EndsWhenItsParentEnds)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -79,18 +80,16 @@ std::vector<bool> DarkLines(HWND window, bool rows)
     return dark;
 }
 
+// The first and the last dark line; -1 when there is none.
 int First(const std::vector<bool>& lines)
 {
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (lines[i]) return static_cast<int>(i);
-    return -1;
+    auto found = std::find(lines.begin(), lines.end(), true);
+    return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
 }
-
 int Last(const std::vector<bool>& lines)
 {
-    for (size_t i = lines.size(); i-- > 0;)
-        if (lines[i]) return static_cast<int>(i);
-    return -1;
+    auto found = std::find(lines.rbegin(), lines.rend(), true);
+    return found == lines.rend() ? -1 : static_cast<int>(lines.rend() - found) - 1;
 }
 
 int Runs(const std::vector<bool>& lines)

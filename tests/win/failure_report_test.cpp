@@ -49,22 +49,13 @@ TEST_F(Reports, WarningEndsWithTheSystemTextOfTheLastError)
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
-TEST_F(Reports, WarningWithNoErrorLogsTheTextForSuccess)
-{
-    SetLastError(0);
-    Warning("nothing wrong");
-    EXPECT_NE(LogText().find("WARNING: nothing wrong Reason: "), std::string::npos);
-    EXPECT_EQ(LogText().find("Unknown error"), std::string::npos);
-}
-
 TEST_F(Reports, FailureShowsItsBoxAndEndsOnlyTheCallingThreadWithCode2)
 {
     KernelHandle thread(CreateThread(nullptr, 0, &FailOnThisThread, nullptr, 0, nullptr));
     ASSERT_TRUE(thread);
 
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Wedge Scanner")); },
-                        20000));
+    HWND box = WaitForTopWindow(GetCurrentProcessId(), "QuorvixFMD Wedge Scanner", 20000);
+    ASSERT_TRUE(box);
     // Until the box is closed the thread waits.
     EXPECT_EQ(WaitForSingleObject(thread.Get(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
 
@@ -81,9 +72,15 @@ TEST_F(Reports, FailureShowsItsBoxAndEndsOnlyTheCallingThreadWithCode2)
     EXPECT_EQ(code, 2u);
 }
 
-TEST_F(Reports, UnknownCodeKeepsTheNumberInTheReason)
+// No error gives the system's text for success, an unknown code its number.
+TEST_F(Reports, ReasonsForNoErrorAndForAnUnknownCode)
 {
+    SetLastError(0);
+    Warning("nothing wrong");
     SetLastError(0x2000FFFF);
     Warning("odd");
-    EXPECT_NE(LogText().find("Reason: Unknown error 536936447 (0x2000ffff)"), std::string::npos) << LogText();
+    std::string text = LogText();
+    EXPECT_NE(text.find("WARNING: nothing wrong Reason: "), std::string::npos);
+    EXPECT_EQ(CountOf(text, "Unknown error"), 1u) << text;
+    EXPECT_NE(text.find("WARNING: odd Reason: Unknown error 536936447 (0x2000ffff)"), std::string::npos) << text;
 }

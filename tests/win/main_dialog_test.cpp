@@ -25,17 +25,6 @@ bool Highlighted(MainDialogFixture& main, int32_t mode)
 }
 
 
-// The quit question of a test account, answered through its buttons.
-HWND WaitForQuitQuestion()
-{
-    HWND box = nullptr;
-    WaitFor([&] {
-        box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick Version 1.190416");
-        return box && GetDlgItem(box, IDC_BOX_FIRST);
-    }, 10000);
-    return box && GetDlgItem(box, IDC_BOX_FIRST) ? box : nullptr;
-}
-
 }  // namespace
 
 TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancelHidesTheWindow)
@@ -179,7 +168,7 @@ TEST(MainDialog, TestAccountQuitsOnlyOnYes)
         // A user closes a window that is on screen: after its first timers.
         ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        HWND box = WaitForQuitQuestion();
+        HWND box = WaitForMessageBox(GetCurrentProcessId(), "Are you sure you want to quit", 10000);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(MessageBoxText(box), "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected")
             << "two lines with an empty line between";
@@ -224,11 +213,8 @@ TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
     EXPECT_STREQ(entry, "&About QuorvixFMD Pellwick...");
     for (auto [message, command] : {std::pair<UINT, WPARAM>{WM_COMMAND, ID_TRAY_ABOUT}, {WM_SYSCOMMAND, IDM_ABOUTBOX}}) {
         PostMessageA(window, message, command, 0);
-        HWND about = nullptr;
-        EXPECT_TRUE(WaitFor([&] { return (about = FindTopWindow(GetCurrentProcessId(), "About QuorvixFMD Pellwick")); }, 5000))
-            << message;
-        if (about) PostMessageA(about, WM_COMMAND, IDOK, 0);
-        WaitFor([&] { return !IsWindow(about); }, 5000);
+        HWND about = WaitForTopWindow(GetCurrentProcessId(), "About QuorvixFMD Pellwick", 5000);
+        EXPECT_TRUE(about && CloseWindowWith(about, IDOK)) << message;
     }
 
     // The icon's right button opens its menu; Escape closes it.

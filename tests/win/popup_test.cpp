@@ -181,10 +181,9 @@ TEST(MessageBox, CaptionedNoticeFromAnotherThread)
     SetWindowTextA(host.window.Get(), "QuorvixFMD Pellwick Version 1.190416");
     int answer = -1;
     std::thread reader([&] { answer = ShowMessageBox("Download failed please try again", "QuorvixFMD Pellwick", MessageBoxButtons::Ok); });
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        return (box = FindTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416"));
-    }, 10000));
+    HWND box = WaitForTopWindow(GetCurrentProcessId(), "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416",
+                                10000);
+    ASSERT_TRUE(box);
     ExpectRunsShown(GetDlgItem(box, 0), MessageRuns("Download failed please try again", "QuorvixFMD Pellwick"));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDC_BOX_SECOND)));
     RECT client, ok = ChildRect(box, IDC_BOX_FIRST);

@@ -21,18 +21,11 @@ protected:
         baseline = LiveRecordCounter::Live();
     }
 
-    HWND WaitForPopUp(const std::string& title)
+    static HWND WaitForPopUp(const std::string& title)
     {
-        HWND popUp = nullptr;
-        WaitFor([&] { return (popUp = FindTopWindow(GetCurrentProcessId(), title)) != nullptr; }, 5000);
-        return popUp;
+        return WaitForTopWindow(GetCurrentProcessId(), title, 5000);
     }
-
-    void Close(HWND popUp)
-    {
-        PostMessageA(popUp, WM_COMMAND, IDC_POPUP_CLOSE, 0);
-        WaitFor([&] { return !IsWindow(popUp); }, 5000);
-    }
+    static void Close(HWND popUp) { CloseWindowWith(popUp, IDC_POPUP_CLOSE); }
 
     COLORREF Colour(int row)
     {

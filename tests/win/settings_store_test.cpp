@@ -79,26 +79,26 @@ TEST_F(Registry, ToTrayIsReadAsADecimalNumber)
     }
 }
 
-TEST_F(Registry, ValuesOfOtherTypesDoNotCount)
+// Only strings that fit the 1024-byte buffer with their zero count; a host
+// value replaces its default only when it is not empty.
+TEST_F(Registry, OnlyFittingStringsCountAndEmptyHostsKeepTheirDefaults)
 {
     DWORD zero = 0;
     RegSetValueExA(Key().Get(), "ToTray", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
     PutString("Username", "expand%me%", REG_EXPAND_SZ);
+    PutString("Password", std::string(1025, 'p'));
+    PutString("Proxy", std::string(1024, 'x'));
+    PutString("ServiceHost", "127.0.0.1:8123");
+    PutString("UpdateHost", "");
     AppSettings settings;
     settings.Username = "typed";
     LoadSettings(settings);
     EXPECT_TRUE(settings.ToTray) << "a REG_DWORD 0 gives the default, true";
     EXPECT_EQ(settings.Username, "");
-}
-
-TEST_F(Registry, ValuesMustFitTheBufferWithTheirZero)
-{
-    PutString("Username", std::string(1024, 'u'));
-    PutString("Password", std::string(1025, 'p'));
-    AppSettings settings;
-    LoadSettings(settings);
-    EXPECT_EQ(settings.Username, std::string(1024, 'u'));
     EXPECT_EQ(settings.Password, "");
+    EXPECT_EQ(settings.Proxy, std::string(1024, 'x'));
+    EXPECT_EQ(settings.ServiceHost, "127.0.0.1:8123");
+    EXPECT_EQ(settings.UpdateHost, kDefaultUpdateHost);
 }
 
 TEST_F(Registry, SaveWritesExactlyTheThreeTextsAndLeavesOthersAlone)
@@ -121,17 +121,4 @@ TEST_F(Registry, SaveWritesExactlyTheThreeTextsAndLeavesOthersAlone)
     EXPECT_EQ(loaded.Proxy, "");
     EXPECT_FALSE(loaded.ToTray) << "ToTray is never written";
     EXPECT_EQ(loaded.ServiceHost, kDefaultServiceHost) << "hosts are never written";
-}
-
-TEST_F(Registry, HostValuesReplaceTheDefaultsWhenNotEmpty)
-{
-    PutString("ServiceHost", "127.0.0.1:8123");
-    PutString("UpdateHost", "");
-    AppSettings settings;
-    LoadSettings(settings);
-    EXPECT_EQ(settings.ServiceHost, "127.0.0.1:8123");
-    EXPECT_EQ(settings.UpdateHost, kDefaultUpdateHost);
-    PutString("UpdateHost", "updates.local:81");
-    LoadSettings(settings);
-    EXPECT_EQ(settings.UpdateHost, "updates.local:81");
 }

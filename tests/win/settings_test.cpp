@@ -77,11 +77,8 @@ protected:
     // Waits for the refusal, closes it, and tells whether it came.
     bool RefusalShownAndClosed()
     {
-        HWND box = nullptr;
-        WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), "Credentials are invalid, please correct")); },
-                10000);
-        if (box) PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
-        return box && WaitFor([&] { return !IsWindow(box); }, 5000);
+        HWND box = WaitForMessageBox(GetCurrentProcessId(), "Credentials are invalid, please correct", 10000);
+        return box && CloseWindowWith(box, IDC_BOX_FIRST);
     }
 
     StandinClient standin;

@@ -39,9 +39,7 @@ protected:
     // Starts the program and waits until its main window is up.
     HWND StartAndWaitForMainWindow(ChildProcess& program)
     {
-        HWND window = nullptr;
-        WaitFor([&] { return (window = FindTopWindow(program.Id(), kMainWindowTitle)) != nullptr; }, 30000);
-        return window;
+        return WaitForTopWindow(program.Id(), kMainWindowTitle, 30000);
     }
 };
 
@@ -72,8 +70,8 @@ TEST_F(Startup, FileWhereAppFolderShouldBeLeadsToFailure)
 {
     WriteBytes(AppFolder(), "not a folder");
     ChildProcess program(BinaryPath("Pellwick.exe"), "");
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program.Id(), "QuorvixFMD Wedge Scanner")); }, 30000));
+    HWND box = WaitForTopWindow(program.Id(), "QuorvixFMD Wedge Scanner", 30000);
+    ASSERT_TRUE(box);
     std::string text = MessageBoxText(box);
     EXPECT_EQ(text.rfind("Failed to create application folder\r\n\r\nReason: ", 0), 0u) << text;
     EXPECT_EQ(program.Wait(300), static_cast<DWORD>(STILL_ACTIVE)) << "must wait for the box";

@@ -90,11 +90,9 @@ bool AllAnswered(MainDialogFixture& main, const std::string& fragment, size_t ro
 void ClosePopUps(const char* title, size_t expected)
 {
     for (size_t closed = 0; closed < expected; ++closed) {
-        HWND popUp = nullptr;
-        WaitFor([&] { return (popUp = FindTopWindow(GetCurrentProcessId(), title)) != nullptr; }, 5000);
+        HWND popUp = WaitForTopWindow(GetCurrentProcessId(), title, 5000);
         if (!popUp) return;
-        PostMessageA(popUp, WM_COMMAND, IDC_POPUP_CLOSE, 0);
-        WaitFor([&] { return !IsWindow(popUp); }, 5000);
+        CloseWindowWith(popUp, IDC_POPUP_CLOSE);
     }
 }
 

@@ -26,43 +26,25 @@ std::string LineOf(const std::string& message)
 
 }  // namespace
 
-TEST(TraceLog, FirstLineWritesBannerThenLineWithCrLf)
-{
-    TempFolder folder;
-    TraceLog log;
-    log.SetAppFolder(folder.Path());
-    log.Log("hello %s %d", "world", 42);
-    std::string bytes = ReadBytes(LogFile(folder, 1));
-    EXPECT_TRUE(std::regex_match(bytes, std::regex(Banner() + LineOf("hello world 42")))) << bytes;
-
-    // The thread id sits right-aligned in four columns before ") ".
-    std::string id = std::to_string(GetCurrentThreadId());
-    std::string padded = std::string(id.size() < 4 ? 4 - id.size() : 0, ' ') + id + ") hello";
-    EXPECT_NE(bytes.find(" " + padded), std::string::npos) << bytes;
-}
-
-TEST(TraceLog, MessageWithNewlinesSpansLinesWithOneTimestamp)
-{
-    TempFolder folder;
-    TraceLog log;
-    log.SetAppFolder(folder.Path());
-    log.WriteLine("first\nsecond\r\nthird");
-    std::string bytes = ReadBytes(LogFile(folder, 1));
-    // LF becomes CR LF as in a text-mode file, so a CR LF in the text becomes CR CR LF.
-    EXPECT_TRUE(std::regex_match(bytes, std::regex(Banner() + LineOf("first\r\nsecond\r\r\nthird")))) << bytes;
-}
-
-TEST(TraceLog, LinesBeforeAppFolderIsKnownVanish)
+// Lines before the folder is known vanish; the first line after it writes
+// the banner; the thread id sits right-aligned in four columns; LF becomes
+// CR LF as in a text-mode file, so a CR LF in the text becomes CR CR LF.
+TEST(TraceLog, FirstLineWritesBannerThenLinesWithCrLfAndTheThreadColumn)
 {
     TempFolder folder;
     TraceLog log;
     log.Log("lost");
     EXPECT_TRUE(ListFolder(folder.Path()).empty());
     log.SetAppFolder(folder.Path());
-    log.Log("kept");
+    log.Log("hello %s %d", "world", 42);
+    log.WriteLine("first\nsecond\r\nthird");
     std::string bytes = ReadBytes(LogFile(folder, 1));
-    EXPECT_EQ(bytes.find("lost"), std::string::npos);
-    EXPECT_NE(bytes.find("kept"), std::string::npos);
+    EXPECT_TRUE(std::regex_match(
+        bytes, std::regex(Banner() + LineOf("hello world 42") + LineOf("first\r\nsecond\r\r\nthird"))))
+        << bytes;
+    std::string id = std::to_string(GetCurrentThreadId());
+    std::string padded = std::string(id.size() < 4 ? 4 - id.size() : 0, ' ') + id + ") hello";
+    EXPECT_NE(bytes.find(" " + padded), std::string::npos) << bytes;
 }
 
 // The log counts its own lines instead of asking the file each time, so the
@@ -191,14 +173,9 @@ TEST(TraceLog, AFileThatCannotBeRotatedStaysCurrentWithOneWarning)
     for (int i = 0; i < 5; ++i) log.Log("line %d", i);
     CloseHandle(held);
     std::string bytes = ReadBytes(LogFile(folder, 1));
-    auto count = [&](const std::string& fragment) {
-        size_t n = 0;
-        for (size_t at = bytes.find(fragment); at != std::string::npos; at = bytes.find(fragment, at + 1)) ++n;
-        return n;
-    };
-    EXPECT_EQ(count("Log Started"), 1u);
-    EXPECT_EQ(count("could not be rotated"), 1u);
-    EXPECT_EQ(count(") line "), 5u);
+    EXPECT_EQ(CountOf(bytes, "Log Started"), 1u);
+    EXPECT_EQ(CountOf(bytes, "could not be rotated"), 1u);
+    EXPECT_EQ(CountOf(bytes, ") line "), 5u);
     EXPECT_FALSE(PathExists(LogFile(folder, 2)));
 
     log.Log("%s", std::string(70 * 1024, 'y').c_str());  // past the retry stretch, the file free again

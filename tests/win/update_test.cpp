@@ -8,8 +8,6 @@
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
 #include "support/scan_fixture.h"
-#include "ui/update/installer_signature.h"
-#include "ui/update/signature_check.h"
 #include "verify/curl_exchange.h"
 
 namespace {
@@ -57,13 +55,10 @@ protected:
     // returns its window title, or "" when none came.
     std::string CloseBox(const std::string& fragment)
     {
-        HWND box = nullptr;
-        WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), fragment)) != nullptr; }, 30000);
-        if (!box) return "";
+        HWND box = WaitForMessageBox(GetCurrentProcessId(), fragment, 30000);
         char title[256] = "";
-        GetWindowTextA(box, title, sizeof title);
-        PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
-        WaitFor([&] { return !IsWindow(box); }, 5000);
+        if (box) GetWindowTextA(box, title, sizeof title);
+        if (box) CloseWindowWith(box, IDC_BOX_FIRST);
         return title;
     }
     std::string UpdateCaption() const
@@ -111,10 +106,9 @@ TEST_F(Updates, CheckShowsNotesAndTurnsTheButtonOnlyForANewerVersion)
             Check();  // returns when the check is over
         } else {
             PostMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0);
-            HWND box = nullptr;
-            ASSERT_TRUE(WaitFor([&] {
-                return (box = FindTopWindow(GetCurrentProcessId(), "Spring release - QuorvixFMD Pellwick Version 1.190416"));
-            }, 15000));
+            HWND box =
+                WaitForTopWindow(GetCurrentProcessId(), "Spring release - QuorvixFMD Pellwick Version 1.190416", 15000);
+            ASSERT_TRUE(box);
             EXPECT_EQ(WithoutCarriageReturns(MessageBoxText(box)), c.notes);
             PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
             EXPECT_TRUE(WaitFor([&] { return UpdateCaption() == "&Update NOW!"; }, 5000));
@@ -200,8 +194,8 @@ TEST_F(Updates, NothingElseIsEverStarted)
 TEST_F(Updates, NothingStartsWhileADownloadWaitsInItsBox)
 {
     PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), "No update available.")); }, 30000));
+    HWND box = WaitForMessageBox(GetCurrentProcessId(), "No update available.", 30000);
+    ASSERT_TRUE(box);
     size_t requests = standin.UpdateRequests().size();
     main.Dialog().driverName = "CP210xVCPInstaller_x86.exe";
     PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
@@ -227,34 +221,6 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
     EXPECT_EQ(CloseBox("Download failed please try again"),
               "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416");
     EXPECT_EQ(Runs().size(), 2u);
-}
-
-// The verification itself on real signatures of this build's key.
-TEST(InstallerSignature, OnlyTheMakersSignatureOfThisFileHolds)
-{
-    const std::string installer = ReadBytes(BinaryPath("test_installer_new.exe"));
-    const std::string signature = ReadBytes(Fixture("new-update.sig"));
-    InstallerFacts facts{"update.exe", "1.190417", Sha256Hex(installer), true};
-    ASSERT_EQ(facts.sha256.size(), 64u);
-    std::string flipped = signature;
-    flipped[signature.find("signature=") + 10] ^= 1;
-    struct Case {
-        const char* what;
-        std::string signature;
-        std::string sha256;
-        const char* rejection;
-    } cases[] = {
-        {"valid", signature, facts.sha256, ""},
-        {"a bit flipped in the file", signature, Sha256Hex(Flipped(installer, 1000)), "does not match the file"},
-        {"a bit flipped in the signature", flipped, facts.sha256, "not made by the maker's key"},
-        {"another key", ReadBytes(Fixture("other-key-update.sig")), facts.sha256, "not made by the maker's key"},
-        {"truncated", signature.substr(0, signature.size() - 10), facts.sha256, "malformed"},
-        {"empty", "", facts.sha256, "missing"},
-    };
-    for (const Case& c : cases) {
-        facts.sha256 = c.sha256;
-        EXPECT_EQ(InstallerRejection(c.signature, facts, VerifyMakerSignature), c.rejection) << c.what;
-    }
 }
 
 // Downloads have their own limits: a slow but steady transfer outlasts the

@@ -149,14 +149,23 @@ TEST_F(Worker, CurlFailuresGiveFailedRowsAndLeaveNoFiles)
     EXPECT_TRUE(standin.Requests().empty());
 }
 
-TEST_F(Worker, ReplyFileOfAFailedExchangeIsRemoved)
+// A service that misbehaves: each scan ends as a row that says so, and no
+// reply file stays behind.
+TEST_F(Worker, MisbehavingServicesGiveRowsThatSaySoAndLeaveNoFiles)
 {
-    ASSERT_TRUE(standin.Control(R"({"mode":"partial"})"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"partial", "Request failed due to PARTIAL FILE"}, {"drop", "Request failed due to GOT NOTHING"},
+        {"html", ""}};  // a 502 page: the reply is no item status
     host.SetCredentials("PHARM01", "s3cret", standin.Host());
-    std::string key = Spool('0', kDemo1);
-    ASSERT_TRUE(WaitForResults(1));
-    EXPECT_EQ(ResultFor(key)->messageHeading, "Request failed due to PARTIAL FILE");
-    EXPECT_TRUE(ScanFolderEmptiesSoon()) << "no .reply may stay behind";
+    size_t seen = 0;
+    for (const auto& [mode, heading] : cases) {
+        ASSERT_TRUE(standin.Control(std::string(R"({"mode":")") + mode + "\"}"));
+        std::string key = Spool('0', kDemo1);
+        ASSERT_TRUE(WaitForResults(++seen)) << mode;
+        EXPECT_EQ(ResultFor(key)->messageHeading, heading) << mode;
+        EXPECT_EQ(ResultFor(key)->statusText, *heading ? "Failed" : "Invalid") << mode;
+        EXPECT_TRUE(ScanFolderEmptiesSoon()) << mode;
+    }
 }
 
 TEST_F(Worker, InvalidModeAndEmptySpoolFilesFailWithoutAnExchange)

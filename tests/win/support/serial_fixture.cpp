@@ -45,15 +45,3 @@ bool SerialFixture::WaitForLog(const std::string& fragment, DWORD timeoutMs, siz
 {
     return PumpUntil([&] { return CountOf(LogText(), fragment) >= count; }, timeoutMs);
 }
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        if (condition()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}

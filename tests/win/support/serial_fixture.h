@@ -51,6 +51,3 @@ public:
 private:
     std::vector<std::string> m_mapped;
 };
-
-// Dispatches this thread's messages until `condition` holds.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);

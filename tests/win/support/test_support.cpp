@@ -248,17 +248,22 @@ std::string MessageBoxText(HWND box)
     return text;
 }
 
-DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs)
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
-        DWORD code = child.Wait(0);
-        if (code != STILL_ACTIVE) return code;
-        if (GetTickCount64() >= deadline) return STILL_ACTIVE;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
+        if (condition()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs)
+{
+    PumpUntil([&] { return child.Wait(0) != STILL_ACTIVE; }, timeoutMs);
+    return child.Wait(0);
 }
 
 HWND FindMessageBox(DWORD pid, const std::string& fragment)
@@ -268,4 +273,24 @@ HWND FindMessageBox(DWORD pid, const std::string& fragment)
         GetClassNameA(window, className, sizeof className);
         return std::string(className) == "#32770" && MessageBoxText(window).find(fragment) != std::string::npos;
     });
+}
+
+HWND WaitForTopWindow(DWORD pid, const std::string& title, DWORD timeoutMs)
+{
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindTopWindow(pid, title)) != nullptr; }, timeoutMs);
+    return window;
+}
+
+HWND WaitForMessageBox(DWORD pid, const std::string& fragment, DWORD timeoutMs)
+{
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindMessageBox(pid, fragment)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+bool CloseWindowWith(HWND window, int command)
+{
+    PostMessageA(window, WM_COMMAND, command, 0);
+    return WaitFor([&] { return !IsWindow(window); }, 5000);
 }

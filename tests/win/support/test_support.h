@@ -79,3 +79,10 @@ DWORD PumpUntilExit(ChildProcess& child, DWORD timeoutMs);
 // A message box (dialog class "#32770") of process `pid` whose text contains
 // `fragment`, or null.
 HWND FindMessageBox(DWORD pid, const std::string& fragment);
+// The same two, waiting up to `timeoutMs` for the window; null on time-out.
+HWND WaitForTopWindow(DWORD pid, const std::string& title, DWORD timeoutMs);
+HWND WaitForMessageBox(DWORD pid, const std::string& fragment, DWORD timeoutMs);
+// Posts WM_COMMAND `command` to the window and waits until it has gone.
+bool CloseWindowWith(HWND window, int command);
+// Dispatches this thread's messages until `condition` holds.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
