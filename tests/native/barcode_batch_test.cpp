@@ -6,7 +6,6 @@
 namespace {
 
 struct Reads {
-    std::vector<std::string> chunks;
     std::vector<std::string> lines;  // barcodes handed on
     bool complete;                   // the batch ended on a line end
 };
@@ -14,7 +13,7 @@ struct Reads {
 Reads Feed(std::vector<std::string> chunks)
 {
     BarcodeBatch batch;
-    Reads reads{chunks, {}, false};
+    Reads reads{{}, false};
     for (const std::string& chunk : chunks) {
         batch.Append(chunk.data(), chunk.size());
         if (batch.Complete()) {

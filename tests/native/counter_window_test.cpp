@@ -319,7 +319,7 @@ namespace {
 
 // The bench's barcodes byte for byte: a hex escape in a literal swallows
 // the digits and the letters A-F that follow it, so the bytes around each
-// separator are checked one by one. (B01 and B02 are checked on the wire.)
+// separator are checked one by one. (B01 is checked on the wire.)
 TEST(TestBarcodes, EscapesStandAloneAndOnlyBenchCommandsHaveBarcodes)
 {
     EXPECT_EQ(TestBarcodeFor(1052), nullptr);
@@ -335,6 +335,7 @@ TEST(TestBarcodes, EscapesStandAloneAndOnlyBenchCommandsHaveBarcodes)
     EXPECT_NE(std::string(TestBarcodeFor(1068)).find(std::string("\x1D") + "1T00099" + "\x1D"), std::string::npos);
     EXPECT_EQ(std::string(TestBarcodeFor(1069)), std::string("010035914801113421100000000001") + "\x1D" +
                                                      "1715082210AB100613\r");
+    EXPECT_EQ(std::string(TestBarcodeFor(1054)), "MY\r\nPRESC\n\rRIPTION\r");
 }
 
 }  // namespace

@@ -3,22 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "support/test_support.h"
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
 
 uint32_t Read32(const std::string& bytes, size_t offset)
 {
@@ -83,17 +71,17 @@ TEST(Crash, AFaultOrAnEscapedExceptionDumpsAndRestartsHiddenWithRestart)
         EXPECT_EQ(dumps, 1);
         std::string dump = ReadBytes(folder / "crash.dmp");
         EXPECT_EQ(dump.substr(0, 4), "MDMP");
-        std::vector<std::string> faults = Lines(ReadBytes(folder / "fault-threads.txt"));
+        std::vector<std::string> faults = LinesOf(ReadBytes(folder / "fault-threads.txt"));
         ASSERT_EQ(faults.size(), 2u);
         if (std::string(fault) == "access") {  // an escaped exception's dump has no exception stream
             EXPECT_EQ(std::to_string(DumpExceptionThread(dump)), faults[1]);
         }
 
-        std::vector<std::string> starts = Lines(ReadBytes(folder / "starts.txt"));
+        std::vector<std::string> starts = LinesOf(ReadBytes(folder / "starts.txt"));
         ASSERT_EQ(starts.size(), 4u);
         EXPECT_EQ(starts[0].find(' '), starts[0].size() - 1) << "a first start has an empty command line";
         EXPECT_EQ(starts[1].substr(starts[1].find(' ') + 1), "restart");
-        EXPECT_EQ(Lines(ReadBytes(folder / "windows.txt")),
+        EXPECT_EQ(LinesOf(ReadBytes(folder / "windows.txt")),
                   (std::vector<std::string>{"shown", "hidden", "shown", "hidden"}));
     }
 }
@@ -104,8 +92,8 @@ TEST(Crash, RestartThatCrashesAtOnceDoesNotStartAnother)
     CrashRun run = RunProbe(folder, true);
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.processes, 2u) << "the restarted process must not restart again";
-    EXPECT_EQ(Lines(ReadBytes(folder / "starts.txt")).size(), 2u);
-    EXPECT_EQ(Lines(ReadBytes(folder / "fault-threads.txt")).size(), 2u);
+    EXPECT_EQ(LinesOf(ReadBytes(folder / "starts.txt")).size(), 2u);
+    EXPECT_EQ(LinesOf(ReadBytes(folder / "fault-threads.txt")).size(), 2u);
     EXPECT_EQ(ReadBytes(folder / "crash.dmp").substr(0, 4), "MDMP");
     std::string log = ReadBytes(folder / "Logs\\trace-1.txt");
     EXPECT_NE(log.find("after a crash restart: not restarting"), std::string::npos) << log;

@@ -162,14 +162,3 @@ TEST(MakeUniqueFileName, ThreadsReadingTheSameCounterValueGetDifferentNames)
     }
     EXPECT_EQ(distinct.size(), static_cast<size_t>(kThreads * kEach));
 }
-
-TEST(FileExists, FilesAndFolders)
-{
-    TempFolder folder;
-    WriteBytes(folder / "f", "");
-    EXPECT_TRUE(FileExists(folder / "f"));
-    EXPECT_TRUE(FileExists(folder.Path()));
-    EXPECT_FALSE(FileExists(folder / "nothing"));
-    EXPECT_TRUE(DirectoryExists(folder.Path()));
-    EXPECT_FALSE(DirectoryExists(folder / "f"));
-}

@@ -45,24 +45,18 @@ protected:
 
 }  // namespace
 
-TEST_F(Startup, FirstStartCreatesFoldersAndLogsItsStart)
+// The first start makes the folders; a later one uses them as they are.
+TEST_F(Startup, FirstStartCreatesFoldersAndLaterStartsKeepThem)
 {
-    ChildProcess program(BinaryPath("Pellwick.exe"), "");
-    ASSERT_NE(StartAndWaitForMainWindow(program), nullptr);
-    EXPECT_TRUE(IsDirectoryPath(AppFolder()));
-    EXPECT_TRUE(IsDirectoryPath(AppFolder() + "\\Downloads"));
-    std::string log = ReadBytes(AppFolder() + "\\Logs\\trace-1.txt");
-    EXPECT_NE(log.find(") Application started\r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(") AppFolder " + AppFolder() + "\r\n"), std::string::npos) << log;
-}
-
-TEST_F(Startup, ExistingFoldersAreUsedUnchanged)
-{
-    CreateDirectoryA(AppFolder().c_str(), nullptr);
-    CreateDirectoryA((AppFolder() + "\\Downloads").c_str(), nullptr);
-    WriteBytes(AppFolder() + "\\Downloads\\kept.bin", "kept");
-    ChildProcess program(BinaryPath("Pellwick.exe"), "");
-    ASSERT_NE(StartAndWaitForMainWindow(program), nullptr);
+    for (bool first : {true, false}) {
+        if (!first) WriteBytes(AppFolder() + "\\Downloads\\kept.bin", "kept");
+        ChildProcess program(BinaryPath("Pellwick.exe"), "");
+        ASSERT_NE(StartAndWaitForMainWindow(program), nullptr);
+        EXPECT_TRUE(IsDirectoryPath(AppFolder() + "\\Downloads"));
+        std::string log = ReadBytes(AppFolder() + "\\Logs\\trace-1.txt");
+        EXPECT_EQ(CountOf(log, ") Application started\r\n"), first ? 1u : 2u) << log;
+        EXPECT_NE(log.find(") AppFolder " + AppFolder() + "\r\n"), std::string::npos) << log;
+    }
     EXPECT_EQ(ReadBytes(AppFolder() + "\\Downloads\\kept.bin"), "kept");
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kB01 = 1053, kB02 = 1054;
+constexpr int kB01 = 1053;
 constexpr char kB01Serial[] = "293KeHgx9g6whmLEyTRm";
 constexpr char kSerialMap[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
@@ -136,21 +136,6 @@ TEST(TestBench, B01WithAReaderOnCom1IsSpooledTwice)
     EXPECT_EQ(CountOf(main.Trace(), "Saved to \""), 2u);
     EXPECT_EQ(CountOf(main.Trace(), "COM1 - barcode = "), 1u) << "one of them through COM1's reader";
     ClosePopUps("Product Verify result", 2);
-}
-
-TEST(TestBench, B02KeepsItsLineBreaksAndRecommissionStampsTwo)
-{
-    StandinClient standin;
-    ASSERT_TRUE(standin.Available());
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
-    ASSERT_TRUE(main.Start());
-    SwitchMode(main, IDC_RECOMMISSION_MODE, "Recommission Mode On");
-    PostMessageA(main.Window(), WM_COMMAND, kB02, 0);
-    ASSERT_TRUE(WaitFor([&] { return AllAnswered(main, "PRESC", 1); }, 20000));
-    EXPECT_EQ(RequestsFor(standin, "\"Raw\":\"MY@@PRESC@RIPTION\""), 1u) << "escaped as every barcode is";
-    EXPECT_EQ(RequestsFor(standin, "API.Recommission.Request"), 1u) << "the spool file was stamped 2";
-    EXPECT_EQ(main.Cell(ScanRows(main, "PRESC").at(0), 3), "MY@@PRESC@RIPTION");
-    ClosePopUps("Product Recommission result", 1);
 }
 
 }  // namespace

@@ -20,12 +20,6 @@ std::string WithoutCarriageReturns(std::string text)
     return text;
 }
 
-std::string Flipped(std::string bytes, size_t at)
-{
-    bytes[at] ^= 1;
-    return bytes;
-}
-
 class Updates : public testing::Test {
 protected:
     void SetUp() override
@@ -42,14 +36,7 @@ protected:
         Serve("update.exe", installer);
         if (!signature.empty()) Serve("update.exe.sig", signature);
     }
-    std::vector<std::string> Runs() const
-    {
-        std::vector<std::string> runs;
-        std::string text = WithoutCarriageReturns(ReadBytes(marker / "runs.txt"));
-        for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            runs.push_back(text.substr(start, end - start));
-        return runs;
-    }
+    std::vector<std::string> Runs() const { return LinesOf(ReadBytes(marker / "runs.txt")); }
     std::vector<std::string> Downloads() const { return ListFolder(main.AppFolder() + "\\Downloads"); }
     // Waits for the program's box whose text holds `fragment`, closes it and
     // returns its window title, or "" when none came.
@@ -153,7 +140,8 @@ TEST_F(Updates, NothingElseIsEverStarted)
 {
     const std::string installer = ReadBytes(BinaryPath("test_installer_new.exe"));
     const std::string signature = ReadBytes(Fixture("new-update.sig"));
-    std::string flippedSignature = signature;
+    std::string tampered = installer, flippedSignature = signature;
+    tampered[0x4E] ^= 1;
     flippedSignature[flippedSignature.find("signature=") + 20] ^= 1;  // still a hex digit
     struct Case {
         const char* what;
@@ -163,7 +151,7 @@ TEST_F(Updates, NothingElseIsEverStarted)
         {"an HTML page", "<html><body>Not here</body></html>", signature, nullptr},
         {"a text", "1.2\nnot an installer", signature, nullptr},
         {"an unsigned installer", installer, "", "malformed"},
-        {"a tampered installer", Flipped(installer, 0x4E), signature, "does not match the file"},
+        {"a tampered installer", tampered, signature, "does not match the file"},
         {"a tampered signature", installer, flippedSignature, "not made by the maker's key"},
         {"another key's signature", installer, ReadBytes(Fixture("other-key-update.sig")), "not made by the maker's key"},
         {"a driver's signature", installer, ReadBytes(Fixture("new-cipherlab.sig")), "names another file"},

@@ -31,14 +31,7 @@ CollectingWindow::~CollectingWindow()
 
 bool CollectingWindow::WaitForRecords(size_t count, DWORD timeoutMs)
 {
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (records.size() < count) {
-        if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    return true;
+    return PumpUntil([&] { return records.size() >= count; }, timeoutMs);
 }
 
 std::vector<const ScanResult*> CollectingWindow::Results() const
@@ -92,11 +85,7 @@ StandinClient::StandinClient()
 
 std::vector<std::string> StandinClient::UpdateRequests() const
 {
-    std::vector<std::string> targets;
-    std::string text = ReadBytes(m_updateDir + "\\requests.txt");
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        targets.push_back(text.substr(start, end - start));
-    return targets;
+    return LinesOf(ReadBytes(m_updateDir + "\\requests.txt"));
 }
 
 bool StandinClient::Control(const std::string& json)

@@ -32,6 +32,8 @@ std::vector<std::string> ListFolder(const std::string& folder);  // names, sorte
 
 // Polls `condition` every 10 ms until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+// The text's non-empty lines, each without its CR LF or LF.
+std::vector<std::string> LinesOf(const std::string& text);
 // How often `fragment` occurs in `text`.
 size_t CountOf(const std::string& text, const std::string& fragment);
 
