@@ -1,6 +1,7 @@
 # Windows build: the program, its test executables and tools, all linked
 # statically so that they import only system DLLs.
 enable_language(RC)
+include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -77,13 +78,16 @@ else()
 endif()
 add_custom_target(update_key DEPENDS ${UPDATE_KEY_DIR}/update_public_key.h)
 
-add_library(pellwick_core STATIC ${CORE_SOURCES})
-add_dependencies(pellwick_core update_key)
-target_include_directories(pellwick_core PRIVATE ${UPDATE_KEY_DIR})
-target_include_directories(pellwick_core PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
-target_compile_options(pellwick_core PRIVATE ${WARNING_FLAGS})
-target_link_libraries(pellwick_core PUBLIC ${SYSTEM_LIBS})
-target_link_options(pellwick_core PUBLIC ${STATIC_LINK})
+function(pellwick_core_library name)
+    add_library(${name} STATIC ${CORE_SOURCES})
+    add_dependencies(${name} update_key)
+    target_include_directories(${name} PRIVATE ${UPDATE_KEY_DIR})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
+    target_link_libraries(${name} PUBLIC ${SYSTEM_LIBS})
+    target_link_options(${name} PUBLIC ${STATIC_LINK})
+endfunction()
+pellwick_core_library(pellwick_core)
 
 # The program's resources, linked into the program and into the tests that
 # run its windows. The settings sheets' pictures are drawn by the build, the
@@ -103,9 +107,25 @@ set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GE
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
 add_test(NAME SetupCodes.DecodeToTheirTextFiles COMMAND ${PROJECT_SOURCE_DIR}/tests/setup_codes_test.sh ${BITMAP_DIR})
 
-add_executable(Pellwick WIN32 src/app/main.cpp src/framework/win_main.cpp ${PROGRAM_RESOURCES})
-target_compile_options(Pellwick PRIVATE ${WARNING_FLAGS})
-target_link_libraries(Pellwick PRIVATE pellwick_core)
+# The program's manifest, with its version, for the program and for the tests
+# that run its windows (so that they meet the same common controls and DPI).
+function(pellwick_manifest version folder)
+    pellwick_fixed_version(${version} PELLWICK_VERSION_DOTTED)
+    configure_file(${PROJECT_SOURCE_DIR}/res/pellwick.manifest.in ${folder}/pellwick.manifest @ONLY)
+endfunction()
+pellwick_manifest(${PELLWICK_VERSION} ${CMAKE_BINARY_DIR}/manifest)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${CMAKE_BINARY_DIR}/manifest")
+
+# The program of a version: its core, its resources and its version resource.
+function(pellwick_program target core version)
+    pellwick_fixed_version(${version} dotted)
+    string(REPLACE "." "," numbers "${dotted}")
+    add_executable(${target} WIN32 src/app/main.cpp src/framework/win_main.cpp ${PROGRAM_RESOURCES} res/version.rc)
+    target_compile_definitions(${target} PRIVATE PELLWICK_VERSION_FIXED=${numbers})
+    target_compile_options(${target} PRIVATE ${WARNING_FLAGS})
+    target_link_libraries(${target} PRIVATE ${core})
+endfunction()
+pellwick_program(Pellwick pellwick_core ${PELLWICK_VERSION})
 
 # Windows tests: one executable per concern, each TEST a ctest case run under
 # Wine (tools/wine-run.sh provides the prefix and, when needed, a display).
@@ -258,3 +278,5 @@ target_link_options(list_rows PRIVATE ${STATIC_LINK})
 add_executable(desktop_keeper WIN32 tools/demo/desktop_keeper.cpp)
 target_compile_options(desktop_keeper PRIVATE ${WARNING_FLAGS})
 target_link_options(desktop_keeper PRIVATE ${STATIC_LINK})
+
+include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

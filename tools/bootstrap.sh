@@ -10,7 +10,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils imagemagick socat
   googletest clang libclang-rt-14-dev
   libcpp-httplib-dev nlohmann-json3-dev
-  dpkg-dev qrencode zbar-tools python3 python3-cryptography
+  dpkg-dev qrencode zbar-tools python3 python3-cryptography nsis
 )
 
 SUDO=""

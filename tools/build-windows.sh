@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Configures and builds the Windows program, its tests and tools into the
-# folder given (default build/win), and places curl.exe beside the program.
+# folder given (default build/win), with curl.exe beside the program and the
+# installer in bin/package.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 OUT="${1:-$ROOT/build/win}"
 CACHE="${QUORVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvix}"
 cmake -S "$ROOT" -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DPELLWICK_CURL_EXE="$CACHE/curl/curl.exe" >/dev/null
 cmake --build "$OUT" -j "$(nproc)"
-cp -u "$CACHE/curl/curl.exe" "$OUT/bin/curl.exe"

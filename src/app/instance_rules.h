@@ -1,9 +1,10 @@
 // The rules that decide, from text alone, whether this start is a crash
 // restart and whether a window belongs to a running instance. Portable.
 #pragma once
+#include "res/version.h"
 
 constexpr const char kInstanceTitlePrefix[] = "QuorvixFMD Pellwick Version ";
-constexpr const char kMainWindowTitle[] = "QuorvixFMD Pellwick Version 1.190416";
+constexpr const char kMainWindowTitle[] = "QuorvixFMD Pellwick Version " PELLWICK_VERSION;
 constexpr const char kRestartWord[] = "restart";
 
 // True when the command line begins with the seven letters "restart",

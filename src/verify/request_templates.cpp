@@ -1,6 +1,7 @@
 // Request templates, placeholder replacement and escaping.
 #include "verify/request_templates.h"
 
+#include "res/version.h"
 #include "base/replace_all.h"
 #include "base/text_escape.h"
 #include "base/string_format.h"
@@ -8,13 +9,13 @@
 namespace {
 
 const char kVerifyTemplate[] =
-    R"({"$type":"API.Verify.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":"1.190416","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
+    R"({"$type":"API.Verify.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":")" PELLWICK_VERSION R"(","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
 const char kDecommissionTemplate[] =
-    R"({"$type":"API.Decommission.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":"1.190416","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
+    R"({"$type":"API.Decommission.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":")" PELLWICK_VERSION R"(","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
 const char kRecommissionTemplate[] =
-    R"({"$type":"API.Recommission.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":"1.190416","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
+    R"({"$type":"API.Recommission.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":")" PELLWICK_VERSION R"(","Account":"%USERNAME%","Password":"%PASSWORD%","List":{"$type":"GS1.ItemCollection, TembrelQuorvixFMDCore","$values":[{"Raw":"%BARCODE%"}]}})";
 const char kLoginTemplate[] =
-    R"({"$type":"API.Login.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":"1.190416","Account":"%USERNAME%","Password":"%PASSWORD%"})";
+    R"({"$type":"API.Login.Request, TembrelQuorvixFMDCore","App":"Pellwick","Ver":")" PELLWICK_VERSION R"(","Account":"%USERNAME%","Password":"%PASSWORD%"})";
 
 // Slots 3 and 4 stay empty: Login is sent only by the credentials check.
 const char* const kRequestTemplates[5] = {kVerifyTemplate, kDecommissionTemplate, kRecommissionTemplate, nullptr,

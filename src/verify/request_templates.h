@@ -6,7 +6,6 @@
 #include "base/text_escape.h"
 #include "core/scan_result.h"
 
-constexpr const char kProgramVersion[] = "1.190416";
 constexpr const char kServicePath[] = "/v001.aspx";
 
 // The template for a mode: slots 0 to 2 (Verify, Decommission,

@@ -1,0 +1,48 @@
+# The installer (installer/pellwick.nsi, built with Debian's makensis): the
+# program and curl.exe in one file named with the version, with a version
+# resource, and with the signature document the update check asks for when
+# this build has its own key (a release is signed by the maker, elsewhere).
+# The tests also get a newer program and its installer, the same code one
+# build number on, to upgrade to.
+find_program(MAKENSIS makensis REQUIRED)
+set(PELLWICK_CURL_EXE "" CACHE FILEPATH "The Windows curl.exe that ships beside the program")
+if(NOT EXISTS "${PELLWICK_CURL_EXE}")
+    message(FATAL_ERROR "PELLWICK_CURL_EXE must name curl.exe for Windows (tools/bootstrap.sh builds one)")
+endif()
+add_custom_command(OUTPUT ${BIN_DIR}/curl.exe
+                   COMMAND ${CMAKE_COMMAND} -E copy ${PELLWICK_CURL_EXE} ${BIN_DIR}/curl.exe
+                   DEPENDS ${PELLWICK_CURL_EXE})
+add_custom_target(curl_exe ALL DEPENDS ${BIN_DIR}/curl.exe)
+
+function(pellwick_installer program version folder)
+    pellwick_fixed_version(${version} dotted)
+    set(setup ${folder}/PellwickSetup-${version}.exe)
+    set(outputs ${setup})
+    set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                 COMMAND ${MAKENSIS} -V2 -DVERSION=${version} -DFIXED_VERSION=${dotted}
+                         -DPROGRAM=$<TARGET_FILE:${program}> -DCURL=${BIN_DIR}/curl.exe
+                         -DICON=${PROJECT_SOURCE_DIR}/res/pellwick.ico -DOUT_FILE=${setup}
+                         ${PROJECT_SOURCE_DIR}/installer/pellwick.nsi)
+    if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
+        list(APPEND outputs ${setup}.sig)
+        list(APPEND commands COMMAND python3 ${UPDATE_SIGNING} sign --key ${UPDATE_KEY_DIR}/update-signing-key.pem
+                                     --name update.exe --version ${version} --out ${setup}.sig ${setup})
+    endif()
+    add_custom_command(OUTPUT ${outputs} ${commands}
+                       DEPENDS ${program} ${BIN_DIR}/curl.exe ${PROJECT_SOURCE_DIR}/installer/pellwick.nsi
+                               ${PROJECT_SOURCE_DIR}/res/pellwick.ico update_key ${UPDATE_SIGNING}
+                       COMMENT "Building the installer PellwickSetup-${version}.exe")
+    add_custom_target(${program}_installer ALL DEPENDS ${outputs})
+endfunction()
+pellwick_installer(Pellwick ${PELLWICK_VERSION} ${BIN_DIR}/package)
+
+if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
+    pellwick_next_version(${PELLWICK_VERSION} PELLWICK_NEXT_VERSION)
+    pellwick_core_library(pellwick_core_next)
+    target_compile_definitions(pellwick_core_next PUBLIC PELLWICK_VERSION_TOKEN=${PELLWICK_NEXT_VERSION})
+    pellwick_manifest(${PELLWICK_NEXT_VERSION} ${CMAKE_BINARY_DIR}/manifest-next)
+    pellwick_program(Pellwick_next pellwick_core_next ${PELLWICK_NEXT_VERSION})
+    target_include_directories(Pellwick_next BEFORE PRIVATE ${CMAKE_BINARY_DIR}/manifest-next)
+    set_target_properties(Pellwick_next PROPERTIES OUTPUT_NAME Pellwick RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/next)
+    pellwick_installer(Pellwick_next ${PELLWICK_NEXT_VERSION} ${BIN_DIR}/package-next)
+endif()

@@ -1,0 +1,166 @@
+; The installer of QuorvixFMD Pellwick: a per-user install that needs no
+; administrator, the program and curl.exe side by side, a Start-menu
+; shortcut, start at logon, an uninstaller for "Apps & features", and an
+; upgrade in place that ends the running program first.
+;
+; Built by the build (cmake/package.cmake) with:
+;   makensis -DVERSION=1.190416 -DFIXED_VERSION=1.19.416.0 -DPROGRAM=<Pellwick.exe>
+;            -DCURL=<curl.exe> -DICON=<pellwick.ico> -DOUT_FILE=<PellwickSetup-1.190416.exe>
+; Silent use, for IT roll-outs:
+;   PellwickSetup-<version>.exe /S [/NOAUTOSTART] [/NORUN]
+;   Uninstall.exe /S [/REMOVEDATA]
+
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+ManifestSupportedOS all
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!define PRODUCT "QuorvixFMD Pellwick"
+!define PUBLISHER "Tembrel Pharmaceutical Suppliers"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; Where the program keeps its settings and its data (scans waiting to be
+; sent, logs, downloads): the user's, kept by an uninstall unless asked.
+!define SETTINGS_KEY "SOFTWARE\${PUBLISHER}\${PRODUCT}"
+!define APP_FOLDER "$APPDATA\${PRODUCT}"
+
+Name "${PRODUCT}"
+OutFile "${OUT_FILE}"
+InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${PUBLISHER}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+!include "Sections.nsh"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Pellwick.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${FIXED_VERSION}"
+VIFileVersion "${FIXED_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+
+; The program cannot be closed through its window by an ordinary account
+; (closing it hides it to the tray), so an upgrade or an uninstall ends its
+; process, then waits until its file can be replaced. Scans it had not sent
+; yet stay in their spool files and go out with the next start.
+!macro END_RUNNING_PROGRAM un
+Function ${un}EndRunningProgram
+    DetailPrint "Ending ${PRODUCT} if it runs"
+    nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM Pellwick.exe'
+    Pop $0
+    StrCpy $1 0
+    ${DoWhile} ${FileExists} "$INSTDIR\Pellwick.exe"
+        ClearErrors
+        FileOpen $2 "$INSTDIR\Pellwick.exe" a
+        ${IfNot} ${Errors}
+            FileClose $2
+            ${Break}
+        ${EndIf}
+        IntOp $1 $1 + 1
+        ${If} $1 > 50
+            ${Break}
+        ${EndIf}
+        Sleep 200
+    ${Loop}
+FunctionEnd
+!macroend
+!insertmacro END_RUNNING_PROGRAM ""
+!insertmacro END_RUNNING_PROGRAM "un."
+
+Section "${PRODUCT}" SecProgram
+    SectionIn RO
+    Call EndRunningProgram
+    SetOutPath "$INSTDIR"
+    SetOverwrite on
+    File "/oname=Pellwick.exe" "${PROGRAM}"
+    File "/oname=curl.exe" "${CURL}"
+    WriteUninstaller "$INSTDIR\Uninstall.exe"
+    CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Pellwick.exe" "" "$INSTDIR\Pellwick.exe" 0
+    ; Written again by the next section when it is chosen.
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Pellwick.exe,0"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Start ${PRODUCT} when I log on" SecAutostart
+    WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Pellwick.exe"'
+SectionEnd
+
+Function .onInit
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/NOAUTOSTART" $R1
+    ${IfNot} ${Errors}
+        !insertmacro UnselectSection ${SecAutostart}
+    ${EndIf}
+FunctionEnd
+
+; A silent install starts the program as the finish page's box does, unless
+; told not to: after an upgrade the counter must scan again at once.
+Function .onInstSuccess
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/NORUN" $R1
+    ${If} ${Silent}
+    ${AndIf} ${Errors}
+        Exec '"$INSTDIR\Pellwick.exe"'
+    ${EndIf}
+FunctionEnd
+
+Section "un.${PRODUCT}" SecUnProgram
+    SectionIn RO
+    Call un.EndRunningProgram
+    Delete "$INSTDIR\Pellwick.exe"
+    Delete "$INSTDIR\curl.exe"
+    Delete "$INSTDIR\Uninstall.exe"
+    RMDir "$INSTDIR"
+    Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
+
+Section /o "un.Also remove my scans waiting to be sent, logs and settings" SecUnData
+    RMDir /r "${APP_FOLDER}"
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKCU "SOFTWARE\${PUBLISHER}"
+SectionEnd
+
+Function un.onInit
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/REMOVEDATA" $R1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${SecUnData}
+    ${EndIf}
+FunctionEnd
