@@ -45,4 +45,17 @@ if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
     target_include_directories(Pellwick_next BEFORE PRIVATE ${CMAKE_BINARY_DIR}/manifest-next)
     set_target_properties(Pellwick_next PROPERTIES OUTPUT_NAME Pellwick RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/next)
     pellwick_installer(Pellwick_next ${PELLWICK_NEXT_VERSION} ${BIN_DIR}/package-next)
+    add_dependencies(update_tests Pellwick_installer Pellwick_next_installer)
+
+    # The installer itself: installed, upgraded and uninstalled in a fresh prefix
+    # of each test's own.
+    foreach(case a_silent_install_places_everything_and_starts_the_program
+                 b_an_upgrade_ends_the_program_and_the_new_one_sends_the_waiting_scan
+                 c_a_silent_uninstall_keeps_the_users_data_unless_asked)
+        set(name Installer.${case})
+        add_test(NAME ${name} COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/installer_test.py Installer.test_${case})
+        set_tests_properties(${name} PROPERTIES TIMEOUT 300
+                             ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
+    endforeach()
 endif()
+

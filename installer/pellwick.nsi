@@ -27,6 +27,8 @@ SetCompressor /SOLID lzma
 !define APP_FOLDER "$APPDATA\${PRODUCT}"
 
 Name "${PRODUCT}"
+Caption "${PRODUCT} ${VERSION} Setup"
+UninstallCaption "${PRODUCT} Uninstall"
 OutFile "${OUT_FILE}"
 InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"

@@ -177,6 +177,28 @@ TEST_F(Updates, NothingElseIsEverStarted)
     EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 8u);
 }
 
+// The real installer of the next version: the fetch reads the version from
+// its version resource and starts it when its own signature holds (its first
+// page opens, and is ended here); under another file's signature it never
+// starts.
+TEST_F(Updates, TheRealInstallerStartsOnlyUnderItsOwnSignature)
+{
+    struct EndsTheInstaller {  // whatever happens, no installer outlives the test
+        ~EndsTheInstaller() { EndProcessesNamed("update.exe"); }
+    } ending;
+    const std::string setup = BinaryPath("package-next\\PellwickSetup-1.190417.exe");
+    ServeUpdate(ReadBytes(setup), ReadBytes(BinaryPath("package\\PellwickSetup-1.190416.exe.sig")));
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    EXPECT_EQ(CloseBox("No update available."), "QuorvixFMD Pellwick Version 1.190416");
+    EXPECT_NE(main.Trace().find("Update rejected: signature does not match the file"), std::string::npos);
+
+    ServeUpdate(ReadBytes(setup), ReadBytes(setup + ".sig"));
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    // The pages add their empty subcaption, a blank, to the caption.
+    EXPECT_NE(WaitForTopWindow(0, "QuorvixFMD Pellwick 1.190417 Setup ", 30000), nullptr) << main.Trace();
+    EXPECT_NE(main.Trace().find(") Running \"" + main.AppFolder() + "\\Downloads\\update.exe\"\r\n"), std::string::npos);
+}
+
 // While a download waits in its message box, the update button, a driver
 // button and the check do nothing.
 TEST_F(Updates, NothingStartsWhileADownloadWaitsInItsBox)

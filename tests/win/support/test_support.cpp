@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstring>
 
+#include <tlhelp32.h>
+
 TempFolder::TempFolder()
 {
     static std::atomic<int> counter{0};
@@ -204,6 +206,18 @@ void ChildProcess::Kill()
 {
     if (m_job) TerminateJobObject(m_job.Get(), 9);
     if (m_process) WaitForSingleObject(m_process.Get(), 5000);
+}
+
+void EndProcessesNamed(const std::string& name)
+{
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+        if (_stricmp(entry.szExeFile, name.c_str()) != 0) continue;
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process && TerminateProcess(process.Get(), 1)) WaitForSingleObject(process.Get(), 5000);
+    }
 }
 
 std::string BinaryPath(const std::string& name)

@@ -65,6 +65,9 @@ private:
     DWORD m_id = 0;
 };
 
+// Ends every process of this prefix whose file is named `name`.
+void EndProcessesNamed(const std::string& name);
+
 // The program and tools built beside the tests (PELLWICK_BIN).
 std::string BinaryPath(const std::string& name);
 
