@@ -5,11 +5,9 @@ prefix. Usage: installer_test.py [unittest arguments]"""
 
 import os
 import shutil
-import socket
 import subprocess
 import sys
 import tempfile
-import threading
 import unittest
 from pathlib import Path
 
@@ -23,102 +21,6 @@ VERSION = INSTALLER.stem.split("-")[1]
 NEWER_VERSION = NEWER.stem.split("-")[1]
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall" + "\\" + PRODUCT
-
-
-class ServiceGate:
-    """Stands between the program and the stand-in service. Up, it relays
-    every connection. Down, it behaves as a service that hangs: a plain
-    request is held unanswered, a TLS hello is cut at once (the stand-in
-    speaks plain HTTP, so an https attempt fails fast either way and the
-    program goes on with http). Brought up again, it relays each held request
-    whose sender still waits and drops those whose sender has gone."""
-
-    def __init__(self, target):
-        self.target = target
-        self.listener = socket.create_server(("127.0.0.1", 0))
-        self.host = "127.0.0.1:%d" % self.listener.getsockname()[1]
-        self.lock = threading.Lock()
-        self.up, self.held = True, []
-        threading.Thread(target=self._accept, daemon=True).start()
-
-    def _accept(self):
-        while True:
-            try:
-                connection, _ = self.listener.accept()
-            except OSError:
-                return
-            threading.Thread(target=self._take, args=(connection,), daemon=True).start()
-
-    def _take(self, connection):
-        if not self.up:
-            first = connection.recv(1, socket.MSG_PEEK)
-            with self.lock:
-                if not self.up:
-                    if first and first != b"\x16":
-                        self.held.append(connection)
-                    else:
-                        connection.close()
-                    return
-        self._relay(connection, b"")
-
-    def _relay(self, client, received):
-        """Relays until the service ends its answer, then ends both ways, so
-        that the program sees the service's own close (a failed TLS attempt
-        would otherwise wait for its time-out)."""
-        host, port = self.target.split(":")
-        with client, socket.create_connection((host, int(port))) as server:
-            server.sendall(received)
-            threading.Thread(target=self._pipe, args=(client, server), daemon=True).start()
-            self._pipe(server, client)
-            try:  # wakes the other direction's read, which a close alone would not
-                client.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-
-    @staticmethod
-    def _pipe(source, sink):
-        try:
-            while data := source.recv(65536):
-                sink.sendall(data)
-            sink.shutdown(socket.SHUT_WR)
-        except OSError:
-            pass
-
-    @staticmethod
-    def _drain(connection):
-        """What the sender has sent so far, and whether it has gone."""
-        connection.setblocking(False)
-        received = b""
-        try:
-            while data := connection.recv(65536):
-                received += data
-            return received, True
-        except BlockingIOError:
-            return received, False
-        finally:
-            connection.setblocking(True)
-
-    def held_requests(self):
-        with self.lock:
-            return len(self.held)
-
-    def go_down(self):
-        self.up = False
-
-    def come_up(self):
-        with self.lock:
-            self.up, held, self.held = True, self.held, []
-        for connection in held:
-            received, gone = self._drain(connection)
-            if gone:
-                connection.close()
-            else:
-                threading.Thread(target=self._relay, args=(connection, received), daemon=True).start()
-
-    def close(self):
-        self.listener.close()
-        for connection in self.held:
-            connection.close()
 
 
 class Installer(unittest.TestCase):
@@ -232,33 +134,28 @@ class Installer(unittest.TestCase):
     def test_b_an_upgrade_ends_the_program_and_the_new_one_sends_the_waiting_scan(self):
         barcode = pack_barcode("UPG", 1)
         with Standin(self.work, [barcode]) as standin:
-            gate = ServiceGate(standin.host)
-            try:
-                self.settings(Username="PHARM01", Password="s3cret", ServiceHost=gate.host, ToTray="0")
-                self.install(INSTALLER)
-                self.assertTrue(wait_until(lambda: self.window_shown(VERSION), 60))
-                old = self.running()
-                # The service goes down; a scan comes and its exchange hangs.
-                gate.go_down()
-                (self.app_folder / "Scanned").mkdir(exist_ok=True)
-                (self.app_folder / "Scanned" / "900000000000000001.dat").write_bytes(b"1" + barcode.encode())
-                self.assertTrue(wait_until(lambda: gate.held_requests() == 1, 30), "the exchange hangs")
+            self.settings(Username="PHARM01", Password="s3cret", ServiceHost=standin.host, ToTray="0")
+            self.install(INSTALLER)
+            self.assertTrue(wait_until(lambda: self.window_shown(VERSION), 60))
+            old = self.running()
+            # The service goes down behind the network; a scan comes and its exchange hangs.
+            standin.control(reachable=False)
+            (self.app_folder / "Scanned").mkdir(exist_ok=True)
+            (self.app_folder / "Scanned" / "900000000000000001.dat").write_bytes(b"1" + barcode.encode())
+            self.assertTrue(wait_until(lambda: standin.control()["held"] == 1, 30), "the exchange hangs")
 
-                self.install(NEWER)
-                self.assertTrue(wait_until(lambda: self.running() and set(old).isdisjoint(self.running()), 30),
-                                "the old process ended and a new one runs")
-                self.assertEqual(self.registry(UNINSTALL_KEY, "DisplayVersion"), NEWER_VERSION)
-                self.assertIn("900000000000000001.dat", self.scan_folder())
-                self.assertEqual(standin.pack_requests(), [])
+            self.install(NEWER)
+            self.assertTrue(wait_until(lambda: self.running() and set(old).isdisjoint(self.running()), 30),
+                            "the old process ended and a new one runs")
+            self.assertEqual(self.registry(UNINSTALL_KEY, "DisplayVersion"), NEWER_VERSION)
+            self.assertIn("900000000000000001.dat", self.scan_folder())
 
-                gate.come_up()
-                self.assertTrue(wait_until(lambda: self.window_shown(NEWER_VERSION), 90), "the new version runs")
-                self.assertEqual(len(self.running()), 1)
-                self.assertTrue(wait_until(lambda: not self.scan_folder(), 90), self.scan_folder())
-                wait_until(lambda: False, 2)  # a second request would have arrived by now
-                self.assertEqual([raw for _, raw in standin.pack_requests()], [barcode], self.trace_tail())
-            finally:
-                gate.close()
+            standin.control(reachable=True)
+            self.assertTrue(wait_until(lambda: self.window_shown(NEWER_VERSION), 90), "the new version runs")
+            self.assertEqual(len(self.running()), 1)
+            self.assertTrue(wait_until(lambda: not self.scan_folder(), 90), self.scan_folder())
+            wait_until(lambda: False, 2)  # a second request would have arrived by now
+            self.assertEqual([raw for _, raw in standin.pack_requests()], [barcode], self.trace_tail())
 
     def test_c_a_silent_uninstall_keeps_the_users_data_unless_asked(self):
         for switches in ((), ("/REMOVEDATA",)):

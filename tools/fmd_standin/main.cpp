@@ -10,8 +10,8 @@
 //               [--update-dir DIR]
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
-// POST /control {"delay_ms","mode","advance_days","reset"} (and the update
-// server's keys), POST /shutdown; with --update-dir, the update server's
+// POST /control {"delay_ms","mode","advance_days","reset","reachable"} (and
+// the update server's keys), POST /shutdown; with --update-dir, the update server's
 // requests (update_server.h), answered from that folder.
 #include <dirent.h>
 #include <signal.h>
@@ -129,6 +129,7 @@ int main(int argc, char** argv)
     }
 
     httplib::Server server;
+    TlsFront* front = nullptr;  // the public port, made once the server is bound
     UpdateServer updates(line.updateDir);
     if (!line.updateDir.empty()) updates.Register(server);
     server.Post("/v001.aspx", [&](const httplib::Request& request, httplib::Response& response) {
@@ -163,6 +164,9 @@ int main(int argc, char** argv)
         }
         nlohmann::json settings = service->Control(command);
         settings.update(updates.Control(command));
+        if (command.contains("reachable")) front->SetReachable(command.at("reachable").get<bool>());
+        settings["reachable"] = front->Reachable();
+        settings["held"] = front->HeldRequests();
         response.set_content(settings.dump(), "application/json");
     });
     server.Post("/shutdown", [&](const httplib::Request&, httplib::Response& response) {
@@ -172,8 +176,9 @@ int main(int argc, char** argv)
 
     // The HTTP server listens on a private port behind the public front.
     int backendPort = server.bind_to_any_port("127.0.0.1");
-    TlsFront front(line.port, backendPort);
-    int port = front.Port();
+    TlsFront publicFront(line.port, backendPort);
+    front = &publicFront;
+    int port = front->Port();
     if (backendPort <= 0 || port <= 0) {
         std::cerr << "fmd_standin: cannot listen on 127.0.0.1\n";
         return 1;

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
+
 namespace {
 
 constexpr unsigned char kTlsHandshake = 0x16;
@@ -23,6 +25,23 @@ int ConnectTo(int port)
         return -1;
     }
     return fd;
+}
+
+// Whether a plain request is addressed to the stand-in itself rather than to
+// the service: those pass even while the service is unreachable.
+bool ForTheStandin(int client)
+{
+    char start[16] = {};
+    ssize_t got = recv(client, start, sizeof start - 1, MSG_PEEK);
+    std::string line(start, got > 0 ? static_cast<size_t>(got) : 0);
+    return line.rfind("POST /control", 0) == 0 || line.rfind("GET /requests", 0) == 0;
+}
+
+// Whether the sender has shut its side (a killed program's socket has).
+bool SenderLeft(int client)
+{
+    pollfd check{client, POLLRDHUP, 0};
+    return poll(&check, 1, 0) > 0 && (check.revents & (POLLRDHUP | POLLHUP | POLLERR));
 }
 
 // Copies bytes both ways until either side closes.
@@ -66,6 +85,8 @@ TlsFront::~TlsFront()
     shutdown(m_listener, SHUT_RDWR);
     close(m_listener);
     if (m_acceptor.joinable()) m_acceptor.join();
+    std::lock_guard<std::mutex> hold(m_heldLock);
+    for (int client : m_held) close(client);
 }
 
 void TlsFront::AcceptLoop()
@@ -73,11 +94,11 @@ void TlsFront::AcceptLoop()
     while (!m_stopping) {
         int client = accept(m_listener, nullptr, nullptr);
         if (client < 0) continue;
-        std::thread([client, port = m_backendPort] { Serve(client, port); }).detach();
+        std::thread([this, client] { Serve(client); }).detach();
     }
 }
 
-void TlsFront::Serve(int client, int backendPort)
+void TlsFront::Serve(int client)
 {
     unsigned char first = 0;
     pollfd wait{client, POLLIN, 0};
@@ -86,10 +107,49 @@ void TlsFront::Serve(int client, int backendPort)
             // What a plain HTTP server answers to a TLS greeting.
             static const char kAnswer[] = "HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
             send(client, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL);
-        } else if (int backend = ConnectTo(backendPort); backend >= 0) {
-            Relay(client, backend);
-            close(backend);
+        } else {
+            std::unique_lock<std::mutex> hold(m_heldLock);
+            if (!m_reachable && !ForTheStandin(client)) {
+                m_held.push_back(client);
+                return;
+            }
+            hold.unlock();
+            RelayToBackend(client);
         }
     }
     close(client);
+}
+
+void TlsFront::RelayToBackend(int client) const
+{
+    if (int backend = ConnectTo(m_backendPort); backend >= 0) {
+        Relay(client, backend);
+        close(backend);
+    }
+}
+
+size_t TlsFront::HeldRequests()
+{
+    std::lock_guard<std::mutex> hold(m_heldLock);
+    return m_held.size();
+}
+
+void TlsFront::SetReachable(bool reachable)
+{
+    std::vector<int> held;
+    {
+        std::lock_guard<std::mutex> hold(m_heldLock);
+        m_reachable = reachable;
+        if (reachable) held.swap(m_held);
+    }
+    for (int client : held) {
+        if (SenderLeft(client)) {
+            close(client);
+            continue;
+        }
+        std::thread([this, client] {
+            RelayToBackend(client);
+            close(client);
+        }).detach();
+    }
 }

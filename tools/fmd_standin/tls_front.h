@@ -2,9 +2,15 @@
 // wrong scheme, it answers a TLS handshake at once with a plain-HTTP error
 // (so curl fails with "SSL CONNECT ERROR" without waiting for a time-out),
 // and relays everything else to the HTTP server behind it.
+// Made unreachable, it stands for a service that is down behind the network:
+// a request (other than the stand-in's own /control and /requests) is held
+// unanswered and unseen by the service. Made reachable again, it relays each
+// held request whose sender still waits, and drops those whose sender left.
 #pragma once
 #include <atomic>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 class TlsFront {
 public:
@@ -12,14 +18,21 @@ public:
     TlsFront(int port, int backendPort);
     ~TlsFront();
     int Port() const { return m_port; }
+    void SetReachable(bool reachable);
+    bool Reachable() const { return m_reachable; }
+    size_t HeldRequests();
 
 private:
     void AcceptLoop();
-    static void Serve(int client, int backendPort);
+    void Serve(int client);
+    void RelayToBackend(int client) const;
 
     int m_listener = -1;
     int m_port = 0;
     int m_backendPort;
     std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_reachable{true};
+    std::mutex m_heldLock;
+    std::vector<int> m_held;
     std::thread m_acceptor;
 };
