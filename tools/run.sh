@@ -11,6 +11,8 @@
 # it and saved. The stand-in also offers a newer version: the release notes
 # open five seconds after the start and the update button flashes
 # "&Update NOW!" (both photographed).
+# PELLWICK_DPI=144 runs it as on a screen of 144 dots per inch (default 96);
+# XVFB_SCREEN gives the private screen another size (e.g. 1920x1080x24).
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,7 +20,9 @@ BUILD="${PELLWICK_BUILD:-$ROOT/build}"
 SHOT="${1:-$ROOT/shots/main-window.png}"
 POPUP_SHOT="${2:-$(dirname "$SHOT")/product-popup.png}"
 SETTINGS_SHOT="$(dirname "$SHOT")/settings.png"
-TITLE="QuorvixFMD Pellwick Version 1.190416"
+VERSION="$(sed -n 's/^#define PELLWICK_VERSION "\(.*\)"$/\1/p' "$ROOT/res/version.h")"
+TITLE="QuorvixFMD Pellwick Version $VERSION"
+DPI="${PELLWICK_DPI:-96}"
 
 "$ROOT/tools/bootstrap.sh"
 cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -53,6 +57,10 @@ PORT="$(cat "$DEMO/port")"
 echo "run: preparing the Wine prefix (no account yet, service address, virtual scanner on COM5)"
 wineserver -k >/dev/null 2>&1 || true
 "$ROOT/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The screen's dots per inch, read by each program as it starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+wine reg add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
 KEY='HKCU\SOFTWARE\Tembrel Pharmaceutical Suppliers\QuorvixFMD Pellwick'
 wine reg delete "$KEY" /f >/dev/null 2>&1 || true
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1

@@ -133,7 +133,8 @@ void CColorButton::Draw()
     GetClientRect(m_hWnd, &bounds);
     char caption[256] = "";
     GetWindowTextA(m_hWnd, caption, sizeof caption);
-    RECT text{bounds.left + kCaptionMargin, bounds.top, bounds.right - kCaptionMargin, bounds.bottom};
+    // Inside the one-pixel frame: the caption's opaque cell would cut it.
+    RECT text{bounds.left + kCaptionMargin, bounds.top + 1, bounds.right - kCaptionMargin, bounds.bottom - 1};
 
     BrushHandle brush(CreateSolidBrush(fill));
     PenHandle pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
