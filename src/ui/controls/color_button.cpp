@@ -133,8 +133,7 @@ void CColorButton::Draw()
     GetClientRect(m_hWnd, &bounds);
     char caption[256] = "";
     GetWindowTextA(m_hWnd, caption, sizeof caption);
-    // Inside the one-pixel frame: the caption's opaque cell would cut it.
-    RECT text{bounds.left + kCaptionMargin, bounds.top + 1, bounds.right - kCaptionMargin, bounds.bottom - 1};
+    RECT text{bounds.left + kCaptionMargin, bounds.top, bounds.right - kCaptionMargin, bounds.bottom};
 
     BrushHandle brush(CreateSolidBrush(fill));
     PenHandle pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
@@ -146,7 +145,9 @@ void CColorButton::Draw()
 
     RegionHandle region(CreateRoundRectRgn(bounds.left, bounds.top, bounds.right, bounds.bottom, 0, 0));
     FillRgn(dc.Get(), region.Get(), brush.Get());
-    RoundRect(dc.Get(), bounds.left, bounds.top, bounds.right, bounds.bottom, 0, 0);
     SetTextColor(dc.Get(), ToColorRef(m_colours.m_textColor));
     DrawTextA(dc.Get(), caption, -1, &text, DT_CENTER | DT_TOP);
+    // The frame last: the caption's opaque cell, at the top, would cut it.
+    SelectedObject hollow(dc.Get(), GetStockObject(NULL_BRUSH));
+    RoundRect(dc.Get(), bounds.left, bounds.top, bounds.right, bounds.bottom, 0, 0);
 }
