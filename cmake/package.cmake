@@ -45,7 +45,22 @@ if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
     target_include_directories(Pellwick_next BEFORE PRIVATE ${CMAKE_BINARY_DIR}/manifest-next)
     set_target_properties(Pellwick_next PROPERTIES OUTPUT_NAME Pellwick RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/next)
     pellwick_installer(Pellwick_next ${PELLWICK_NEXT_VERSION} ${BIN_DIR}/package-next)
-    add_dependencies(update_tests Pellwick_installer Pellwick_next_installer)
+    # The newer installer signed as a driver, and by another key, for the
+    # update tests.
+    set(UPDATE_FIXTURES ${BIN_DIR}/update-fixtures)
+    set(NEXT_SETUP ${BIN_DIR}/package-next/PellwickSetup-${PELLWICK_NEXT_VERSION}.exe)
+    set(SIGN python3 ${UPDATE_SIGNING} sign --version ${PELLWICK_NEXT_VERSION})
+    add_custom_command(OUTPUT ${UPDATE_FIXTURES}/as-driver.sig ${UPDATE_FIXTURES}/other-key.sig
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDATE_FIXTURES}
+        COMMAND ${SIGN} --key ${UPDATE_KEY_DIR}/update-signing-key.pem --name CP210xVCPInstaller_x86.exe
+                --out ${UPDATE_FIXTURES}/as-driver.sig ${NEXT_SETUP}
+        COMMAND python3 ${UPDATE_SIGNING} key ${UPDATE_FIXTURES}/other-key
+        COMMAND ${SIGN} --key ${UPDATE_FIXTURES}/other-key/update-signing-key.pem --name update.exe
+                --out ${UPDATE_FIXTURES}/other-key.sig ${NEXT_SETUP}
+        DEPENDS Pellwick_next_installer ${NEXT_SETUP} ${UPDATE_SIGNING}
+        COMMENT "Signing the newer installer for the update tests")
+    add_custom_target(update_fixtures ALL DEPENDS ${UPDATE_FIXTURES}/as-driver.sig)
+    add_dependencies(update_tests update_fixtures Pellwick_installer)
 
     # The installer itself: installed, upgraded and uninstalled in a fresh prefix
     # of each test's own.

@@ -201,37 +201,12 @@ pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURC
                       LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
-# Installers for the update tests: a stand-in that leaves a marker, in a
-# newer and an older version, and signature documents made with this build's
-# key (and one with another key). A build for a release key has no private
+# The update tests, with the real installers and signatures made with this
+# build's key (cmake/package.cmake). A build for a release key has no private
 # key to sign them with, and no update tests.
 if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
-foreach(kind new old)
-    add_executable(test_installer_${kind} WIN32 tests/win/test_installer.cpp tests/win/test_installer.rc)
-    target_compile_options(test_installer_${kind} PRIVATE ${WARNING_FLAGS})
-    target_link_options(test_installer_${kind} PRIVATE ${STATIC_LINK})
-endforeach()
-target_compile_definitions(test_installer_new PRIVATE INSTALLER_VERSION=1.190417)
-target_compile_definitions(test_installer_old PRIVATE INSTALLER_VERSION=1.190400)
-set(UPDATE_FIXTURES ${BIN_DIR}/update-fixtures)
-set(SIGN python3 ${UPDATE_SIGNING} sign --key ${UPDATE_KEY_DIR}/update-signing-key.pem)
-add_custom_command(OUTPUT ${UPDATE_FIXTURES}/new-update.sig
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDATE_FIXTURES}
-    COMMAND ${SIGN} --name update.exe --version 1.190417 --out ${UPDATE_FIXTURES}/new-update.sig
-            $<TARGET_FILE:test_installer_new>
-    COMMAND ${SIGN} --name update.exe --version 1.190400 --out ${UPDATE_FIXTURES}/old-update.sig
-            $<TARGET_FILE:test_installer_old>
-    COMMAND ${SIGN} --name CP210xVCPInstaller_x86.exe --version 1.190417 --out ${UPDATE_FIXTURES}/new-cipherlab.sig
-            $<TARGET_FILE:test_installer_new>
-    COMMAND python3 ${UPDATE_SIGNING} key ${UPDATE_FIXTURES}/other-key
-    COMMAND python3 ${UPDATE_SIGNING} sign --key ${UPDATE_FIXTURES}/other-key/update-signing-key.pem --name update.exe
-            --version 1.190417 --out ${UPDATE_FIXTURES}/other-key-update.sig $<TARGET_FILE:test_installer_new>
-    DEPENDS test_installer_new test_installer_old update_key ${UPDATE_SIGNING}
-    COMMENT "Signing the test installers")
-add_custom_target(update_fixtures ALL DEPENDS ${UPDATE_FIXTURES}/new-update.sig)
-pellwick_windows_test(update_tests STANDIN SOURCES tests/win/update_test.cpp RESOURCES ${PROGRAM_RESOURCES}
-                      LOCK "pellwick_desktop;pellwick_settings")
-add_dependencies(update_tests update_fixtures)
+    pellwick_windows_test(update_tests STANDIN SOURCES tests/win/update_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                          LOCK "pellwick_desktop;pellwick_settings")
 endif()
 
 # The scan proofs, short: the real program killed at random moments while

@@ -1,6 +1,7 @@
 // Updates and driver installers against the stand-in update server, with the
-// real curl.exe, real signatures of this build's key and a real installer
-// stand-in that leaves a marker each time it runs.
+// real curl.exe, the real installers of this build and of the next version,
+// and real signatures of this build's key. A started installer shows its
+// first page; the test ends it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,11 @@
 namespace {
 
 std::string Fixture(const std::string& name) { return BinaryPath("update-fixtures\\" + name); }
+const std::string kNewer = BinaryPath("package-next\\PellwickSetup-1.190417.exe");
+const std::string kCurrent = BinaryPath("package\\PellwickSetup-1.190416.exe");
+// The pages add their empty subcaption, a blank, to the caption.
+const char kNewerSetupTitle[] = "QuorvixFMD Pellwick 1.190417 Setup ";
+const char kDriver[] = "CP210xVCPInstaller_x86.exe";
 
 std::string WithoutCarriageReturns(std::string text)
 {
@@ -25,9 +31,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(standin.Available());
-        SetEnvironmentVariableA("PELLWICK_INSTALLER_MARKER", (marker / "runs.txt").c_str());
         for (const std::string& name : ListFolder(standin.UpdateFolder())) DeleteFileA(Served(name).c_str());
         ASSERT_TRUE(main.Start());
+    }
+    void TearDown() override
+    {
+        EndProcessesNamed("update.exe");
+        EndProcessesNamed(kDriver);
     }
     std::string Served(const std::string& name) const { return standin.UpdateFolder() + "\\" + name; }
     void Serve(const std::string& name, const std::string& bytes) { WriteBytes(Served(name), bytes); }
@@ -36,7 +46,6 @@ protected:
         Serve("update.exe", installer);
         if (!signature.empty()) Serve("update.exe.sig", signature);
     }
-    std::vector<std::string> Runs() const { return LinesOf(ReadBytes(marker / "runs.txt")); }
     std::vector<std::string> Downloads() const { return ListFolder(main.AppFolder() + "\\Downloads"); }
     // Waits for the program's box whose text holds `fragment`, closes it and
     // returns its window title, or "" when none came.
@@ -57,7 +66,6 @@ protected:
     void Check() { SendMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0); }
 
     StandinClient standin;
-    TempFolder marker;
     MainDialogFixture main{{"PHARM01", "s3cret", "0", ""}};
 };
 
@@ -122,24 +130,23 @@ TEST(UpdateRequests, TheUserNameGoesIntoTheQueryAsTyped)
 
 TEST_F(Updates, ASignedNewerInstallerIsStartedOnce)
 {
-    ServeUpdate(ReadBytes(BinaryPath("test_installer_new.exe")), ReadBytes(Fixture("new-update.sig")));
+    ServeUpdate(ReadBytes(kNewer), ReadBytes(kNewer + ".sig"));
     SendMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
-    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 1; }, 10000));
+    EXPECT_NE(WaitForTopWindow(0, kNewerSetupTitle, 30000), nullptr) << main.Trace();
     std::string target = main.AppFolder() + "\\Downloads\\update.exe";
-    EXPECT_EQ(Runs()[0], "\"" + target + "\"");
     EXPECT_NE(main.Trace().find(") Downloading update. Our version = 1.190416\r\n"), std::string::npos);
     EXPECT_NE(main.Trace().find(") Running \"" + target + "\"\r\n"), std::string::npos);
     EXPECT_EQ(FindMessageBox(GetCurrentProcessId(), "No update available"), nullptr);
     Sleep(500);
-    EXPECT_EQ(Runs().size(), 1u) << "started through the launcher only";
+    EXPECT_EQ(ProcessesNamed("update.exe").size(), 1u) << "started through the launcher only";
 }
 
 // Whatever is not a program signed by the maker for this use and newer than
 // this one is never started, is deleted, and ends in the Part's message.
 TEST_F(Updates, NothingElseIsEverStarted)
 {
-    const std::string installer = ReadBytes(BinaryPath("test_installer_new.exe"));
-    const std::string signature = ReadBytes(Fixture("new-update.sig"));
+    const std::string installer = ReadBytes(kNewer);
+    const std::string signature = ReadBytes(kNewer + ".sig");
     std::string tampered = installer, flippedSignature = signature;
     tampered[0x4E] ^= 1;
     flippedSignature[flippedSignature.find("signature=") + 20] ^= 1;  // still a hex digit
@@ -153,10 +160,10 @@ TEST_F(Updates, NothingElseIsEverStarted)
         {"an unsigned installer", installer, "", "malformed"},
         {"a tampered installer", tampered, signature, "does not match the file"},
         {"a tampered signature", installer, flippedSignature, "not made by the maker's key"},
-        {"another key's signature", installer, ReadBytes(Fixture("other-key-update.sig")), "not made by the maker's key"},
-        {"a driver's signature", installer, ReadBytes(Fixture("new-cipherlab.sig")), "names another file"},
-        {"an older signed installer", ReadBytes(BinaryPath("test_installer_old.exe")),
-         ReadBytes(Fixture("old-update.sig")), "names a version that is not newer (1.190400)"},
+        {"another key's signature", installer, ReadBytes(Fixture("other-key.sig")), "not made by the maker's key"},
+        {"a driver's signature", installer, ReadBytes(Fixture("as-driver.sig")), "names another file"},
+        {"this version's signed installer", ReadBytes(kCurrent), ReadBytes(kCurrent + ".sig"),
+         "names a version that is not newer (1.190416)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,30 +180,8 @@ TEST_F(Updates, NothingElseIsEverStarted)
                 << trace.substr(trace.rfind("Update rejected: signature "));
         }
     }
-    EXPECT_TRUE(Runs().empty());
+    EXPECT_TRUE(ProcessesNamed("update.exe").empty());
     EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 8u);
-}
-
-// The real installer of the next version: the fetch reads the version from
-// its version resource and starts it when its own signature holds (its first
-// page opens, and is ended here); under another file's signature it never
-// starts.
-TEST_F(Updates, TheRealInstallerStartsOnlyUnderItsOwnSignature)
-{
-    struct EndsTheInstaller {  // whatever happens, no installer outlives the test
-        ~EndsTheInstaller() { EndProcessesNamed("update.exe"); }
-    } ending;
-    const std::string setup = BinaryPath("package-next\\PellwickSetup-1.190417.exe");
-    ServeUpdate(ReadBytes(setup), ReadBytes(BinaryPath("package\\PellwickSetup-1.190416.exe.sig")));
-    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
-    EXPECT_EQ(CloseBox("No update available."), "QuorvixFMD Pellwick Version 1.190416");
-    EXPECT_NE(main.Trace().find("Update rejected: signature does not match the file"), std::string::npos);
-
-    ServeUpdate(ReadBytes(setup), ReadBytes(setup + ".sig"));
-    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
-    // The pages add their empty subcaption, a blank, to the caption.
-    EXPECT_NE(WaitForTopWindow(0, "QuorvixFMD Pellwick 1.190417 Setup ", 30000), nullptr) << main.Trace();
-    EXPECT_NE(main.Trace().find(") Running \"" + main.AppFolder() + "\\Downloads\\update.exe\"\r\n"), std::string::npos);
 }
 
 // While a download waits in its message box, the update button, a driver
@@ -218,11 +203,12 @@ TEST_F(Updates, NothingStartsWhileADownloadWaitsInItsBox)
 
 TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
 {
-    main.Dialog().driverName = "CP210xVCPInstaller_x86.exe";
-    Serve("CP210xVCPInstaller_x86.exe", ReadBytes(BinaryPath("test_installer_new.exe")));
-    Serve("CP210xVCPInstaller_x86.exe.sig", ReadBytes(Fixture("new-cipherlab.sig")));
+    main.Dialog().driverName = kDriver;
+    Serve(kDriver, ReadBytes(kNewer));
+    Serve(std::string(kDriver) + ".sig", ReadBytes(Fixture("as-driver.sig")));
     SendMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return Runs().size() == 2; }, 10000)) << "the shell's open and the launcher";
+    ASSERT_TRUE(WaitFor([&] { return ProcessesNamed(kDriver).size() == 2; }, 30000))
+        << "the shell's open and the launcher";
     EXPECT_NE(standin.UpdateRequests().back().find("/pellwick/CP210xVCPInstaller_x86.exe.sig?acc=PHARM01&ver=1.190416"),
               std::string::npos);
 
@@ -230,7 +216,7 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
     PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
     EXPECT_EQ(CloseBox("Download failed please try again"),
               "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416");
-    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_EQ(ProcessesNamed(kDriver).size(), 2u);
 }
 
 // Downloads have their own limits: a slow but steady transfer outlasts the

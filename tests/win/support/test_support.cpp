@@ -208,14 +208,21 @@ void ChildProcess::Kill()
     if (m_process) WaitForSingleObject(m_process.Get(), 5000);
 }
 
-void EndProcessesNamed(const std::string& name)
+std::vector<DWORD> ProcessesNamed(const std::string& name)
 {
+    std::vector<DWORD> ids;
     KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-        if (_stricmp(entry.szExeFile, name.c_str()) != 0) continue;
-        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry))
+        if (_stricmp(entry.szExeFile, name.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+    return ids;
+}
+
+void EndProcessesNamed(const std::string& name)
+{
+    for (DWORD id : ProcessesNamed(name)) {
+        KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (process && TerminateProcess(process.Get(), 1)) WaitForSingleObject(process.Get(), 5000);
     }
 }

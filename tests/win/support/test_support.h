@@ -65,7 +65,8 @@ private:
     DWORD m_id = 0;
 };
 
-// Ends every process of this prefix whose file is named `name`.
+// The ids of this prefix's processes whose file is named `name`, and ending them.
+std::vector<DWORD> ProcessesNamed(const std::string& name);
 void EndProcessesNamed(const std::string& name);
 
 // The program and tools built beside the tests (PELLWICK_BIN).
