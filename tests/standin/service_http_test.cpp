@@ -18,8 +18,6 @@ ScanResult Read(const std::string& reply)
     return result;
 }
 
-std::string Heading(const std::string& reply) { return Read(reply).messageHeading; }
-
 }  // namespace
 
 TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
@@ -47,7 +45,7 @@ TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
     }
     ASSERT_EQ(Read(service.Pack(Decommission, kDemo2)).kind, ScanResultKind::Success);
     service.Control({{"advance_days", 11}});
-    EXPECT_EQ(Heading(service.Pack(Recommission, kDemo2)).rfind("NMVS_NC_PCK_20", 0), 0u) << "too late";
+    EXPECT_EQ(Read(service.Pack(Recommission, kDemo2)).messageHeading.rfind("NMVS_NC_PCK_20", 0), 0u) << "too late";
 }
 
 TEST(StandinService, UnknownExpiredMismatchedAndRecalledPacks)

@@ -21,13 +21,12 @@ extern char** environ;
 
 class Standin {
 public:
-    explicit Standin(std::vector<std::string> extra = {})
+    Standin()
     {
         char pattern[] = "/tmp/standin-test-XXXXXX";
         m_folder = mkdtemp(pattern);
         std::vector<std::string> args = {STANDIN_EXE, "--account", "PHARM01:s3cret", "--account", "PHARM02:other",
                                          "--packs", STANDIN_PACKS, "--port-file", m_folder + "/port", "--time-limit", "120"};
-        args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(&arg[0]);
         argv.push_back(nullptr);
@@ -46,32 +45,20 @@ public:
         std::remove((m_folder + "/port").c_str());
         rmdir(m_folder.c_str());
     }
-    int Port() const { return m_port; }
-    pid_t Pid() const { return m_pid; }
-
-    httplib::Result Post(const std::string& body)
-    {
-        httplib::Client client("127.0.0.1", m_port);
-        client.set_read_timeout(5, 0);
-        return client.Post("/v001.aspx", body, "application/json");
-    }
     nlohmann::json Control(const nlohmann::json& command)
     {
         httplib::Client client("127.0.0.1", m_port);
         auto result = client.Post("/control", command.dump(), "application/json");
         return result ? nlohmann::json::parse(result->body) : nlohmann::json();
     }
-    nlohmann::json Requests()
-    {
-        httplib::Client client("127.0.0.1", m_port);
-        auto result = client.Get("/requests");
-        return result ? nlohmann::json::parse(result->body) : nlohmann::json();
-    }
     // A pack request made exactly as the program makes it.
     std::string Pack(int mode, const std::string& barcode, const std::string& account = "PHARM01",
                      const std::string& password = "s3cret")
     {
-        auto result = Post(FillRequestTemplate(RequestTemplate(mode), account, password, EscapeBarcode(barcode)));
+        httplib::Client client("127.0.0.1", m_port);
+        client.set_read_timeout(5, 0);
+        auto result = client.Post("/v001.aspx", FillRequestTemplate(RequestTemplate(mode), account, password,
+                                                                    EscapeBarcode(barcode)), "application/json");
         return result ? result->body : std::string();
     }
 

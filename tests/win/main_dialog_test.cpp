@@ -24,7 +24,6 @@ bool Highlighted(MainDialogFixture& main, int32_t mode)
     return colours.m_color == RunColour{200, 230, 200};
 }
 
-
 }  // namespace
 
 TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancelHidesTheWindow)

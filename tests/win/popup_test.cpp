@@ -6,6 +6,7 @@
 
 #include <richedit.h>
 
+#include <regex>
 #include <thread>
 
 #include "res/resource.h"
@@ -34,16 +35,8 @@ Format FormatAt(HWND area, LONG from, LONG to)
     return {format.crTextColor, (format.dwEffects & CFE_BOLD) != 0, (format.dwEffects & CFE_UNDERLINE) != 0};
 }
 
-// Text with every line break as "\n".
-std::string Lines(std::string text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i] == '\r' ? '\n' : text[i];
-    }
-    return out;
-}
+// Text with every line break (CR LF, or a CR alone) as "\n".
+std::string Lines(const std::string& text) { return std::regex_replace(text, std::regex("\r\n?"), "\n"); }
 
 // The control shows exactly the runs, each in its colour, weight and
 // underline (the runs' words and looks are checked natively).

@@ -21,10 +21,7 @@ protected:
         baseline = LiveRecordCounter::Live();
     }
 
-    static HWND WaitForPopUp(const std::string& title)
-    {
-        return WaitForTopWindow(GetCurrentProcessId(), title, 5000);
-    }
+    static HWND WaitForPopUp(const std::string& title) { return WaitForTopWindow(GetCurrentProcessId(), title, 5000); }
     static void Close(HWND popUp) { CloseWindowWith(popUp, IDC_POPUP_CLOSE); }
 
     COLORREF Colour(int row)

@@ -2,9 +2,8 @@
 // what Save and Cancel send, store, keep in memory and ask of the main window.
 #include <gtest/gtest.h>
 
-#include <mutex>
-
 #include <atomic>
+#include <mutex>
 
 #include "core/settings_store.h"
 #include "res/resource.h"

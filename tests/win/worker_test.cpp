@@ -67,15 +67,6 @@ protected:
     TestScanHost host;
 };
 
-AppSettings Account(const std::string& user, const std::string& password, const std::string& host)
-{
-    AppSettings settings;
-    settings.Username = user;
-    settings.Password = password;
-    settings.ServiceHost = host;
-    return settings;
-}
-
 std::string PackRequest(const char* operation, const std::string& escapedRaw)
 {
     return std::string(R"({"$type":"API.)") + operation +
@@ -114,7 +105,8 @@ TEST_F(Worker, SendsTheExactRequestOfEachModeAndPostsTheResults)
 
 TEST_F(Worker, CheckLoginSendsTheLoginDocumentAndLeavesNoFiles)
 {
-    AppSettings settings = Account("PHARM01", "s3cret", standin.Host());
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    AppSettings settings = host.SettingsSnapshot();
     EXPECT_TRUE(CFMDThread::CheckLogin(settings, host.folder.Path()));
     settings.Password = "wrong";
     EXPECT_FALSE(CFMDThread::CheckLogin(settings, host.folder.Path()));
@@ -217,11 +209,11 @@ TEST_F(Worker, WithoutAPasswordFilesWaitThenGoInListingOrder)
 
 TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
 {
-    EXPECT_TRUE(CFMDThread::CheckLogin(Account("KVDEMO01", "anything", standin.Host()), host.folder.Path()));
+    host.SetCredentials("KVDEMO01", "anything", standin.Host());
+    EXPECT_TRUE(CFMDThread::CheckLogin(host.SettingsSnapshot(), host.folder.Path()));
     EXPECT_TRUE(ScanFolderEmptiesSoon());
     EXPECT_TRUE(standin.Requests().empty());
 
-    host.SetCredentials("KVDEMO01", "anything", standin.Host());
     std::string key = Spool('0', kDemo1);
     ASSERT_TRUE(WaitForResults(1));
     std::vector<std::string> rows = host.window.LogRows();

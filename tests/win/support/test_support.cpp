@@ -25,21 +25,14 @@ TempFolder::~TempFolder() { DeleteTree(m_path); }
 
 void DeleteTree(const std::string& path)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
+    for (const std::string& name : ListFolder(path)) {
+        std::string child = path + "\\" + name;
+        if (IsDirectoryPath(child)) {
+            DeleteTree(child);
+        } else {
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(child.c_str());
+        }
     }
     RemoveDirectoryA(path.c_str());
     DeleteFileA(path.c_str());
@@ -183,24 +176,20 @@ DWORD ChildProcess::Wait(DWORD timeoutMs)
     return code;
 }
 
-bool ChildProcess::WaitForJobEmpty(DWORD timeoutMs)
-{
-    return WaitFor(
-        [&] {
-            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
-            return QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info,
-                                             nullptr) &&
-                   info.ActiveProcesses == 0;
-        },
-        timeoutMs);
-}
-
-DWORD ChildProcess::TotalProcessesInJob()
+JOBOBJECT_BASIC_ACCOUNTING_INFORMATION ChildProcess::Accounting() const
 {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    info.ActiveProcesses = 1;  // unknown counts as still running
     QueryInformationJobObject(m_job.Get(), JobObjectBasicAccountingInformation, &info, sizeof info, nullptr);
-    return info.TotalProcesses;
+    return info;
 }
+
+bool ChildProcess::WaitForJobEmpty(DWORD timeoutMs)
+{
+    return WaitFor([&] { return Accounting().ActiveProcesses == 0; }, timeoutMs);
+}
+
+DWORD ChildProcess::TotalProcessesInJob() { return Accounting().TotalProcesses; }
 
 void ChildProcess::Kill()
 {

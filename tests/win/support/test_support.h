@@ -60,6 +60,8 @@ public:
     void Kill();
 
 private:
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION Accounting() const;
+
     KernelHandle m_job;
     KernelHandle m_process;
     DWORD m_id = 0;
