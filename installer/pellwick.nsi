@@ -64,25 +64,31 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUB
 
 ; The program cannot be closed through its window by an ordinary account
 ; (closing it hides it to the tray), so an upgrade or an uninstall ends its
-; process, then waits until its file can be replaced. Scans it had not sent
-; yet stay in their spool files and go out with the next start.
+; process, then waits until its files can be replaced: the program's, and
+; curl.exe's, which its end takes down with it. Scans it had not sent yet
+; stay in their spool files and go out with the next start.
+!macro TRY_OPENING_FOR_WRITING file
+    ${If} ${FileExists} "${file}"
+        FileOpen $2 "${file}" a
+        FileClose $2
+    ${EndIf}
+!macroend
+
 !macro END_RUNNING_PROGRAM un
 Function ${un}EndRunningProgram
     DetailPrint "Ending ${PRODUCT} if it runs"
     nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM Pellwick.exe'
     Pop $0
     StrCpy $1 0
-    ${DoWhile} ${FileExists} "$INSTDIR\Pellwick.exe"
+    ${Do}
         ClearErrors
-        FileOpen $2 "$INSTDIR\Pellwick.exe" a
+        !insertmacro TRY_OPENING_FOR_WRITING "$INSTDIR\Pellwick.exe"
+        !insertmacro TRY_OPENING_FOR_WRITING "$INSTDIR\curl.exe"
         ${IfNot} ${Errors}
-            FileClose $2
+        ${OrIf} $1 > 50
             ${Break}
         ${EndIf}
         IntOp $1 $1 + 1
-        ${If} $1 > 50
-            ${Break}
-        ${EndIf}
         Sleep 200
     ${Loop}
 FunctionEnd
