@@ -64,15 +64,13 @@ class Installer(unittest.TestCase):
     def registry(self, key, name):
         """A value's data as `reg query` shows it (name, type and data apart
         by four blanks), or None."""
-        result = self.wine("reg", "query", key, "/v", name)
-        for line in result.stdout.decode("latin-1").splitlines():
-            fields = line.strip().split("    ")
-            if result.returncode == 0 and len(fields) == 3 and fields[0] == name:
-                return fields[2]
-        return None
+        lines = self.wine("reg", "query", key, "/v", name).stdout.decode("latin-1").splitlines()
+        found = [f[2] for f in (line.strip().split("    ") for line in lines) if len(f) == 3 and f[0] == name]
+        return found[0] if found else None
 
     def settings(self, **values):
-        for name, value in values.items():
+        """The account and service to use; never the real update server."""
+        for name, value in dict(values, UpdateHost="127.0.0.1:1").items():
             self.wine("reg", "add", SETTINGS_KEY, "/v", name, "/d", value, "/f")
 
     def install(self, installer, *switches):
@@ -124,11 +122,15 @@ class Installer(unittest.TestCase):
         self.assertGreater(int(self.registry(UNINSTALL_KEY, "EstimatedSize"), 16), 1000, "in KiB")
         self.assertTrue(wait_until(self.installed_program_runs, 30), "started from where it was installed")
         self.assertTrue(wait_until(lambda: self.window_shown(VERSION), 30))
+        # A restart of the PC (here: of Wine's session) starts it again, through the Run value.
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+        subprocess.run(["wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        self.assertTrue(wait_until(self.installed_program_runs, 30), "started at logon")
 
-        # Installed again without start at logon: the value goes, one program runs.
+        # Installed again without start at logon and not started: the value
+        # goes, and the program it ended stays ended.
         self.install(INSTALLER, "/NOAUTOSTART", "/NORUN")
         self.assertIsNone(self.registry(RUN_KEY, PRODUCT))
-        self.assertTrue(self.shortcut.is_file())
         self.assertEqual(self.running(), [])
 
     def test_b_an_upgrade_ends_the_program_and_the_new_one_sends_the_waiting_scan(self):
