@@ -136,11 +136,11 @@ add_library(win_test_support STATIC tests/win/support/test_support.cpp tests/win
                                     tests/win/support/serial_fixture.cpp tests/win/support/main_dialog_fixture.cpp)
 target_compile_options(win_test_support PRIVATE ${WARNING_FLAGS})
 target_include_directories(win_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/win)
-target_link_libraries(win_test_support PUBLIC pellwick_core GTest::gtest ws2_32)
+target_link_libraries(win_test_support PUBLIC pellwick_core GTest::gtest_main ws2_32)
 
 function(pellwick_windows_test name)
     cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR;SCANNERS" "SOURCES;RESOURCES" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES} tests/win/support/test_main.cpp)
+    add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES})
     if(ARG_OUTPUT_DIR)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
     endif()

@@ -34,6 +34,7 @@ class Installer(unittest.TestCase):
         cls.prefix = cls.work / "prefix"
         cls.env = dict(os.environ, WINEPREFIX=str(cls.prefix), WINEDEBUG="-all", WINEARCH="win64",
                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        cls.addClassCleanup(cls.remove_prefix)  # also when the set-up fails half-way
         subprocess.run(["wineboot", "-i"], env=cls.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         cls.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         users = next(cls.prefix.glob("drive_c/users/*/AppData"))
@@ -42,7 +43,7 @@ class Installer(unittest.TestCase):
         cls.shortcut = users / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / (PRODUCT + ".lnk")
 
     @classmethod
-    def tearDownClass(cls):
+    def remove_prefix(cls):
         subprocess.run(["wineserver", "-k"], env=cls.env, check=False)
         subprocess.run(["wineserver", "-w"], env=cls.env, check=False)
         shutil.rmtree(cls.work, ignore_errors=True)
