@@ -62,6 +62,13 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
+; Leaves the error flag set unless the command line holds `switch`.
+!macro CHECK_SWITCH switch
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "${switch}" $R1
+!macroend
+
 ; The program cannot be closed through its window by an ordinary account
 ; (closing it hides it to the tray), so an upgrade or an uninstall ends its
 ; process, then waits until its files can be replaced: the program's, and
@@ -126,9 +133,7 @@ Section "Start ${PRODUCT} when I log on" SecAutostart
 SectionEnd
 
 Function .onInit
-    ${GetParameters} $R0
-    ClearErrors
-    ${GetOptions} $R0 "/NOAUTOSTART" $R1
+    !insertmacro CHECK_SWITCH "/NOAUTOSTART"
     ${IfNot} ${Errors}
         !insertmacro UnselectSection ${SecAutostart}
     ${EndIf}
@@ -137,9 +142,7 @@ FunctionEnd
 ; A silent install starts the program as the finish page's box does, unless
 ; told not to: after an upgrade the counter must scan again at once.
 Function .onInstSuccess
-    ${GetParameters} $R0
-    ClearErrors
-    ${GetOptions} $R0 "/NORUN" $R1
+    !insertmacro CHECK_SWITCH "/NORUN"
     ${If} ${Silent}
     ${AndIf} ${Errors}
         Exec '"$INSTDIR\Pellwick.exe"'
@@ -165,9 +168,7 @@ Section /o "un.Also remove my scans waiting to be sent, logs and settings" SecUn
 SectionEnd
 
 Function un.onInit
-    ${GetParameters} $R0
-    ClearErrors
-    ${GetOptions} $R0 "/REMOVEDATA" $R1
+    !insertmacro CHECK_SWITCH "/REMOVEDATA"
     ${IfNot} ${Errors}
         !insertmacro SelectSection ${SecUnData}
     ${EndIf}

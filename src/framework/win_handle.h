@@ -47,28 +47,29 @@ struct FileHandleTraits {
     static void Close(Type h) { CloseHandle(h); }
 };
 
-struct RegKeyTraits {
-    using Type = HKEY;
+// Handles for which null means none, released by `CloseFunction`: a function
+// of the program's own, as an imported function's address is no constant.
+template <typename HandleType, void (*CloseFunction)(HandleType)>
+struct NullHandleTraits {
+    using Type = HandleType;
     static Type Invalid() { return nullptr; }
     static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { RegCloseKey(h); }
+    static void Close(Type h) { CloseFunction(h); }
 };
 
+inline void CloseRegKey(HKEY key) { RegCloseKey(key); }
 template <typename GdiType>
-struct GdiObjectTraits {
-    using Type = GdiType;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { DeleteObject(h); }
-};
+void DeleteGdiObject(GdiType object) { DeleteObject(object); }
+template <typename GdiType>
+using GdiHandle = UniqueHandle<NullHandleTraits<GdiType, DeleteGdiObject<GdiType>>>;
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
-using RegKey = UniqueHandle<RegKeyTraits>;
-using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
-using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using PenHandle = UniqueHandle<GdiObjectTraits<HPEN>>;
-using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
+using RegKey = UniqueHandle<NullHandleTraits<HKEY, CloseRegKey>>;
+using FontHandle = GdiHandle<HFONT>;
+using BrushHandle = GdiHandle<HBRUSH>;
+using PenHandle = GdiHandle<HPEN>;
+using RegionHandle = GdiHandle<HRGN>;
 
 // A device context obtained with GetDC, released with ReleaseDC.
 class WindowDC {

@@ -8,6 +8,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -157,7 +158,7 @@ class Installer(unittest.TestCase):
             self.assertTrue(wait_until(lambda: self.window_shown(NEWER_VERSION), 90), "the new version runs")
             self.assertEqual(len(self.running()), 1)
             self.assertTrue(wait_until(lambda: not self.scan_folder(), 90), self.scan_folder())
-            wait_until(lambda: False, 2)  # a second request would have arrived by now
+            time.sleep(2)  # a second request would have arrived by now
             self.assertEqual([raw for _, raw in standin.pack_requests()], [barcode], self.trace_tail())
 
     def test_c_a_silent_uninstall_keeps_the_users_data_unless_asked(self):

@@ -66,8 +66,6 @@ protected:
     MainDialogFixture main{{"PH&RM 01", "s3cret", "0", ""}};
 };
 
-const char kNoUpdate[] = "No update available.\r\n\r\nYou have the latest version: 1.190416";
-
 }  // namespace
 
 // Each check is answered by check.txt; the button keeps "&Update NOW!" once
@@ -177,7 +175,7 @@ TEST_F(Updates, NothingStartsWhileADownloadWaitsInItsBox)
     HWND box = WaitForMessageBox(GetCurrentProcessId(), "No update available.", 30000);
     ASSERT_TRUE(box);
     size_t requests = standin.UpdateRequests().size();
-    main.Dialog().driverName = "CP210xVCPInstaller_x86.exe";
+    main.Dialog().driverName = kDriver;
     PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
     PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
     PostMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0);

@@ -107,25 +107,23 @@ void TlsFront::Serve(int client)
             // What a plain HTTP server answers to a TLS greeting.
             static const char kAnswer[] = "HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
             send(client, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL);
-        } else {
-            std::unique_lock<std::mutex> hold(m_heldLock);
-            if (!m_reachable && !ForTheStandin(client)) {
-                m_held.push_back(client);
-                return;
-            }
-            hold.unlock();
-            RelayToBackend(client);
+        } else if (Held(client)) {
+            return;
+        } else if (int backend = ConnectTo(m_backendPort); backend >= 0) {
+            Relay(client, backend);
+            close(backend);
         }
     }
     close(client);
 }
 
-void TlsFront::RelayToBackend(int client) const
+bool TlsFront::Held(int client)
 {
-    if (int backend = ConnectTo(m_backendPort); backend >= 0) {
-        Relay(client, backend);
-        close(backend);
-    }
+    bool forTheStandin = ForTheStandin(client);
+    std::lock_guard<std::mutex> hold(m_heldLock);
+    if (m_reachable || forTheStandin) return false;
+    m_held.push_back(client);
+    return true;
 }
 
 size_t TlsFront::HeldRequests()
@@ -142,14 +140,11 @@ void TlsFront::SetReachable(bool reachable)
         m_reachable = reachable;
         if (reachable) held.swap(m_held);
     }
+    // Served again from the start: nothing of their requests has been read.
     for (int client : held) {
-        if (SenderLeft(client)) {
+        if (SenderLeft(client))
             close(client);
-            continue;
-        }
-        std::thread([this, client] {
-            RelayToBackend(client);
-            close(client);
-        }).detach();
+        else
+            std::thread([this, client] { Serve(client); }).detach();
     }
 }

@@ -25,7 +25,8 @@ public:
 private:
     void AcceptLoop();
     void Serve(int client);
-    void RelayToBackend(int client) const;
+    // Keeps a service request unanswered while the service is unreachable.
+    bool Held(int client);
 
     int m_listener = -1;
     int m_port = 0;

@@ -126,7 +126,7 @@ def report(requests, trace, typed, kill_times, left, curls_left, settled):
     taken = set(spooled.values())
     received = Counter(code for _, code in requests)
     cut_off = [code for _, code in trace.matching(r'Removing cut-off spool file "(.*)": barcode "(.*)" was not sent')]
-    waiting = {code for code in left.values()}  # still in the folder: counted as left, not lost
+    waiting = set(left.values())  # still in the folder: counted as left, not lost
     lost = sorted(taken - set(received) - waiting)
     unexplained = duplicates_without_kill(requests, kill_times)
     # Lines that waited in the port while the program was down arrive in one

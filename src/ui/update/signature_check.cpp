@@ -12,33 +12,22 @@
 
 namespace {
 
-// CNG's handles in the program's one handle owner.
-struct AlgorithmTraits {
-    using Type = BCRYPT_ALG_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { BCryptCloseAlgorithmProvider(h, 0); }
-};
-struct KeyTraits {
-    using Type = BCRYPT_KEY_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { BCryptDestroyKey(h); }
-};
-struct HashTraits {
-    using Type = BCRYPT_HASH_HANDLE;
-    static Type Invalid() { return nullptr; }
-    static bool IsValid(Type h) { return h != nullptr; }
-    static void Close(Type h) { BCryptDestroyHash(h); }
-};
+// CNG's handles in the program's one handle owner. (All three handle types
+// are the same pointer type, so each owner is named by what it closes with.)
+void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+void DestroyKey(BCRYPT_KEY_HANDLE key) { BCryptDestroyKey(key); }
+void DestroyHash(BCRYPT_HASH_HANDLE hash) { BCryptDestroyHash(hash); }
+using Algorithm = UniqueHandle<NullHandleTraits<BCRYPT_ALG_HANDLE, CloseAlgorithm>>;
+using Key = UniqueHandle<NullHandleTraits<BCRYPT_KEY_HANDLE, DestroyKey>>;
+using Hash = UniqueHandle<NullHandleTraits<BCRYPT_HASH_HANDLE, DestroyHash>>;
 
-UniqueHandle<AlgorithmTraits> OpenAlgorithm(const wchar_t* name)
+Algorithm OpenAlgorithm(const wchar_t* name)
 {
     BCRYPT_ALG_HANDLE handle = nullptr;
-    return UniqueHandle<AlgorithmTraits>(BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0) == 0 ? handle : nullptr);
+    return Algorithm(BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0) == 0 ? handle : nullptr);
 }
 
-UniqueHandle<KeyTraits> ImportKey(BCRYPT_ALG_HANDLE algorithm, const PublicKey& point)
+Key ImportKey(BCRYPT_ALG_HANDLE algorithm, const PublicKey& point)
 {
     std::vector<uint8_t> blob(sizeof(BCRYPT_ECCKEY_BLOB) + point.size());
     BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PUBLIC_P256_MAGIC, 32};
@@ -48,15 +37,15 @@ UniqueHandle<KeyTraits> ImportKey(BCRYPT_ALG_HANDLE algorithm, const PublicKey& 
     if (!algorithm || BCryptImportKeyPair(algorithm, nullptr, BCRYPT_ECCPUBLIC_BLOB, &key, blob.data(),
                                           static_cast<ULONG>(blob.size()), 0) != 0)
         key = nullptr;
-    return UniqueHandle<KeyTraits>(key);
+    return Key(key);
 }
 
 bool Sha256(const std::string& bytes, uint8_t (&digest)[32])
 {
-    UniqueHandle<AlgorithmTraits> sha = OpenAlgorithm(BCRYPT_SHA256_ALGORITHM);
+    Algorithm sha = OpenAlgorithm(BCRYPT_SHA256_ALGORITHM);
     BCRYPT_HASH_HANDLE created = nullptr;
     if (!sha || BCryptCreateHash(sha.Get(), &created, nullptr, 0, nullptr, 0, 0) != 0) return false;
-    UniqueHandle<HashTraits> hash(created);
+    Hash hash(created);
     return BCryptHashData(hash.Get(), reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
                           static_cast<ULONG>(bytes.size()), 0) == 0 &&
            BCryptFinishHash(hash.Get(), digest, sizeof digest, 0) == 0;
@@ -81,8 +70,8 @@ bool VerifyEcdsaP256(const PublicKey& point, const std::string& text, const std:
 {
     uint8_t digest[32];
     if (signature.size() != 64 || !Sha256(text, digest)) return false;
-    UniqueHandle<AlgorithmTraits> ecdsa = OpenAlgorithm(BCRYPT_ECDSA_P256_ALGORITHM);
-    UniqueHandle<KeyTraits> key = ImportKey(ecdsa.Get(), point);
+    Algorithm ecdsa = OpenAlgorithm(BCRYPT_ECDSA_P256_ALGORITHM);
+    Key key = ImportKey(ecdsa.Get(), point);
     return key.Get() && BCryptVerifySignature(key.Get(), nullptr, digest, sizeof digest,
                                               const_cast<PUCHAR>(signature.data()),
                                               static_cast<ULONG>(signature.size()), 0) == 0;
