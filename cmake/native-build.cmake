@@ -2,7 +2,10 @@
 # UndefinedBehaviorSanitizer.
 set(SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SQLITE REQUIRED IMPORTED_TARGET sqlite3)
 add_library(pellwick_portable STATIC ${PORTABLE_SOURCES})
+target_link_libraries(pellwick_portable PUBLIC PkgConfig::SQLITE)
 target_include_directories(pellwick_portable PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
 target_compile_options(pellwick_portable PRIVATE ${WARNING_FLAGS})
 target_compile_options(pellwick_portable PUBLIC ${SANITIZE_FLAGS} -g)
@@ -16,7 +19,6 @@ gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST)
 
 # The stand-in verification service (tools/fmd_standin) and its tests.
 find_package(Threads REQUIRED)
-find_package(PkgConfig REQUIRED)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 add_library(standin_core STATIC
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/pack_barcode.cpp
@@ -44,14 +46,26 @@ target_link_libraries(standin_tests PRIVATE standin_core pellwick_portable GTest
 add_dependencies(standin_tests fmd_standin)
 gtest_discover_tests(standin_tests DISCOVERY_MODE PRE_TEST)
 
-# Fuzzing reply filling and the escapers for a bounded time on every test run.
-# libFuzzer writes what it finds into the first folder, a build-tree copy, so
-# the corpus in the repository stays small and unchanged.
-add_executable(reply_escape_fuzz ${PROJECT_SOURCE_DIR}/tests/fuzz/reply_escape_fuzz.cpp)
-target_compile_options(reply_escape_fuzz PRIVATE ${WARNING_FLAGS} -fsanitize=fuzzer)
-target_link_options(reply_escape_fuzz PRIVATE -fsanitize=fuzzer)
-target_link_libraries(reply_escape_fuzz PRIVATE pellwick_portable)
-add_test(NAME fuzz.ReplyAndEscapers
-         COMMAND ${CMAKE_COMMAND} -E env ${PROJECT_SOURCE_DIR}/tools/run-fuzzer.sh
-                 $<TARGET_FILE:reply_escape_fuzz> ${PROJECT_SOURCE_DIR}/tests/fuzz/corpus
-                 ${CMAKE_BINARY_DIR}/fuzz-corpus 20)
+# A fuzz target run for a bounded time on every test run. libFuzzer writes
+# what it finds into the first folder, a build-tree copy, so the corpus in the
+# repository stays small and unchanged; the long runs are tools/fuzz-long.sh.
+function(pellwick_fuzz_target target test corpus seconds)
+    add_executable(${target} ${PROJECT_SOURCE_DIR}/tests/fuzz/${target}.cpp)
+    target_compile_options(${target} PRIVATE ${WARNING_FLAGS} -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${target} PRIVATE pellwick_portable)
+    add_test(NAME ${test}
+             COMMAND ${CMAKE_COMMAND} -E env ${PROJECT_SOURCE_DIR}/tools/run-fuzzer.sh
+                     $<TARGET_FILE:${target}> ${PROJECT_SOURCE_DIR}/tests/fuzz/${corpus}
+                     ${CMAKE_BINARY_DIR}/${corpus}-copy ${seconds})
+endfunction()
+pellwick_fuzz_target(reply_escape_fuzz fuzz.ReplyAndEscapers corpus 20)  # reply filling and the escapers
+pellwick_fuzz_target(pack_code_fuzz fuzz.PackCode pack_code_corpus 5)
+
+# Reading one scan's pack code against its budget (tools/bench.sh), compiled
+# as the program is (optimised, no sanitizers).
+add_executable(pack_code_bench ${PROJECT_SOURCE_DIR}/tools/bench/pack_code_bench.cpp
+    ${PROJECT_SOURCE_DIR}/src/packcode/pack_code.cpp ${PROJECT_SOURCE_DIR}/src/packcode/pack_code_checks.cpp
+    ${PROJECT_SOURCE_DIR}/src/core/test_barcodes.cpp)
+target_include_directories(pack_code_bench PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(pack_code_bench PRIVATE ${WARNING_FLAGS} -O2)

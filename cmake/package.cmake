@@ -24,9 +24,11 @@ function(pellwick_installer program version folder)
                          -DICON=${PROJECT_SOURCE_DIR}/res/pellwick.ico -DOUT_FILE=${setup}
                          ${PROJECT_SOURCE_DIR}/installer/pellwick.nsi)
     if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
-        list(APPEND outputs ${setup}.sig)
+        list(APPEND outputs ${setup}.sig ${setup}.offer)
         list(APPEND commands COMMAND python3 ${UPDATE_SIGNING} sign --key ${UPDATE_KEY_DIR}/update-signing-key.pem
-                                     --name update.exe --version ${version} --out ${setup}.sig ${setup})
+                                     --name update.exe --version ${version} --out ${setup}.sig ${setup}
+                             COMMAND python3 ${UPDATE_SIGNING} offer --key ${UPDATE_KEY_DIR}/update-signing-key.pem
+                                     --version ${version} --out ${setup}.offer ${setup})
     endif()
     add_custom_command(OUTPUT ${outputs} ${commands}
                        DEPENDS ${program} ${BIN_DIR}/curl.exe ${PROJECT_SOURCE_DIR}/installer/pellwick.nsi
@@ -45,18 +47,21 @@ if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
     target_include_directories(Pellwick_next BEFORE PRIVATE ${CMAKE_BINARY_DIR}/manifest-next)
     set_target_properties(Pellwick_next PROPERTIES OUTPUT_NAME Pellwick RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/next)
     pellwick_installer(Pellwick_next ${PELLWICK_NEXT_VERSION} ${BIN_DIR}/package-next)
-    # The newer installer signed as a driver, and by another key, for the
-    # update tests.
+    # The newer installer signed as a driver, and by another key, and an offer
+    # of a later version, for the update tests.
     set(UPDATE_FIXTURES ${BIN_DIR}/update-fixtures)
     set(NEXT_SETUP ${BIN_DIR}/package-next/PellwickSetup-${PELLWICK_NEXT_VERSION}.exe)
     set(SIGN python3 ${UPDATE_SIGNING} sign --version ${PELLWICK_NEXT_VERSION})
     add_custom_command(OUTPUT ${UPDATE_FIXTURES}/as-driver.sig ${UPDATE_FIXTURES}/other-key.sig
+                              ${UPDATE_FIXTURES}/later.offer
         COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDATE_FIXTURES}
         COMMAND ${SIGN} --key ${UPDATE_KEY_DIR}/update-signing-key.pem --name CP210xVCPInstaller_x86.exe
                 --out ${UPDATE_FIXTURES}/as-driver.sig ${NEXT_SETUP}
         COMMAND python3 ${UPDATE_SIGNING} key ${UPDATE_FIXTURES}/other-key
         COMMAND ${SIGN} --key ${UPDATE_FIXTURES}/other-key/update-signing-key.pem --name update.exe
                 --out ${UPDATE_FIXTURES}/other-key.sig ${NEXT_SETUP}
+        COMMAND python3 ${UPDATE_SIGNING} offer --key ${UPDATE_KEY_DIR}/update-signing-key.pem
+                --version 9.999999 --out ${UPDATE_FIXTURES}/later.offer ${NEXT_SETUP}
         DEPENDS Pellwick_next_installer ${NEXT_SETUP} ${UPDATE_SIGNING}
         COMMENT "Signing the newer installer for the update tests")
     add_custom_target(update_fixtures ALL DEPENDS ${UPDATE_FIXTURES}/as-driver.sig)
@@ -69,7 +74,8 @@ if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
                  c_a_silent_uninstall_keeps_the_users_data_unless_asked)
         set(name Installer.${case})
         add_test(NAME ${name} COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/install/installer_test.py Installer.test_${case})
-        set_tests_properties(${name} PROPERTIES TIMEOUT 300
+        # A fresh prefix's boot is heavy: not beside the scan proofs.
+        set_tests_properties(${name} PROPERTIES TIMEOUT 300 RESOURCE_LOCK heavy_wine
                              ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
     endforeach()
 endif()

@@ -3,23 +3,34 @@
 enable_language(RC)
 include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(SYSTEM_LIBS comctl32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
+set(SYSTEM_LIBS comctl32 comdlg32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR})
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
+# SQLite, compiled once from a pinned source by tools/bootstrap.sh.
+set(PELLWICK_SQLITE_DIR "" CACHE PATH "The folder with sqlite3.h and the Windows libsqlite3.a")
+if(NOT EXISTS "${PELLWICK_SQLITE_DIR}/libsqlite3.a")
+    message(FATAL_ERROR "PELLWICK_SQLITE_DIR must hold sqlite3.h and libsqlite3.a (tools/bootstrap.sh builds them)")
+endif()
+add_library(sqlite3_static STATIC IMPORTED)
+set_target_properties(sqlite3_static PROPERTIES IMPORTED_LOCATION ${PELLWICK_SQLITE_DIR}/libsqlite3.a
+                      INTERFACE_INCLUDE_DIRECTORIES ${PELLWICK_SQLITE_DIR})
+
 set(CORE_SOURCES
     ${PORTABLE_SOURCES}
     src/framework/control.cpp
     src/framework/dialog.cpp
     src/framework/error_text.cpp
+    src/framework/system_library.cpp
     src/framework/win_app.cpp
     src/framework/win_thread.cpp
     src/app/crash_filter.cpp
     src/core/failure_report.cpp
     src/app/fmd_app.cpp
+    src/app/export_history_command.cpp
     src/core/log.cpp
     src/core/program_context.cpp
     src/core/main_window_facade.cpp
@@ -28,6 +39,7 @@ set(CORE_SOURCES
     src/core/trace_log.cpp
     src/scanner/barcode_reader_thread.cpp
     src/framework/file_ops.cpp
+    src/framework/sqlite_name.cpp
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp
@@ -43,19 +55,24 @@ set(CORE_SOURCES
     src/ui/controls/tooltip.cpp
     src/ui/main/main_dialog.cpp
     src/ui/main/main_window_actions.cpp
+    src/ui/main/held_scans.cpp
     src/ui/main/modes.cpp
     src/ui/main/results_list.cpp
     src/ui/main/test_bench.cpp
     src/ui/main/tray_icon.cpp
     src/ui/main/updates.cpp
     src/ui/settings/about_dialog.cpp
+    src/ui/settings/counter_safety_dialog.cpp
     src/ui/settings/reset_scanner_dialog.cpp
+    src/ui/settings/scanner_test_dialog.cpp
+    src/ui/main/scanner_test_host.cpp
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
     src/ui/update/installer_fetch.cpp
     src/ui/update/signature_check.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
+    src/verify/scan_history.cpp
     src/core/scan_result_post.cpp
 )
 
@@ -84,7 +101,7 @@ function(pellwick_core_library name)
     target_include_directories(${name} PRIVATE ${UPDATE_KEY_DIR})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
-    target_link_libraries(${name} PUBLIC ${SYSTEM_LIBS})
+    target_link_libraries(${name} PUBLIC sqlite3_static ${SYSTEM_LIBS})
     target_link_options(${name} PUBLIC ${STATIC_LINK})
 endfunction()
 pellwick_core_library(pellwick_core)
@@ -102,6 +119,18 @@ add_custom_command(OUTPUT ${GENERATED_BITMAPS}
                    COMMAND ${PROJECT_SOURCE_DIR}/tools/make-bitmaps.sh ${BITMAP_DIR}
                    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-bitmaps.sh ${SCANNER_CODE_TEXTS}
                    COMMENT "Drawing the scanner pictures and set-up codes")
+# The scanner test's codes, drawn with zint from the contents the program
+# compares scans with.
+set(SCANNER_TEST_PICTURES ${BITMAP_DIR}/scanner-test-gs1.bmp ${BITMAP_DIR}/scanner-test-ppn.bmp
+                          ${BITMAP_DIR}/scanner-test.png)
+add_custom_command(OUTPUT ${SCANNER_TEST_PICTURES}
+                   COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py ${BITMAP_DIR}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py
+                           ${PROJECT_SOURCE_DIR}/src/packcode/scanner_test_codes.h
+                   COMMENT "Drawing the scanner test's codes")
+list(APPEND GENERATED_BITMAPS ${SCANNER_TEST_PICTURES})
+add_test(NAME ScannerTestCodes.DecodeToTheirContents
+         COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py --decode ${BITMAP_DIR})
 add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
 set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
@@ -146,6 +175,8 @@ function(pellwick_windows_test name)
     endif()
     target_compile_options(${name} PRIVATE ${WARNING_FLAGS})
     target_link_libraries(${name} PRIVATE win_test_support)
+    # A case that dies without a result says why and runs once more.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tools/wine-test.sh)
     gtest_add_tests(TARGET ${name} SOURCES ${ARG_SOURCES} TEST_LIST discovered)
     set(environment "WINEPREFIX=${WINE_PREFIX};PELLWICK_BIN=${BIN_DIR}")
     if(ARG_SCANNERS)
@@ -177,6 +208,8 @@ pellwick_windows_test(crash_tests SOURCES tests/win/crash_test.cpp)
 pellwick_windows_test(file_ops_tests SOURCES tests/win/file_ops_test.cpp)
 pellwick_windows_test(spool_tests SOURCES tests/win/spool_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(reader_tests SOURCES tests/win/reader_test.cpp SCANNERS "5" LOCK serial_prefix)
+pellwick_windows_test(scanner_test_tests SOURCES tests/win/scanner_test_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      SCANNERS "5" LOCK serial_prefix)
 pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test.cpp SCANNERS "5 7 9"
                       LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
@@ -197,6 +230,8 @@ pellwick_windows_test(settings_tests STANDIN SOURCES tests/win/settings_test.cpp
 # COM1 is a pty here, for the bench's reader case.
 pellwick_windows_test(test_bench_tests STANDIN SOURCES tests/win/test_bench_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       SCANNERS "1" LOCK "serial_prefix;pellwick_settings")
+pellwick_windows_test(counter_safety_tests STANDIN SOURCES tests/win/counter_safety_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
                       LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
@@ -215,9 +250,24 @@ add_test(NAME ScanProofs.KillsLoseNoTakenScan
          COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/kill_driver.py --kills 10 --prefix ${SERIAL_WINE_PREFIX})
 add_test(NAME ScanProofs.FourScannersAtOnce
          COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/load_driver.py --per-port 25 --prefix ${SERIAL_WINE_PREFIX})
-set_tests_properties(ScanProofs.KillsLoseNoTakenScan ScanProofs.FourScannersAtOnce PROPERTIES
-                     RESOURCE_LOCK serial_prefix TIMEOUT 300
+# With scans kept through outages: kills while they wait, and each kind of outage.
+add_test(NAME ScanProofs.KillsLoseNoScanKeptThroughOutages
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/kill_driver.py --kills 5 --keep-scans --prefix ${SERIAL_WINE_PREFIX})
+add_test(NAME ScanProofs.OutagesDecommissionEachPackOnce
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/outage_driver.py --scans 5 --outage-seconds 4 --pace 0.3,1.0
+                 --kinds refuse,drop_after,hang --prefix ${SERIAL_WINE_PREFIX})
+# They time what a busy counter does: no other heavy Wine test runs beside them.
+set_tests_properties(ScanProofs.KillsLoseNoTakenScan ScanProofs.FourScannersAtOnce
+                     ScanProofs.KillsLoseNoScanKeptThroughOutages ScanProofs.OutagesDecommissionEachPackOnce PROPERTIES
+                     RESOURCE_LOCK "serial_prefix;heavy_wine" TIMEOUT 300
                      ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
+# The runner of the Windows cases retries one that died without a result.
+add_test(NAME CaseRunner.RetriesOnlyACaseThatEndedWithoutAResult
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/case_retry_test.sh ${BIN_DIR})
+set_tests_properties(CaseRunner.RetriesOnlyACaseThatEndedWithoutAResult PROPERTIES
+                     ENVIRONMENT "WINEPREFIX=${WINE_PREFIX}" TIMEOUT 120)
+pellwick_windows_test(export_history_tests SOURCES tests/win/export_history_test.cpp LOCK "pellwick_desktop;pellwick_settings")
+add_dependencies(export_history_tests Pellwick)
 add_dependencies(startup_tests Pellwick)
 add_dependencies(crash_tests crash_probe)
 
@@ -233,9 +283,21 @@ add_executable(results_list_bench tools/bench/results_list_bench.cpp ${PROGRAM_R
 target_compile_options(results_list_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(results_list_bench PRIVATE win_test_support)
 
+add_executable(scan_to_row_bench tools/bench/scan_to_row_bench.cpp)
+target_compile_options(scan_to_row_bench PRIVATE ${WARNING_FLAGS})
+target_link_libraries(scan_to_row_bench PRIVATE pellwick_core comctl32)
+
+add_executable(curl_start_bench WIN32 tools/bench/curl_start_bench.cpp)
+target_compile_options(curl_start_bench PRIVATE ${WARNING_FLAGS})
+target_link_libraries(curl_start_bench PRIVATE pellwick_core)
+
 add_executable(trace_log_bench tools/bench/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)
+
+add_executable(history_bench tools/bench/history_bench.cpp)
+target_compile_options(history_bench PRIVATE ${WARNING_FLAGS})
+target_link_libraries(history_bench PRIVATE pellwick_core)
 
 # The demo's hand on the program's buttons (tools/run.sh).
 add_executable(post_command tools/demo/post_command.cpp)

@@ -81,11 +81,68 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUB
     ${EndIf}
 !macroend
 
+; The user SID, as text, of the process whose handle is in $R9; "" into $R8
+; when it cannot be read.
+!macro PROCESS_USER un
+Function ${un}ProcessUser
+    StrCpy $R8 ""
+    System::Call 'advapi32::OpenProcessToken(p R9, i 0x8, *p .R7) i .R6'  ; TOKEN_QUERY
+    ${If} $R6 != 0
+        System::Alloc 256
+        Pop $R5
+        System::Call 'advapi32::GetTokenInformation(p R7, i 1, p R5, i 256, *i .R4) i .R6'  ; TokenUser
+        ${If} $R6 != 0
+            System::Call '*$R5(p .R3)'  ; TOKEN_USER's SID
+            System::Call 'advapi32::ConvertSidToStringSidW(p R3, *p .R2) i .R6'
+            ${If} $R6 != 0
+                System::Call 'kernel32::lstrcpynW(w .R8, p R2, i ${NSIS_MAX_STRLEN})'
+                System::Call 'kernel32::LocalFree(p R2)'
+            ${EndIf}
+        ${EndIf}
+        System::Free $R5
+        System::Call 'kernel32::CloseHandle(p R7)'
+    ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro PROCESS_USER ""
+!insertmacro PROCESS_USER "un."
+
+; Only the installing user's Pellwick.exe: run elevated, an end by name alone
+; would end every other user's program on the machine too.
 !macro END_RUNNING_PROGRAM un
 Function ${un}EndRunningProgram
     DetailPrint "Ending ${PRODUCT} if it runs"
-    nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM Pellwick.exe'
-    Pop $0
+    System::Call 'kernel32::GetCurrentProcess() p .R9'
+    Call ${un}ProcessUser
+    StrCpy $R0 $R8
+    System::Alloc 16384
+    Pop $R1
+    System::Call 'kernel32::K32EnumProcesses(p R1, i 16384, *i .R2) i .R6'
+    ${If} $R6 == 0
+    ${OrIf} $R0 == ""
+        StrCpy $R2 0
+    ${EndIf}
+    StrCpy $R3 0
+    ${DoWhile} $R3 < $R2
+        IntPtrOp $R4 $R1 + $R3
+        System::Call '*$R4(i .R5)'
+        ; PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION
+        System::Call 'kernel32::OpenProcess(i 0x1001, i 0, i R5) p .R9'
+        ${If} $R9 P<> 0
+            System::Call 'kernel32::QueryFullProcessImageNameW(p R9, i 0, w .R7, *i ${NSIS_MAX_STRLEN}) i .R6'
+            ${GetFileName} $R7 $R7
+            ${If} $R6 != 0
+            ${AndIf} $R7 == "Pellwick.exe"
+                Call ${un}ProcessUser
+                ${If} $R8 == $R0
+                    System::Call 'kernel32::TerminateProcess(p R9, i 1)'
+                ${EndIf}
+            ${EndIf}
+            System::Call 'kernel32::CloseHandle(p R9)'
+        ${EndIf}
+        IntOp $R3 $R3 + 4
+    ${Loop}
+    System::Free $R1
     StrCpy $1 0
     ${Do}
         ClearErrors

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need, from Debian's
-# packages only, and builds a Windows curl.exe from Debian's curl source.
+# packages only, builds a Windows curl.exe from Debian's curl source and a
+# Windows SQLite library from Debian's sqlite3 source (pinned by its hash).
 # Idempotent: when everything is present it returns within a second or two.
 set -euo pipefail
 
@@ -11,6 +12,8 @@ PACKAGES=(
   googletest clang libclang-rt-14-dev
   libcpp-httplib-dev nlohmann-json3-dev
   dpkg-dev qrencode zbar-tools python3 python3-cryptography nsis
+  tcl libsqlite3-dev
+  zint python3-pylibdmtx
 )
 
 SUDO=""
@@ -50,7 +53,9 @@ if [ ! -s "$CURL_EXE" ]; then
        -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
   "${APT[@]}" update -qq
   (cd "$work" && "${APT[@]}" source --download-only -qq curl)
-  tarball=$(ls "$work"/curl_*.orig.tar.gz | head -n1)
+  # Pinned: only this upstream release, checked by its hash, is ever built.
+  tarball="$work/curl_7.88.1.orig.tar.gz"
+  echo "cdb38b72e36bc5d33d5b8810f8018ece1baa29a8f215b4495e495ded82bbf3c7  $tarball" | sha256sum -c --quiet -
   tar -xzf "$tarball" -C "$work"
   src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'curl-*' | head -n1)
   (cd "$src" && ./configure -q --host=x86_64-w64-mingw32 --with-schannel --disable-shared --enable-static \
@@ -60,4 +65,34 @@ if [ ! -s "$CURL_EXE" ]; then
   cp "$src/src/curl.exe" "$CURL_EXE.tmp" && mv "$CURL_EXE.tmp" "$CURL_EXE"
   rm -rf "$work"
 fi
-echo "bootstrap: ready (curl.exe at $CURL_EXE)"
+
+# SQLite for the Windows program: the amalgamation made from Debian's source
+# tree of the pinned version, compiled once into a static library.
+SQLITE_VERSION=3.40.1
+SQLITE_SHA256=aaa776260ab4dc976db34aa7891819484c8676b5b2783123ebc6301e2ca5d655
+SQLITE_DIR="$CACHE/sqlite-$SQLITE_VERSION"
+if [ ! -s "$SQLITE_DIR/libsqlite3.a" ] || [ ! -s "$SQLITE_DIR/sqlite3.h" ]; then
+  echo "bootstrap: building SQLite $SQLITE_VERSION for Windows (about half a minute)"
+  work="$CACHE/sqlite-build"
+  rm -rf "$work"; mkdir -p "$work/lists/partial" "$SQLITE_DIR"
+  echo "deb-src http://deb.debian.org/debian bookworm main" > "$work/sources.list"
+  APT=(apt-get -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
+       -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
+  "${APT[@]}" update -qq
+  (cd "$work" && "${APT[@]}" source --download-only -qq sqlite3)
+  tarball="$work/sqlite3_$SQLITE_VERSION.orig.tar.xz"
+  if [ ! -f "$tarball" ]; then
+    echo "bootstrap: Debian's sqlite3 source is no longer $SQLITE_VERSION: update the pin" >&2; exit 1
+  fi
+  echo "$SQLITE_SHA256  $tarball" | sha256sum -c --quiet -
+  tar -xJf "$tarball" -C "$work"
+  src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'sqlite*' | head -n1)
+  (cd "$src" && ./configure -q >/dev/null && make -s sqlite3.c >/dev/null)
+  x86_64-w64-mingw32-gcc -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_WAL_SYNCHRONOUS=1 \
+      -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_DQS=0 -c "$src/sqlite3.c" -o "$work/sqlite3.o"
+  x86_64-w64-mingw32-ar rcs "$work/libsqlite3.a" "$work/sqlite3.o"
+  cp "$src/sqlite3.h" "$SQLITE_DIR/sqlite3.h"
+  mv "$work/libsqlite3.a" "$SQLITE_DIR/libsqlite3.a"
+  rm -rf "$work"
+fi
+echo "bootstrap: ready (curl.exe at $CURL_EXE, SQLite in $SQLITE_DIR)"

@@ -7,5 +7,6 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 OUT="${1:-$ROOT/build/win}"
 CACHE="${QUORVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvix}"
 cmake -S "$ROOT" -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DPELLWICK_CURL_EXE="$CACHE/curl/curl.exe" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DPELLWICK_CURL_EXE="$CACHE/curl/curl.exe" \
+  -DPELLWICK_SQLITE_DIR="$CACHE/sqlite-3.40.1" >/dev/null
 cmake --build "$OUT" -j "$(nproc)"

@@ -16,17 +16,22 @@ MAX_LEN="${2:-256}"
 # executions per second of the test build's.
 cmake -S "$ROOT" -B "$BUILD/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$BUILD/fuzz" --target reply_escape_fuzz >/dev/null
-corpus="$ROOT/tests/fuzz/corpus"
+# Each target with the repository's corpus it starts from.
+targets=(reply_escape_fuzz:corpus pack_code_fuzz:pack_code_corpus)
+cmake --build "$BUILD/fuzz" --target "${targets[@]%%:*}" >/dev/null
 work="${PELLWICK_FUZZ_WORK:-$(mktemp -d /tmp/pellwick-fuzz-XXXXXX)}"
 [ -n "${PELLWICK_FUZZ_WORK:-}" ] || trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/found"
 cd "$work"
-status=0
-"$BUILD/fuzz/reply_escape_fuzz" -runs="$RUNS" -max_len="$MAX_LEN" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-  "$work/found" "$corpus" >"$work/fuzz.log" 2>&1 || status=$?
-grep -E "stat::|Done|ERROR|SUMMARY" "$work/fuzz.log" || true
-[ "$status" -eq 0 ] || { tail -40 "$work/fuzz.log"; exit "$status"; }
-"$BUILD/fuzz/reply_escape_fuzz" -merge=1 "$corpus" "$work/found" >"$work/merge.log" 2>&1
-grep -E "MERGE-OUTER: [0-9]+ new files" "$work/merge.log" || true
-echo "fuzz-long: $RUNS runs, corpus now $(ls "$corpus" | wc -l) files"
+for target in "${targets[@]}"; do
+  fuzzer="$BUILD/fuzz/${target%%:*}" corpus="$ROOT/tests/fuzz/${target#*:}" found="$work/${target%%:*}"
+  mkdir -p "$found"
+  echo "== ${target%%:*}"
+  status=0
+  "$fuzzer" -runs="$RUNS" -max_len="$MAX_LEN" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    "$found" "$corpus" >"$found.log" 2>&1 || status=$?
+  grep -E "stat::|Done|ERROR|SUMMARY" "$found.log" || true
+  [ "$status" -eq 0 ] || { tail -40 "$found.log"; exit "$status"; }
+  "$fuzzer" -merge=1 "$corpus" "$found" >"$found.merge.log" 2>&1
+  grep -E "MERGE-OUTER: [0-9]+ new files" "$found.merge.log" || true
+  echo "fuzz-long: $RUNS runs, corpus now $(ls "$corpus" | wc -l) files"
+done

@@ -10,7 +10,13 @@
 # sheet opens by itself, is photographed, and the demo account is typed into
 # it and saved. The stand-in also offers a newer version: the release notes
 # open five seconds after the start and the update button flashes
-# "&Update NOW!" (both photographed).
+# "&Update NOW!" (both photographed); the scanner test checks a clean and a
+# mangled scan (photographed); at the end the button is pressed and the
+# signed 1.190417 installer that the stand-in serves, with the maker's signed
+# offer, is checked and started. Before that it turns the hold of misread scans
+# and the double-scan guard on in the Counter safety sheet (photographed),
+# scans a pack with a broken check digit (held, photographed, then "Do not
+# send") and the same pack twice in Decommission mode (one request).
 # PELLWICK_DPI=144 runs it as on a screen of 144 dots per inch (default 96);
 # XVFB_SCREEN gives the private screen another size (e.g. 1920x1080x24).
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
@@ -48,6 +54,12 @@ echo "run: starting the stand-in verification service and update server"
 mkdir -p "$DEMO/update"
 printf '1.190417\nQuorvixFMD Pellwick 1.190417\nFaster start-up, and clearer messages for packs that need attention.' \
   >"$DEMO/update/check.txt"
+NEXT_SETUP="$BUILD/win/bin/package-next/PellwickSetup-1.190417.exe"
+if [ -f "$NEXT_SETUP.offer" ]; then  # a build with a key of its own signs the newer installer
+  cp "$NEXT_SETUP" "$DEMO/update/update.exe"
+  cp "$NEXT_SETUP.sig" "$DEMO/update/update.exe.sig"
+  cp "$NEXT_SETUP.offer" "$DEMO/update/check.txt.sig"
+fi
 "$BUILD/native/fmd_standin" --account PHARM01:s3cret --packs "$ROOT/tools/fmd_standin/packs.json" \
   --port-file "$DEMO/port" --update-dir "$DEMO/update" --time-limit 600 >"$DEMO/standin.log" 2>&1 &
 STANDIN_PID=$!
@@ -65,6 +77,9 @@ KEY='HKCU\SOFTWARE\Tembrel Pharmaceutical Suppliers\QuorvixFMD Pellwick'
 wine reg delete "$KEY" /f >/dev/null 2>&1 || true
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 wine reg add "$KEY" /v UpdateHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
+# The stand-in speaks plain HTTP only. Scans are kept through the outage at the end.
+wine reg add "$KEY" /v AllowPlainHttp /d 1 /f >/dev/null 2>&1
+wine reg add "$KEY" /v KeepScansDuringOutage /d 1 /f >/dev/null 2>&1
 "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$DEMO" 5 Silabser0 >/dev/null
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"
@@ -98,7 +113,8 @@ USERNAME_EDIT=1020 PASSWORD_EDIT=1021 SAVE_BUTTON=1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$USERNAME_EDIT" PHARM01 >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$PASSWORD_EDIT" s3cret >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$SAVE_BUTTON" >/dev/null 2>&1
-for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
+# The credentials check runs curl twice (https, then plain http): slow on a busy machine.
+for _ in $(seq 1 300); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
 if xwininfo -root -tree | grep -q '"Settings"'; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
 
 echo "run: the update check finds 1.190417: its release notes"
@@ -152,13 +168,75 @@ close_popups "Product Verify result"
 sleep 1
 shoot "$TITLE" "$SHOT" || import -window root "$SHOT"
 echo "run: main window saved to $SHOT"
+echo "run: the scanner test: a clean scan, then one from a scanner with Caps Lock, an identifier and no separator"
+TEST_TITLE="Scanner test" SCANNER_TEST_ENTRY=2209
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$SCANNER_TEST_ENTRY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$TEST_TITLE\"" && break; sleep 0.1; done
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 "$(/usr/bin/python3 "$ROOT/tools/make-scanner-test-codes.py" --print gs1)"
+for _ in $(seq 1 100); do [ "$(grep -c ') Scanner test: scan' "$LOG")" -ge 1 ] && break; sleep 0.1; done
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 ']d20104150123456782172812311''0bA7yZ-9/Y21sZ4y.Q+z8X'
+for _ in $(seq 1 100); do [ "$(grep -c ') Scanner test: scan' "$LOG")" -ge 2 ] && break; sleep 0.1; done
+sleep 1  # the verdict paints
+shoot "$TEST_TITLE" "$(dirname "$SHOT")/scanner-test.png" && echo "run: scanner test saved to $(dirname "$SHOT")/scanner-test.png"
+wine "$BUILD/win/bin/post_command.exe" "$TEST_TITLE" 1 >/dev/null 2>&1
 ABOUT_TITLE="About QuorvixFMD Pellwick" CONTACT_BUTTON=1001 OK_BUTTON=1
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$CONTACT_BUTTON" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ABOUT_TITLE\"" && break; sleep 0.1; done
 sleep 1
 shoot "$ABOUT_TITLE" "$(dirname "$SHOT")/about.png" && echo "run: About box saved to $(dirname "$SHOT")/about.png"
 wine "$BUILD/win/bin/post_command.exe" "$ABOUT_TITLE" "$OK_BUTTON" >/dev/null 2>&1
+echo "run: the service goes down for 20 s; two packs scanned meanwhile wait"
+curl -s -X POST --data '{"outage":"refuse","outage_ms":20000}' "http://127.0.0.1:$PORT/control" >/dev/null
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0002'
+for _ in $(seq 1 100); do grep -q 'waits for the service' "$LOG" 2>/dev/null && break; sleep 0.1; done
+sleep 0.5
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0003'
+for _ in $(seq 1 100); do [ "$(grep -c 'waits for the service\|Queued' "$LOG")" -ge 1 ] && break; sleep 0.1; done
+sleep 2
+close_popups "Product Verify result"
+sleep 1
+shoot "$TITLE" "$(dirname "$SHOT")/outage-waiting.png" && echo "run: waiting rows saved to $(dirname "$SHOT")/outage-waiting.png"
+for _ in $(seq 1 400); do grep -q 'the service answers again' "$LOG" 2>/dev/null && break; sleep 0.1; done
+grep -q 'the service answers again' "$LOG" || echo "run: the waiting scans were not sent" >&2
+
+echo "run: Counter safety (tray menu): holding misread scans and the double-scan guard turned on"
+SAFETY_TITLE="Counter safety" TRAY_SAFETY=2101 HOLD_SWITCH=2130 GUARD_SWITCH=2131
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_SAFETY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$SAFETY_TITLE\"" && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "$SAFETY_TITLE" "$HOLD_SWITCH" >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$SAFETY_TITLE" "$GUARD_SWITCH" >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q 'GuardDoubleScans set to 1' "$LOG" 2>/dev/null && break; sleep 0.1; done
+sleep 1  # painted
+shoot "$SAFETY_TITLE" "$(dirname "$SHOT")/counter-safety.png" &&
+  echo "run: Counter safety sheet saved to $(dirname "$SHOT")/counter-safety.png"
+wine "$BUILD/win/bin/post_command.exe" "$SAFETY_TITLE" 1 >/dev/null 2>&1
+DECOMMISSION_BUTTON=1045
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$DECOMMISSION_BUTTON" >/dev/null 2>&1
+for _ in $(seq 1 50); do [ "$(grep -c ') Decommission Mode On' "$LOG")" -ge 2 ] && break; sleep 0.1; done
+echo "run: a pack whose check digit is broken is held, then Do not send"
+HELD_TITLE="Scan held - $TITLE" DO_NOT_SEND=1050
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456783172912311''0LOT24A\x1d21DEMO0002'
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$HELD_TITLE\"" && break; sleep 0.1; done
+sleep 1  # painted
+shoot "$TITLE" "$(dirname "$SHOT")/held.png" && echo "run: held scan saved to $(dirname "$SHOT")/held.png"
+wine "$BUILD/win/bin/post_command.exe" "$HELD_TITLE" "$DO_NOT_SEND" >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q 'Do not send' "$LOG" 2>/dev/null && break; sleep 0.1; done
+echo "run: the same pack scanned twice in Decommission mode: one request"
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0003'
+for _ in $(seq 1 300); do grep -q 'Barcode = .*DEMO0003' "$LOG" 2>/dev/null && break; sleep 0.1; done
+sleep 1
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0003'
+for _ in $(seq 1 100); do grep -q 'not sent again' "$LOG" 2>/dev/null && break; sleep 0.1; done
+grep -q 'not sent again' "$LOG" || echo "run: the second scan of the pack was not stopped" >&2
+echo "run: decommission requests for DEMO0003 at the stand-in: $(grep -c 'Decommission.*DEMO0003' "$DEMO/standin.log" || true)"
+if [ -f "$DEMO/update/update.exe" ]; then
+  echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"
+  UPDATE_BUTTON=1029
+  wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$UPDATE_BUTTON" >/dev/null 2>&1
+  for _ in $(seq 1 300); do grep -q 'Running "' "$LOG" 2>/dev/null && break; sleep 0.1; done
+  grep -q 'Running "' "$LOG" || echo "run: the update was not started" >&2
+fi
 echo "run: what the program did (from its trace log):"
-grep -E 'Found COM|COM5 - barcode|Saved to|Mode On|FMD - Found|FMD - Deleting' "$LOG" | sed 's/^/  /'
+grep -E 'Found COM|COM5 - barcode|Scanner test|Saved to|Mode On|FMD - Found|FMD - Deleting|[Hh]eld|not sent again|Counter safety|[Uu]pdate|Running' "$LOG" | sed 's/^/  /'
 echo "run: the stand-in service's answers:"
 grep -v listening "$DEMO/standin.log" | sed 's/^/  /'

@@ -42,5 +42,14 @@ for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
   WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/desktop_keeper.exe" >/dev/null 2>&1 &
 done
 sleep 3
-ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@"
+# Cases that ended without a result and ran again (tools/wine-test.sh).
+export PELLWICK_RETRIED="$BUILD/win/retried.txt"
+rm -f "$PELLWICK_RETRIED"
+status=0
+ctest --test-dir "$BUILD/win" --output-on-failure -j "$JOBS" "$@" || status=$?
+if [ -s "$PELLWICK_RETRIED" ]; then
+  echo "== retried after ending without a result:"
+  sed 's/^/   /' "$PELLWICK_RETRIED"
+fi
+[ "$status" -eq 0 ] || exit "$status"
 "$ROOT/tools/test-share.sh"

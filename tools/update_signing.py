@@ -11,7 +11,13 @@ never enters the repository.
                                      the signature document for FILE, served beside it;
                                      NAME is "update.exe" for the program's installer or
                                      the driver installer's file name, VERSION the
-                                     FileVersion the file carries"""
+                                     FileVersion the file carries
+  update_signing.py offer --key PEM --version VERSION FILE [--out SIG]
+                                     the signed offer of the update check, served as the
+                                     check's signature (check.txt.sig): the maker's latest
+                                     version is VERSION and its installer is FILE. An update
+                                     must be exactly that installer, so an older genuine one
+                                     cannot be passed off as the update."""
 
 import argparse
 import hashlib
@@ -54,6 +60,9 @@ def make_key(folder):
     write_header(load_private(pem).public_key(), folder / "update_public_key.h")
 
 
+OFFER_NAME = "latest"  # the role an offer is signed for; no installer has it
+
+
 def sign(key_path, name, version, file, out):
     sha256 = hashlib.sha256(Path(file).read_bytes()).hexdigest()
     der = load_private(key_path).sign(signed_text(name, version, sha256), ec.ECDSA(hashes.SHA256()))
@@ -77,11 +86,18 @@ def main():
     signing.add_argument("--version", required=True)
     signing.add_argument("--out")
     signing.add_argument("file")
+    offer = commands.add_parser("offer")
+    offer.add_argument("--key", required=True)
+    offer.add_argument("--version", required=True)
+    offer.add_argument("--out")
+    offer.add_argument("file")
     args = parser.parse_args()
     if args.command == "key":
         make_key(args.folder)
     elif args.command == "public":
         write_header(serialization.load_pem_public_key(Path(args.pem).read_bytes()), args.header)
+    elif args.command == "offer":
+        sign(args.key, OFFER_NAME, args.version, args.file, args.out or f"{args.file}.offer")
     else:
         sign(args.key, args.name, args.version, args.file, args.out)
     return 0

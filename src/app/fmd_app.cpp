@@ -10,12 +10,15 @@
 #include <memory>
 
 #include "app/crash_filter.h"
+#include "app/export_history_command.h"
 #include "app/instance_rules.h"
 #include "core/log.h"
 #include "app/single_instance.h"
 #include "res/resource.h"
 #include "framework/file_ops.h"
+#include "framework/system_library.h"
 #include "ui/main/main_dialog.h"
+#include "ui/update/installer_fetch.h"
 
 namespace {
 
@@ -41,7 +44,13 @@ void CFMDApp::SetCommandLine(const std::string& commandLine)
 
 bool CFMDApp::InitInstance()
 {
+    RestrictDllSearchToSystemFolder();
     SetCommandLine(m_strCmdLine);
+    // A scheduled export runs beside the counter's instance, with no window.
+    if (IsExportHistoryCommand(m_strCmdLine)) {
+        m_exitCode = RunExportHistoryCommand(m_strCmdLine);
+        return false;
+    }
     if (!CheckSingleInstance()) {
         m_exitCode = 1;
         return false;
@@ -84,6 +93,7 @@ void CFMDApp::CreateFolders()
 
     DownloadFolder = AppFolder + "\\Downloads";
     if (!EnsureDirectory(DownloadFolder)) Failure("Unable to create download folder");
+    RemoveLeftoverDownloads(DownloadFolder);
 }
 
 bool CFMDApp::InitSockets()
@@ -99,7 +109,7 @@ bool CFMDApp::InitSockets()
 void CFMDApp::InitControls()
 {
     // The main window, the message box and the pop-ups use rich-edit controls.
-    LoadLibraryA("riched20.dll");
+    LoadSystemLibrary("riched20.dll");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 }

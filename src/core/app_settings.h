@@ -17,6 +17,22 @@ struct AppSettings {
     bool ToTray = true;
     std::string ServiceHost = kDefaultServiceHost;
     std::string UpdateHost = kDefaultUpdateHost;
+    // Registry switches, on only when their value is the text "1".
+    // AllowPlainHttp: a failed TLS connection is tried again over plain
+    // HTTP, password and all (for a service reachable no other way).
+    bool AllowPlainHttp = false;
+    // KeepScansDuringOutage: a scan that could not reach the service waits
+    // in ScanFolder\Waiting and is sent again, instead of failing.
+    bool KeepScansDuringOutage = false;
+    // GuardDoubleScans: a pack done within DoubleScanMinutes in the same
+    // mode is not sent again.
+    bool GuardDoubleScans = false;
+    long DoubleScanMinutes = 10;
+    // HoldImplausibleScans: a scan whose code looks damaged or misread is
+    // not sent until the pharmacist says so.
+    bool HoldImplausibleScans = false;
+    // The scan history keeps each outcome this many days.
+    long HistoryDays = 400;
 };
 
 // Whole-record reads and writes under one lock, so that no reader ever sees

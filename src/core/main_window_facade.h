@@ -1,12 +1,14 @@
 // What the other threads and the windows it owns need of the main window:
 // the scan folder, the mode, the settings, the results list, the scan sound,
-// the program's message box and the window's placement. The main dialog provides it; tests provide their own. Reached only
+// the program's message box, the window's placement and the event that wakes
+// the worker. The main dialog provides it; tests provide their own. Reached only
 // through g_mainDialog's leases.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/retirable_pointer.h"
 #include "core/app_settings.h"
@@ -16,6 +18,20 @@ enum class MessageBoxButtons : int32_t { Ok = 0, OkCancel = 1, YesNo = 2 };
 // Shows the program's message box on the calling thread and returns once it
 // is closed: 1 for "&Ok" or "&Yes", 0 otherwise.
 using MessageBoxFunction = int (*)(const std::string& text, const std::string& caption, MessageBoxButtons buttons);
+
+// A scan the worker holds back in ScanFolder\Held until the pharmacist
+// decides. Send anyway writes the approval marker, then moves the held file
+// back to the scan folder, where the worker sends it as it is; Do not send
+// deletes it.
+struct HeldScan {
+    std::string key;
+    std::string barcode;
+    int32_t mode = 0;
+    std::vector<std::string> faults;
+    std::string heldPath;
+    std::string sendPath;
+    std::string approvalPath;
+};
 
 class MainWindowFacade {
 public:
@@ -27,6 +43,9 @@ public:
     virtual std::string ScanFolder() const = 0;
     virtual int32_t CurrentMode() const = 0;
     virtual AppSettings SettingsSnapshot() const = 0;
+    // An auto-reset event, set whenever a spool file has been written, that
+    // the worker waits on between its polls; it lives as long as the facade.
+    virtual HANDLE SpoolWrittenEvent() const = 0;
     virtual void PlayScanSound() = 0;
     // The results list's font, which the program's own controls write their
     // captions in; null while the list has none.
@@ -35,6 +54,9 @@ public:
     // open). Call the function after the lease has ended: a box may stay
     // open for a long time.
     virtual MessageBoxFunction MessageBoxShower() const = 0;
+    // Asks the pharmacist about a held scan, each in turn on the window's
+    // thread; returns at once, so that the worker goes on meanwhile.
+    virtual void AskAboutHeldScan(const HeldScan& scan) = 0;
 
     // Window placement, for the pop-ups and message boxes the main window
     // owns. Pinning may run on the thread that shows a box.
@@ -42,8 +64,18 @@ public:
     virtual void PinOnTop() = 0;
     virtual void UnpinFromTop() = 0;
     virtual bool IsPinned() const = 0;
+
+    // While the scanner test's window is open, scans go to it instead of the
+    // spool. Take returns false when no test took the scan (the window has
+    // closed meanwhile): the reader then spools it as usual.
+    virtual bool ScannerTestWaiting() const { return false; }
+    virtual bool TakeScannerTestScan(const std::string& /*scanWithLineEnding*/) { return false; }
 };
 
 // The running main dialog as the other threads see it. Start-up publishes it
 // and retires it before the dialog object is destroyed; take short leases.
 extern RetirablePointer<MainWindowFacade> g_mainDialog;
+
+// Sets the running main window's SpoolWrittenEvent, if there is one: the
+// worker then starts on the new spool file at once instead of at its next poll.
+void SignalSpoolFileWritten();

@@ -12,10 +12,15 @@ enum ScanMode : int32_t { Verify = 0, Decommission = 1, Recommission = 2, Login 
 const char* ModeNames(int32_t mode);
 
 // Scoped so that Log and Warning do not collide with the log entry points;
-// the record keeps the kind as a plain 32-bit value.
+// the record keeps the kind as a plain 32-bit value. Waiting: a scan kept
+// through an outage of the service, to be sent when it answers. Held: a
+// scan that looks misread, not sent until the pharmacist says so.
 struct ScanResultKind {
-    enum : int32_t { Log = 0, Scanned = 1, Failed = 2, Success = 3, Warning = 4, Error = 5 };
+    enum : int32_t { Log = 0, Scanned = 1, Failed = 2, Success = 3, Warning = 4, Error = 5, Waiting = 6, Held = 7 };
 };
+
+// Marks the first waiting row of an outage: it alone sounds the alert.
+constexpr const char kOutageAlertStatus[] = "outage";
 
 // A user name whose first six characters are these is a test account.
 constexpr const char TestAccountPrefix[] = "KVDEMO";

@@ -54,6 +54,12 @@ void LoadSettings(AppSettings& settings)
     settings.ToTray = true;
     settings.ServiceHost = kDefaultServiceHost;
     settings.UpdateHost = kDefaultUpdateHost;
+    settings.AllowPlainHttp = false;
+    settings.KeepScansDuringOutage = false;
+    settings.GuardDoubleScans = false;
+    settings.DoubleScanMinutes = 10;
+    settings.HoldImplausibleScans = false;
+    settings.HistoryDays = 400;
     RegKey key = OpenOrCreateKey();
     if (!key) return;
     settings.ToTray = ParseLeadingDecimal(ReadString(key.Get(), "ToTray", "1")) != 0;
@@ -62,6 +68,18 @@ void LoadSettings(AppSettings& settings)
     settings.Proxy = ReadString(key.Get(), "Proxy", "");
     settings.ServiceHost = HostOrDefault(key.Get(), "ServiceHost", kDefaultServiceHost);
     settings.UpdateHost = HostOrDefault(key.Get(), "UpdateHost", kDefaultUpdateHost);
+    settings.AllowPlainHttp = ReadString(key.Get(), "AllowPlainHttp", "") == "1";
+    settings.KeepScansDuringOutage = ReadString(key.Get(), "KeepScansDuringOutage", "") == "1";
+    settings.GuardDoubleScans = ReadString(key.Get(), "GuardDoubleScans", "") == "1";
+    settings.DoubleScanMinutes = ParseLeadingDecimal(ReadString(key.Get(), "DoubleScanMinutes", "10"));
+    settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
+    settings.HistoryDays = ParseLeadingDecimal(ReadString(key.Get(), "HistoryDays", "400"));
+}
+
+void SaveSetting(const char* name, const std::string& value)
+{
+    RegKey key = OpenOrCreateKey();
+    if (key) WriteString(key.Get(), name, value);
 }
 
 void SaveSettings(const AppSettings& settings)

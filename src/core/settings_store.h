@@ -6,9 +6,12 @@
 
 constexpr const char kSettingsKey[] = "SOFTWARE\\Tembrel Pharmaceutical Suppliers\\QuorvixFMD Pellwick";
 
-// ToTray and the hosts are reset to their defaults first; the three texts keep
+// ToTray, the hosts and the switches are reset to their defaults first; the three texts keep
 // their values when the key cannot be opened or created.
 void LoadSettings(AppSettings& settings);
 
 // Writes Username, Password and Proxy, and nothing else.
 void SaveSettings(const AppSettings& settings);
+
+// Writes one REG_SZ value at once (a switch of the Counter safety sheet).
+void SaveSetting(const char* name, const std::string& value);

@@ -6,6 +6,14 @@
 
 #include "framework/control.h"
 
+bool RouteDialogMessage(MSG& msg)
+{
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    // Only dialogs: for any other window IsDialogMessage would swallow its keys.
+    if (!root || GetClassLongPtrA(root, GCW_ATOM) != reinterpret_cast<ULONG_PTR>(WC_DIALOG)) return false;
+    return IsDialogMessageA(root, &msg);
+}
+
 CDialog::CDialog(int templateId, HWND parent) : m_hParent(parent), m_templateId(templateId) {}
 
 CDialog::~CDialog() = default;

@@ -40,3 +40,8 @@ private:
     int m_templateId;
     std::vector<UINT_PTR> m_oneShotTimers;
 };
+
+// For a message loop of its own (one that waits on something else): gives a
+// dialog's keys their meaning there, Tab, Enter and Escape, as the dialog's
+// modal loop does. True when the message was handled and must not be dispatched.
+bool RouteDialogMessage(MSG& msg);

@@ -90,13 +90,22 @@ void DeleteKeepingError(const std::string& path, DWORD error)
     SetLastError(error);
 }
 
-// Writes and flushes the temporary file; keeps the failing call's error code.
+// The temporary file is written with a zero byte after the text, in the same
+// call: no text written here holds one (it is taken up to its first zero), so
+// a temporary file that ends in its only zero byte is complete, and one that
+// a kill or a power cut left without it is not. The mark comes off just
+// before the rename.
+constexpr char kCompleteMark = '\0';
+
+// Writes and flushes the temporary file with its mark; keeps the failing
+// call's error code.
 bool WriteTemporary(const std::string& temp, const std::string& text)
 {
     FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
+    std::string marked = text + kCompleteMark;
     DWORD written = 0;
-    if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    if (!WriteFile(file.Get(), marked.data(), static_cast<DWORD>(marked.size()), &written, nullptr)) {
         DWORD error = GetLastError();
         file.Reset();
         SetLastError(error);
@@ -107,11 +116,20 @@ bool WriteTemporary(const std::string& temp, const std::string& text)
     bool flushed = FlushFileBuffers(file.Get()) != 0;
     DWORD error = GetLastError();
     file.Reset();
-    if (written < text.size() || !flushed) {
+    if (written < marked.size() || !flushed) {
         DeleteKeepingError(temp, flushed ? ERROR_WRITE_FAULT : error);
         return false;
     }
     return true;
+}
+
+// Cuts the mark off the checked temporary file, leaving the text alone.
+bool RemoveMark(const std::string& temp, size_t length)
+{
+    FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(length);
+    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
 }
 
 }  // namespace
@@ -132,11 +150,34 @@ bool WriteWholeFileCheckedBy(ReadBackFunction readBack, const std::string& path,
         DeleteKeepingError(temp, ERROR_WRITE_FAULT);
         return false;
     }
-    if ((FileExists(path) && !DeleteFileA(path.c_str())) || !MoveFileA(temp.c_str(), path.c_str())) {
+    if (!RemoveMark(temp, text.size()) || (FileExists(path) && !DeleteFileA(path.c_str())) ||
+        !MoveFileA(temp.c_str(), path.c_str())) {
         DeleteKeepingError(temp, GetLastError());
         return false;
     }
     return true;
+}
+
+bool FinishTemporaryFile(const std::string& temp, std::string& text)
+{
+    std::string bytes;
+    ReadFileBytes(temp, bytes);
+    text.assign(bytes.c_str());  // up to the first zero byte, as ReadWholeFile reads it
+    bool complete = !bytes.empty() && bytes.find(kCompleteMark) == bytes.size() - 1;
+    return complete && temp.size() > 4 && WriteWholeFile(temp.substr(0, temp.size() - 4), text);
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, const char* pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

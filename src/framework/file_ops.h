@@ -2,6 +2,7 @@
 // performance counter, whole-file reads, and safe whole-file writes.
 #pragma once
 #include <string>
+#include <vector>
 
 // folder\prefix<n> (no extension) such that folder\prefix<n>.<extension> did
 // not exist when tested; n is above the performance counter and above every
@@ -22,11 +23,23 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 // flushed to the disk and read back before it is renamed into place, so the
 // file never exists under its name half-written. On failure the old file is
 // unchanged and the system error code is left as the thread's last error.
+// Until its rename the temporary file ends in a zero byte that marks it
+// complete (see FinishTemporaryFile).
 bool WriteWholeFile(const std::string& path, const std::string& text);
 // The same with `readBack` in place of ReadWholeFile for the check, so that a
 // test can make the read-back fail or differ, as failing storage would.
 using ReadBackFunction = bool (*)(const std::string& path, std::string& text);
 bool WriteWholeFileCheckedBy(ReadBackFunction readBack, const std::string& path, const std::string& text);
+
+// For "<path>.tmp" left by a write that was ended (a kill): when it holds its
+// whole text (its mark is there), puts the text in place at <path> as
+// WriteWholeFile does and returns true; false for one that was cut off. Either
+// way `text` is what the temporary file holds, up to its first zero byte.
+bool FinishTemporaryFile(const std::string& temp, std::string& text);
+
+// Names (without folder) of the files, not folders, matching `pattern` in
+// the folder; empty when there is none or no such folder.
+std::vector<std::string> ListFiles(const std::string& folder, const char* pattern);
 
 bool FileExists(const std::string& path);       // a file or folder
 bool DirectoryExists(const std::string& path);  // a folder

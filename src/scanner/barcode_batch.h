@@ -25,6 +25,7 @@ public:
     std::vector<std::string> TakeLines();
 
     const std::string& Text() const { return m_text; }
+    void Clear() { m_text.clear(); }
 
 private:
     std::string m_text;

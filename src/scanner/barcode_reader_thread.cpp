@@ -86,6 +86,7 @@ void CBarcodeReaderThread::ReadLoop(HANDLE port)
 {
     BarcodeBatch batch;
     bool overflowLogged = false;
+    bool lineEndAwaited = false;
     char buffer[kReadBytes + 1];
     while (!m_bStop) {
         DWORD errors = 0;
@@ -96,17 +97,33 @@ void CBarcodeReaderThread::ReadLoop(HANDLE port)
             Warning("%s - ReadFile failed", m_strPort.c_str());
             return;
         }
-        if (got == 0) continue;
+        if (got == 0 && !lineEndAwaited) continue;
         buffer[got] = '\0';
-        Log("%s - read |%s| (%d)", m_strPort.c_str(), EscapeBarcode(buffer).c_str(), static_cast<int>(got));
+        if (got > 0)
+            Log("%s - read |%s| (%d)", m_strPort.c_str(), EscapeBarcode(buffer).c_str(), static_cast<int>(got));
         if (!batch.Append(buffer, got) && !overflowLogged) {
             Log("%s - no line end after %d bytes: dropping input until one comes", m_strPort.c_str(),
                 static_cast<int>(kMaxBatchBytes));
             overflowLogged = true;
         }
+        if (batch.Complete() && ScannerTestWaiting()) {
+            // The test judges the line ending too: after a bare CR, give an LF
+            // one more read to arrive.
+            lineEndAwaited = !lineEndAwaited && got > 0 && batch.Text().back() == '\r';
+            if (lineEndAwaited) continue;
+            if (HandToScannerTest(batch.Text())) {
+                batch.Clear();
+                PlayScanSoundOfMainWindow();
+                continue;
+            }
+        }
+        lineEndAwaited = false;
         if (batch.Complete()) {
-            PlayScanSoundOfMainWindow();
+            // The sound comes once the lines are saved: starting it costs Wine
+            // a thread, up to 100 ms under load, while the scan would exist
+            // only in this thread's memory.
             for (const std::string& line : batch.TakeLines()) HandleBarcode(line);
+            PlayScanSoundOfMainWindow();
             overflowLogged = false;
         }
     }

@@ -23,6 +23,10 @@ public:
     // Spools one complete barcode line; also used by the test bench on the
     // window thread.
     void HandleBarcode(const std::string& line);
+    // The scanner test, while its window is open, takes the scan as it came
+    // (line ending included) in place of the spool.
+    static bool ScannerTestWaiting();
+    bool HandToScannerTest(const std::string& scanWithLineEnding);
 
     std::string m_strPort;             // "COM5"; set before the thread starts
     std::atomic<bool> m_bStop{false};  // set once by the owner

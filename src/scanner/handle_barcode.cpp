@@ -1,5 +1,5 @@
 // A reader's barcode line: refused when it is a scanner's settings code,
-// otherwise spooled.
+// taken by the scanner test while that is open, otherwise spooled.
 #include <memory>
 
 #include "core/log.h"
@@ -54,4 +54,18 @@ void CBarcodeReaderThread::HandleBarcode(const std::string& line)
     }
     if (!SpoolBarcode(target.folder, target.mode, target.resultsWindow, line))
         Warning("Reader %p %s - WriteFile failed", static_cast<void*>(this), m_strPort.c_str());
+}
+
+bool CBarcodeReaderThread::ScannerTestWaiting()
+{
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
+    return host && host->ScannerTestWaiting();
+}
+
+bool CBarcodeReaderThread::HandToScannerTest(const std::string& scanWithLineEnding)
+{
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
+    if (!host || !host->TakeScannerTestScan(scanWithLineEnding)) return false;
+    Log("%s - scan handed to the scanner test, not spooled", m_strPort.c_str());
+    return true;
 }

@@ -2,6 +2,7 @@
 #include "scanner/spool_file.h"
 
 #include "core/log.h"
+#include "core/main_window_facade.h"
 #include "core/scan_result_post.h"
 #include "framework/file_ops.h"
 
@@ -29,6 +30,7 @@ bool SpoolBarcode(const std::string& folder, int32_t mode, HWND resultsWindow, c
     std::string content = std::string(1, static_cast<char>('0' + mode)) + barcode;
     if (WriteWholeFile(base + ".dat", content)) {
         Log("Saved to \"%s.dat\"", key.c_str());
+        SignalSpoolFileWritten();
         return true;
     }
     ScanResult* lost = NewRecord(ScanResultKind::Failed, mode, key, barcode);

@@ -36,6 +36,8 @@ const char* CurlErrorName(int code)
     return kCurlErrorNames[code];
 }
 
+std::string RequestFailedText(int code) { return std::string("Request failed due to ") + CurlErrorName(code); }
+
 std::string QuoteArgument(const std::string& value)
 {
     // Backslashes are literal except before a quotation mark (and before the
@@ -62,7 +64,9 @@ std::string QuoteArgument(const std::string& value)
 
 std::string BuildCurlCommandLine(const CurlCommand& command)
 {
-    std::string line = "curl.exe --silent";
+    // -q only works first: no _curlrc may add options. --globoff: braces and
+    // brackets in an account name are text, not a list of requests.
+    std::string line = "curl.exe -q --globoff --silent";
     line += " --connect-timeout " + std::to_string(command.connectTimeoutSeconds);
     line += " --max-time " + std::to_string(command.totalTimeoutSeconds);
     if (command.lowSpeedSeconds > 0) {

@@ -27,7 +27,7 @@ struct CurlCommand {
     int lowSpeedSeconds = 0;
 };
 
-// "curl.exe --silent ..." with every value quoted by the Windows
+// "curl.exe -q --globoff --silent ..." with every value quoted by the Windows
 // command-line rules, so that a quotation mark or trailing backslash in a
 // value cannot split or add arguments. Ordinary values appear as "value".
 std::string BuildCurlCommandLine(const CurlCommand& command);
@@ -38,3 +38,6 @@ std::string QuoteArgument(const std::string& value);
 // "OK" for 0 ... "RECURSIVE API CALL" for 93, "UNKNOWN" for gaps and above,
 // "FAILED TO RUN" for -1.
 const char* CurlErrorName(int code);
+
+// "Request failed due to <name>": a failed exchange's heading at the counter.
+std::string RequestFailedText(int code);

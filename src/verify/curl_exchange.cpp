@@ -3,11 +3,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "core/log.h"
 #include "core/program_context.h"
+#include "framework/dialog.h"
 #include "framework/win_handle.h"
 #include "framework/file_ops.h"
 #include "core/scan_result.h"
@@ -82,19 +84,42 @@ private:
     LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
 };
 
-// Waits for the process, dispatching the thread's messages meanwhile when
-// asked to; true when it ended within waitMs.
-bool WaitForProcess(HANDLE process, DWORD waitMs, bool pumpMessages)
+// The size of a file; -1 when there is none.
+long long FileSize(const std::string& path)
 {
-    if (!pumpMessages) return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+// curl's own size limit ignores answers that declare no length: its output
+// is looked at while it runs.
+struct OutputWatch {
+    std::string path;
+    long long maxBytes;
+    bool Exceeded() const { return FileSize(path) > maxBytes; }
+};
+constexpr DWORD kOutputWatchMs = 20;
+constexpr int kFileSizeExceeded = 63;  // curl's FILESIZE EXCEEDED
+
+// Waits for the process, dispatching the thread's messages meanwhile when
+// asked to; true when it ended within waitMs and before its output outgrew
+// the cap.
+bool WaitForProcess(HANDLE process, DWORD waitMs, bool pumpMessages, const OutputWatch& output)
+{
     ULONGLONG deadline = GetTickCount64() + waitMs;
     for (;;) {
         ULONGLONG now = GetTickCount64();
         if (now >= deadline) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-        DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kOutputWatchMs));
+        DWORD woke = pumpMessages ? MsgWaitForMultipleObjects(1, &process, FALSE, slice, QS_ALLINPUT)
+                                  : WaitForSingleObject(process, slice);
         if (woke == WAIT_OBJECT_0) return true;
+        if (output.Exceeded()) return false;
+        if (!pumpMessages) continue;
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (RouteDialogMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -102,7 +127,8 @@ bool WaitForProcess(HANDLE process, DWORD waitMs, bool pumpMessages)
 }
 
 // Starts curl and waits for it; -1 when it cannot be started.
-int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs, bool pumpMessages)
+int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs, bool pumpMessages,
+            const OutputWatch& output)
 {
     KernelHandle job = KillOnCloseJob();
     HANDLE jobHandle = job.Get();
@@ -115,7 +141,11 @@ int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs
     // Where the job cannot be given at creation (no job, or a Windows without
     // the attribute), curl joins it just after: never suspended, so a kill in
     // between leaves a curl that its own time limits end.
-    DWORD flags = inJob.Get() ? EXTENDED_STARTUPINFO_PRESENT : 0;
+    // Without a console: curl.exe is a console program, and one started from
+    // this windowed program would get a console of its own each time (under
+    // Wine a console host process, some 300 ms more per run). curl's output
+    // goes to files; it prints nothing that is read.
+    DWORD flags = (inJob.Get() ? EXTENDED_STARTUPINFO_PRESENT : 0) | DETACHED_PROCESS;
     PROCESS_INFORMATION info{};
     if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
                                               nullptr, nullptr, &startup.StartupInfo, &info)) {
@@ -126,11 +156,15 @@ int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs
     KernelHandle process(info.hProcess), thread(info.hThread);
     if (job && !inJob.Get()) AssignProcessToJobObject(job.Get(), process.Get());
 
-    if (!WaitForProcess(process.Get(), waitMs, pumpMessages)) {
-        Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
-        TerminateProcess(process.Get(), kTimedOut);
+    if (!WaitForProcess(process.Get(), waitMs, pumpMessages, output)) {
+        bool tooLarge = output.Exceeded();
+        if (tooLarge)
+            Log("curl's answer past %lld bytes: ended", output.maxBytes);
+        else
+            Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
+        TerminateProcess(process.Get(), tooLarge ? kFileSizeExceeded : kTimedOut);
         WaitForSingleObject(process.Get(), 5000);
-        return kTimedOut;
+        return tooLarge ? kFileSizeExceeded : kTimedOut;
     }
     DWORD exitCode = 0;
     GetExitCodeProcess(process.Get(), &exitCode);
@@ -154,6 +188,7 @@ CurlContext DownloadContext(CurlContext context)
     context.lowSpeedBytesPerSecond = kDownloadLowSpeedBytesPerSecond;
     context.lowSpeedSeconds = kDownloadLowSpeedSeconds;
     context.pumpMessages = true;
+    context.maxBytes = kInstallerMaxBytes;
     return context;
 }
 
@@ -177,7 +212,12 @@ int CurlExchange(const CurlContext& context, const std::string& url, std::string
     if (IsTestAccount(context.username)) AddLogRow("Curl = %s", commandLine.c_str());
 
     DWORD waitMs = static_cast<DWORD>(context.totalTimeoutSeconds) * 1000 + kBackstopGraceMs;
-    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs, context.pumpMessages);
+    bool outputExisted = FileExists(outputPath);
+    OutputWatch output{outputPath, context.maxBytes};
+    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs, context.pumpMessages, output);
+    // Checked again at the end: the last burst may have come after the last look.
+    if (result == 0 && output.Exceeded()) result = kFileSizeExceeded;
+    if (result != 0 && !outputExisted) DeleteFileA(outputPath.c_str());
     if (result == -1) return -1;
     if (result != 0) {
         Log("download failed %d - %s", result, CurlErrorName(result));

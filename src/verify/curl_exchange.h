@@ -6,6 +6,12 @@
 #include "core/app_settings.h"
 #include "verify/curl_command.h"
 
+// The most an answer may hold, by kind: the exchange ends curl past it, so an
+// endless answer can neither fill the disk nor be read whole into memory.
+constexpr long long kServiceReplyMaxBytes = 1 << 20;
+constexpr long long kTextAnswerMaxBytes = 64 << 10;  // the update check, a signature
+constexpr long long kInstallerMaxBytes = 256 << 20;
+
 // What an exchange needs to know besides the request: one consistent set of
 // settings, taken by the caller.
 struct CurlContext {
@@ -19,12 +25,14 @@ struct CurlContext {
     // Keeps the calling thread's windows answering while curl runs (a long
     // download started from a window).
     bool pumpMessages = false;
+    long long maxBytes = kServiceReplyMaxBytes;
 };
 
 // The settings' proxy and account, and the program's download folder.
 CurlContext ContextFor(const AppSettings& settings);
 
-// The limits of an installer download (see kDownloadTotalTimeoutSeconds).
+// The limits of an installer download (see kDownloadTotalTimeoutSeconds), and
+// its size cap.
 CurlContext DownloadContext(CurlContext context);
 
 // curl.exe beside the program, else the one in the system folder; empty when
@@ -32,7 +40,9 @@ CurlContext DownloadContext(CurlContext context);
 std::string FindCurlExecutable();
 
 // Runs curl and returns its exit code (0: success; 28 also when the backstop
-// had to end it), or -1 when it could not be started. On success resultPath
-// receives the output path; otherwise it is left untouched.
+// had to end it; 63, FILESIZE EXCEEDED, when the answer outgrew maxBytes), or
+// -1 when it could not be started. On success resultPath receives the output
+// path; otherwise it is left untouched and an output file that the exchange
+// created is deleted.
 int CurlExchange(const CurlContext& context, const std::string& url, std::string& resultPath, const std::string& data,
                  const std::string& contentType, std::string outputPath);

@@ -3,6 +3,7 @@ upgrade in place while a scan waits, and a silent uninstall that keeps the
 user's data unless asked. Ends every process it started and deletes its
 prefix. Usage: installer_test.py [unittest arguments]"""
 
+import faulthandler
 import os
 import shutil
 import subprocess
@@ -13,7 +14,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "proof"))
-from harness import BIN, SETTINGS_KEY, Standin, pack_barcode, wait_until, wine_processes  # noqa: E402
+from harness import BIN, SETTINGS_KEY, Standin, pack_barcode, run_wine, wait_until, wine_processes  # noqa: E402
 
 PRODUCT = "QuorvixFMD Pellwick"
 INSTALLER = next((BIN / "package").glob("PellwickSetup-*.exe"))
@@ -36,7 +37,8 @@ class Installer(unittest.TestCase):
         cls.env = dict(os.environ, WINEPREFIX=str(cls.prefix), WINEDEBUG="-all", WINEARCH="win64",
                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         cls.addClassCleanup(cls.remove_prefix)  # also when the set-up fails half-way
-        subprocess.run(["wineboot", "-i"], env=cls.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineboot", "-i"], env=cls.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=300)
         cls.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         users = next(cls.prefix.glob("drive_c/users/*/AppData"))
         cls.install_dir = users / "Local" / "Programs" / PRODUCT
@@ -46,16 +48,12 @@ class Installer(unittest.TestCase):
     @classmethod
     def remove_prefix(cls):
         subprocess.run(["wineserver", "-k"], env=cls.env, check=False)
-        subprocess.run(["wineserver", "-w"], env=cls.env, check=False)
+        subprocess.run(["wineserver", "-w"], env=cls.env, check=False, timeout=120)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     @classmethod
-    def wine(cls, *args, output=True):
-        """Runs a Windows program and waits for it; `output` captures what it
-        prints (not for one that starts the program, which would keep the
-        pipe open)."""
-        return subprocess.run(["wine", *args], env=cls.env, stdout=subprocess.PIPE if output else subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL, check=False)
+    def wine(cls, *args):
+        return run_wine(args, cls.env)
 
     def setUp(self):
         self.uninstall("/REMOVEDATA")
@@ -72,18 +70,18 @@ class Installer(unittest.TestCase):
 
     def settings(self, **values):
         """The account and service to use; never the real update server."""
-        for name, value in dict(values, UpdateHost="127.0.0.1:1").items():
+        for name, value in dict(values, UpdateHost="127.0.0.1:1", AllowPlainHttp="1").items():
             self.wine("reg", "add", SETTINGS_KEY, "/v", name, "/d", value, "/f")
 
     def install(self, installer, *switches):
-        self.assertEqual(self.wine(str(installer), "/S", *switches, output=False).returncode, 0)
+        self.assertEqual(self.wine(str(installer), "/S", *switches).returncode, 0)
 
     def uninstall(self, *switches):
         """Runs the installed uninstaller silently and waits until it has
         finished (it goes on from a copy of itself)."""
         uninstaller = self.install_dir / "Uninstall.exe"
         if uninstaller.exists():
-            self.wine(str(uninstaller), "/S", *switches, output=False)
+            self.wine(str(uninstaller), "/S", *switches)
             self.assertTrue(wait_until(lambda: not self.install_dir.exists(), 60), "the uninstall did not finish")
         self.assertTrue(wait_until(lambda: not self.running(), 30))
 
@@ -126,7 +124,8 @@ class Installer(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.window_shown(VERSION), 30))
         # A restart of the PC (here: of Wine's session) starts it again, through the Run value.
         subprocess.run(["wineserver", "-k"], env=self.env, check=False)
-        subprocess.run(["wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        subprocess.run(["wineboot"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False,
+                       timeout=300)
         self.assertTrue(wait_until(self.installed_program_runs, 30), "started at logon")
 
         # Installed again without start at logon and not started: the value
@@ -181,4 +180,5 @@ class Installer(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    faulthandler.dump_traceback_later(280, exit=True)  # where it hung, before the test's time-out ends it
     unittest.main()

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/controls/button_colours.h"
-#include "ui/main/test_barcodes.h"
+#include "core/test_barcodes.h"
 #include "ui/main/main_layout.h"
 #include "ui/main/result_rules.h"
 #include "ui/main/results_book.h"
@@ -85,6 +85,7 @@ TEST(ResultRules, AlertOnlyWhereTheRuleAsks)
         {K::Success, Recommission, "1", true}, {K::Warning, Decommission, "1", false},
         {K::Warning, Verify, "1", true},       {K::Success, Verify, "3", false},
         {K::Log, Verify, "", false},           {K::Success, 7, "1", false},
+        {K::Waiting, Decommission, "", false}, {K::Waiting, Verify, kOutageAlertStatus, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NeedsAlert(Result(c.kind, c.mode, c.status)), c.alert)
@@ -97,7 +98,8 @@ TEST(ResultRules, RowColoursByKind)
                                                    {ScanResultKind::Failed, {255, 240, 240}},
                                                    {ScanResultKind::Success, {240, 255, 240}},
                                                    {ScanResultKind::Warning, {255, 255, 240}},
-                                                   {ScanResultKind::Error, {255, 240, 240}}};
+                                                   {ScanResultKind::Error, {255, 240, 240}},
+                                                   {ScanResultKind::Waiting, {255, 255, 240}}};
     for (const auto& [kind, expected] : cases) {
         RunColour colour;
         ASSERT_TRUE(RowBackground(kind, colour)) << kind;
@@ -294,7 +296,8 @@ TEST(ButtonColours, FillAfterEachSequence)
         {"Ftmd", {199, 171, 171}},       {"Ftt", {255, 255, 255}},      {"Fttt", {255, 220, 220}},
         {"FtS", {255, 255, 255}},        {"FtSS", {255, 255, 255}},     {"HF", {255, 255, 255}},
         {"HFt", {255, 220, 220}},        {"HFtt", {255, 255, 255}},     {"FtH", {200, 230, 200}},
-        {"FtHU", {255, 255, 255}},
+        {"FtHU", {255, 255, 255}},       {"FtF", {255, 220, 220}},      {"FtFt", {255, 255, 255}},
+        {"FtFtt", {255, 220, 220}},      {"FtSFt", {255, 220, 220}},    {"FtSFtt", {255, 255, 255}},
     };
     for (const auto& c : cases) {
         ButtonColours colours;

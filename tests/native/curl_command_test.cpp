@@ -60,16 +60,18 @@ TEST(CurlCommand, WithoutDataThereIsNoBodyAndNoHeaderAndWithoutProxyNoProxy)
 
 TEST(CurlCommand, AwkwardValuesComeBackAsSingleArguments)
 {
-    const char* values[] = {"plain", "with space", "quote\"inside", "trailing\\", "C:\\Users\\x\\",
+    const char* values[] = {"plain", "{a,b}[1-2]", "with space", "quote\"inside", "trailing\\", "C:\\Users\\x\\",
                             "a\\\"b", "\"", "\\\\server\\share\\f.reply", "x\" --output \"C:\\evil"};
     for (const char* value : values) {
         CurlCommand command{value, std::string("@") + value, "application/json", value, value};
         std::vector<std::string> args = ParseCommandLine(BuildCurlCommandLine(command));
-        ASSERT_EQ(args.size(), 16u) << value;
-        EXPECT_EQ(args[7], value) << "output";
-        EXPECT_EQ(args[9], std::string("@") + value) << "data";
-        EXPECT_EQ(args[13], std::string("http://") + value) << "proxy";
-        EXPECT_EQ(args[15], value) << "url";
+        ASSERT_EQ(args.size(), 18u) << value;
+        EXPECT_EQ(args[1], "-q") << "curl reads no _curlrc only when -q comes first";
+        EXPECT_EQ(args[2], "--globoff");
+        EXPECT_EQ(args[9], value) << "output";
+        EXPECT_EQ(args[11], std::string("@") + value) << "data";
+        EXPECT_EQ(args[15], std::string("http://") + value) << "proxy";
+        EXPECT_EQ(args[17], value) << "url";
     }
 }
 

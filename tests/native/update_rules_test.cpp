@@ -2,6 +2,8 @@
 // installers' names and the acceptance rules of a signed installer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ui/update/installer_signature.h"
 #include "ui/update/update_rules.h"
 
@@ -68,13 +70,19 @@ std::string Document(const std::string& name, const std::string& version, const 
     return "name=" + name + "\nversion=" + version + "\nsha256=" + hash + "\nsignature=" + signature + "\n";
 }
 
-// The verifier accepts exactly the text of one signed document.
+// An update offered as the maker's latest.
+InstallerFacts Offered(const std::string& offer)
+{
+    return {"update.exe", "1.190417", kHash, true, true, offer};
+}
+
+// The verifier accepts exactly the texts of the case's signed documents.
 TEST(InstallerSignature, RejectionsInTheirOrder)
 {
-    const InstallerFacts update{"update.exe", "1.190417", kHash, true};
-    std::string signedText;
+    const InstallerFacts update{"update.exe", "1.190417", kHash, true, false, ""};
+    std::vector<std::string> signedTexts;
     SignatureVerifier verifier = [&](const std::string& text, const std::vector<uint8_t>& signature) {
-        return text == signedText && signature.size() == 64;
+        return std::count(signedTexts.begin(), signedTexts.end(), text) && signature.size() == 64;
     };
     struct Case {
         std::string document;
@@ -91,17 +99,29 @@ TEST(InstallerSignature, RejectionsInTheirOrder)
         {Document("CP210xVCPInstaller_x86.exe", "1.190417"), update, "names another file (CP210xVCPInstaller_x86.exe)"},
         {Document("update.exe", "1.190417", std::string(64, 'b')), update, "does not match the file"},
         {Document("update.exe", "1.190418"), update, "names another version (1.190418)"},
-        {Document("update.exe", "1.190400"), {"update.exe", "1.190400", kHash, true},
+        {Document("update.exe", "1.190400"), {"update.exe", "1.190400", kHash, true, false, ""},
          "names a version that is not newer (1.190400)"},
-        {Document("Zebra_CDC_ACM_Driver_x86.exe", "5.0"), {"Zebra_CDC_ACM_Driver_x86.exe", "5.0", kHash, false}, ""},
+        {Document("Zebra_CDC_ACM_Driver_x86.exe", "5.0"),
+         {"Zebra_CDC_ACM_Driver_x86.exe", "5.0", kHash, false, false, ""},
+         ""},
+        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190417")), ""},
+        {Document("update.exe", "1.190417"), Offered(""), "has no signed offer"},
+        {Document("update.exe", "1.190417"), Offered(Document("update.exe", "1.190417")), "has a malformed offer"},
+        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190418")),
+         "names another version than offered (1.190418)"},
+        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190417", std::string(64, 'b'))),
+         "names another installer than offered"},
     };
     for (const Case& c : cases) {
-        SignatureDocument parsed;
-        signedText = ParseSignatureDocument(c.document, parsed) ? SignedText(parsed.name, parsed.version, parsed.sha256)
-                                                                : "";
-        EXPECT_EQ(InstallerRejection(c.document, c.facts, verifier), c.rejection) << c.document;
+        signedTexts.clear();
+        for (const std::string& text : {c.document, c.facts.offerText}) {
+            SignatureDocument parsed;
+            if (ParseSignatureDocument(text, parsed))
+                signedTexts.push_back(SignedText(parsed.name, parsed.version, parsed.sha256));
+        }
+        EXPECT_EQ(InstallerRejection(c.document, c.facts, verifier), c.rejection) << c.document << c.facts.offerText;
     }
-    signedText = "something else";
+    signedTexts = {"something else"};
     EXPECT_EQ(InstallerRejection(Document("update.exe", "1.190417"), update, verifier), "not made by the maker's key");
 }
 

@@ -91,3 +91,26 @@ TEST(StandinService, EndsWhenItsParentEnds)
     }
     EXPECT_TRUE(gone);
 }
+
+// The outages a worker must ride out, and the counts that show whether a
+// pack was decommissioned twice.
+TEST(StandinService, OutagesRefuseDropOrLoseTheAnswerAndEndByThemselves)
+{
+    Standin service;
+    ASSERT_EQ(service.Control({{"outage", "drop"}})["outage"], "drop");
+    EXPECT_EQ(service.Pack(Decommission, kDemo1), "") << "read, never passed on";
+    EXPECT_TRUE(service.Packs().empty());
+    service.Control({{"outage", "drop_after"}});
+    EXPECT_EQ(service.Pack(Decommission, kDemo1), "") << "acted on, answer lost";
+    service.Control({{"outage", "refuse"}, {"outage_ms", 600}});
+    auto refusedAt = std::chrono::steady_clock::now();
+    EXPECT_EQ(service.Pack(Verify, kDemo1), "");
+    while (service.Pack(Verify, kDemo2).empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_GE(std::chrono::steady_clock::now() - refusedAt, std::chrono::milliseconds(500));
+    EXPECT_EQ(Read(service.Pack(Decommission, kDemo1)).messageHeading.rfind("NMVS_NC_PCK_22", 0), 0u);
+    nlohmann::json packs = service.Packs();
+    ASSERT_EQ(packs.size(), 1u);
+    EXPECT_EQ(packs[0]["serial"], "DEMO0001");
+    EXPECT_EQ(packs[0]["state_changes"], 1);
+    EXPECT_EQ(packs[0]["decommission_requests"], 2);
+}

@@ -51,6 +51,12 @@ public:
         auto result = client.Post("/control", command.dump(), "application/json");
         return result ? nlohmann::json::parse(result->body) : nlohmann::json();
     }
+    nlohmann::json Packs()
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        auto result = client.Get("/packs");
+        return result ? nlohmann::json::parse(result->body) : nlohmann::json();
+    }
     // A pack request made exactly as the program makes it.
     std::string Pack(int mode, const std::string& barcode, const std::string& account = "PHARM01",
                      const std::string& password = "s3cret")

@@ -21,7 +21,7 @@ TEST(CurlMissing, ScanFailsAsFailedToRunAndLeavesNoFiles)
     ASSERT_TRUE(worker->CreateThread());
 
     std::string base = MakeUniqueFileName(host.folder.Path(), "", "dat");
-    ASSERT_TRUE(WriteWholeFile(base + ".dat", "1" "0104150123456782" "21DEMO0001"));
+    ASSERT_TRUE(WriteWholeFile(base + ".dat", "1" "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0001"));
     ASSERT_TRUE(host.window.WaitForRecords(1, 20000));
     EXPECT_EQ(host.window.records[0]->messageHeading, "Request failed due to FAILED TO RUN");
     EXPECT_TRUE(WaitFor([&] { return ListFolder(host.folder.Path()).empty(); }, 5000));

@@ -93,7 +93,43 @@ bool ReadBackDiffers(const std::string&, std::string& text)
     return true;
 }
 
+std::string g_inFlight;  // the temporary file's bytes when it was read back
+bool ReadBackRecording(const std::string& path, std::string& text)
+{
+    ReadFileBytes(path, g_inFlight);
+    return ReadWholeFile(path, text);
+}
+
 }  // namespace
+
+// A kill before the rename leaves the temporary file: finished at start when
+// it holds its whole text, never when it was cut off.
+TEST(FinishTemporaryFile, FinishesOnlyATemporaryFileThatHoldsItsWholeText)
+{
+    TempFolder folder;
+    std::string path = folder / "k.dat", temp = path + ".tmp";
+    ASSERT_TRUE(WriteWholeFileCheckedBy(ReadBackRecording, path, "1ABC"));
+    EXPECT_EQ(g_inFlight, std::string("1ABC\0", 5)) << "marked complete before the rename";
+    EXPECT_EQ(ReadBytes(path), "1ABC") << "and the mark is gone after it";
+    struct {
+        const char* name;
+        std::string bytes;
+        bool finished;
+    } cases[] = {{"marked", std::string("1ABC\0", 5), true},
+                 {"cut before the mark", "1AB", false},
+                 {"empty", "", false},
+                 {"zeros after a cut", std::string("1A\0\0", 4), false}};
+    for (const auto& c : cases) {
+        DeleteFileA(path.c_str());
+        WriteBytes(temp, c.bytes);
+        std::string text;
+        EXPECT_EQ(FinishTemporaryFile(temp, text), c.finished) << c.name;
+        EXPECT_EQ(ReadBytes(path), c.finished ? "1ABC" : "") << c.name;
+        EXPECT_EQ(text, std::string(c.bytes.c_str())) << c.name;
+        EXPECT_EQ(PathExists(temp), !c.finished) << c.name;
+        DeleteFileA(temp.c_str());
+    }
+}
 
 // Storage that loses or alters what was written: the old file stays, the
 // temporary file goes, and the call fails with a write fault.

@@ -3,6 +3,8 @@
 // replacing, trimming and freeing records, also while a pop-up shows one.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "core/scan_result_post.h"
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
@@ -35,7 +37,36 @@ protected:
     long baseline = 0;
 };
 
+// Put in front of the list view: refuses every new row (LVM_INSERTITEM gives -1).
+WNDPROC g_listProc = nullptr;
+LRESULT CALLBACK RefuseNewRows(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == LVM_INSERTITEMA ? -1 : CallWindowProcA(g_listProc, window, message, wParam, lParam);
+}
+
+std::atomic<bool> g_guardNextRecord{false};
+std::atomic<void*> g_guarded{nullptr};
+
+void Release(void* block)
+{
+    DWORD old = 0;
+    if (block && block == g_guarded) VirtualProtect(block, sizeof(ScanResult), PAGE_NOACCESS, &old);
+    else std::free(block);
+}
+
 }  // namespace
+
+// The record made while g_guardNextRecord is set gets a page of its own that
+// its delete makes unreadable: freed memory that stays readable hides a use after free.
+void* operator new(size_t size)
+{
+    if (size == sizeof(ScanResult) && g_guardNextRecord.exchange(false))
+        return g_guarded = VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete(void* block, size_t) noexcept { Release(block); }
 
 TEST_F(ResultsList, ScannedThenSuccessInDecommissionIsOneGreenRowWithoutAlert)
 {
@@ -157,4 +188,19 @@ TEST_F(ResultsList, RecordsStillQueuedWhenTheWindowGoesAreNeverUsed)
     EXPECT_LE(leaked, 20) << "only records that never reached the list may be left";
     PostScanResult(list, MakeRecord(K::Scanned, Decommission, "after", "Scanned"));
     EXPECT_EQ(LiveRecordCounter::Live() - baseline, leaked) << "a post to a gone window frees the record";
+}
+
+// A refused row's record is freed at once: nothing may alert, pop up or scroll for it.
+TEST_F(ResultsList, ARefusedRowIsFreedWithoutAlertOrPopUp)
+{
+    const int rows = main.RowCount();
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(main.List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefuseNewRows)));
+    g_guardNextRecord = true;
+    main.Send(MakeRecord(K::Success, Verify, "refused", "Success", "1"));
+    SetWindowLongPtrA(main.List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+    EXPECT_EQ(LiveRecordCounter::Live(), baseline);
+    EXPECT_EQ(main.Dialog().alerts, 0);
+    EXPECT_EQ(main.RowCount(), rows);
+    EXPECT_NE(main.Trace().find("Results list refused a row: Success 0104150123456782" "21refused"), std::string::npos);
 }

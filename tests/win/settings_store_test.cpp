@@ -62,6 +62,8 @@ TEST_F(Registry, FirstStartCreatesTheKeyEmptyWithDefaults)
     EXPECT_TRUE(settings.ToTray);
     EXPECT_EQ(settings.ServiceHost, kDefaultServiceHost);
     EXPECT_EQ(settings.UpdateHost, kDefaultUpdateHost);
+    EXPECT_FALSE(settings.GuardDoubleScans);
+    EXPECT_EQ(settings.DoubleScanMinutes, 10);
 }
 
 TEST_F(Registry, ToTrayIsReadAsADecimalNumber)
@@ -121,4 +123,29 @@ TEST_F(Registry, SaveWritesExactlyTheThreeTextsAndLeavesOthersAlone)
     EXPECT_EQ(loaded.Proxy, "");
     EXPECT_FALSE(loaded.ToTray) << "ToTray is never written";
     EXPECT_EQ(loaded.ServiceHost, kDefaultServiceHost) << "hosts are never written";
+}
+
+// The switches that relax or extend the sending are on for the text "1" only.
+TEST_F(Registry, SwitchesAreOnForTheTextOneOnly)
+{
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"0", false}, {"", false}, {"yes", false},
+                                                  {"01", false}, {"1 ", false}};
+    for (const auto& [text, on] : cases) {
+        PutString("AllowPlainHttp", text);
+        PutString("KeepScansDuringOutage", text);
+        PutString("GuardDoubleScans", text);
+        PutString("DoubleScanMinutes", "3");
+        AppSettings settings;
+        LoadSettings(settings);
+        EXPECT_EQ(settings.AllowPlainHttp, on) << '"' << text << '"';
+        EXPECT_EQ(settings.KeepScansDuringOutage, on) << '"' << text << '"';
+        EXPECT_EQ(settings.GuardDoubleScans, on) << '"' << text << '"';
+        EXPECT_EQ(settings.DoubleScanMinutes, 3);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    AppSettings settings;
+    settings.AllowPlainHttp = settings.KeepScansDuringOutage = true;
+    LoadSettings(settings);
+    EXPECT_FALSE(settings.AllowPlainHttp) << "absent: off";
+    EXPECT_FALSE(settings.KeepScansDuringOutage) << "absent: off";
 }

@@ -1,5 +1,6 @@
 // Spooling barcode lines: the Scanned row, the spool file's bytes, the
-// wrong-settings box, and a spool file that cannot be written.
+// worker's wake-up, the wrong-settings box, and a spool file that cannot be
+// written.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -39,6 +40,7 @@ TEST_F(Spooling, LineBecomesAScannedRowAndASpoolFileWithTheModeDigit)
         EXPECT_EQ(row.barcode, c.line);
         EXPECT_EQ(row.key.find_first_not_of("0123456789"), std::string::npos) << row.key;
         EXPECT_EQ(ReadBytes(host.folder / (row.key + ".dat")), std::string(1, static_cast<char>('0' + c.mode)) + c.line);
+        EXPECT_EQ(WaitForSingleObject(host.SpoolWrittenEvent(), 0), WAIT_OBJECT_0) << "the worker was not woken";
     }
     EXPECT_EQ(DatFiles().size(), 3u);
 }

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
 #include "support/scan_fixture.h"
+#include "ui/update/installer_fetch.h"
 #include "verify/curl_exchange.h"
 
 namespace {
@@ -37,10 +38,13 @@ protected:
     }
     std::string Served(const std::string& name) const { return standin.UpdateFolder() + "\\" + name; }
     void Serve(const std::string& name, const std::string& bytes) { WriteBytes(Served(name), bytes); }
-    void ServeUpdate(const std::string& installer, const std::string& signature)
+    // The installer, its signature and the maker's offer (the newer installer's by default).
+    void ServeUpdate(const std::string& installer, const std::string& signature,
+                     const std::string& offer = ReadBytes(kNewer + ".offer"))
     {
         Serve("update.exe", installer);
         if (!signature.empty()) Serve("update.exe.sig", signature);
+        if (!offer.empty()) Serve("check.txt.sig", offer);
     }
     std::vector<std::string> Downloads() const { return ListFolder(main.AppFolder() + "\\Downloads"); }
     // Waits for the program's box whose text holds `fragment`, closes it and
@@ -62,8 +66,8 @@ protected:
     void Check() { SendMessageA(main.Window(), TestMainDialog::WM_CHECK_FOR_UPDATE, 0, 0); }
 
     StandinClient standin;
-    // A blank and an ampersand in the account name, as a pharmacy may type it.
-    MainDialogFixture main{{"PH&RM 01", "s3cret", "0", ""}};
+    // A blank, an ampersand, braces and a bracket in the account name, as a pharmacy may type it.
+    MainDialogFixture main{{"PH&RM{a,b}[ 01", "s3cret", "0", ""}};
 };
 
 }  // namespace
@@ -74,7 +78,7 @@ TEST_F(Updates, CheckShowsNotesAndTurnsTheButtonOnlyForANewerVersion)
 {
     const std::string closing = "\n\nTo update simply click the Update button on the main window";
     struct Case {
-        const char* reply;
+        std::string reply;
         bool newer;
         std::string notes;  // the notes box's text; empty: no box
     } cases[] = {
@@ -86,9 +90,12 @@ TEST_F(Updates, CheckShowsNotesAndTurnsTheButtonOnlyForANewerVersion)
         {"1.2\nSpring release", true, ""},
         {"1.2\nSpring release\n", true, "Spring release\n" + closing},
         {"1.2\nSpring release\nFaster scans", true, "Spring release\nFaster scans" + closing},
+        {"1.2\nSpring release\n" + std::string(65 << 10, 'x'), false, ""},  // past the check's cap: cut, unread
     };
+    // The window's own first check, 5 s after its start, must not answer a case's check.
+    ASSERT_TRUE(WaitFor([&] { return main.Trace().find("Checking for update") != std::string::npos; }, 15000));
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.reply);
+        SCOPED_TRACE(c.reply.substr(0, 40));
         SetDlgItemTextA(main.Window(), IDC_UPDATE, "&Update Check");
         Serve("check.txt", c.reply);
         if (c.notes.empty()) {
@@ -107,8 +114,12 @@ TEST_F(Updates, CheckShowsNotesAndTurnsTheButtonOnlyForANewerVersion)
     }
     EXPECT_NE(main.Trace().find(") Checking for update. Our version = 1.190416\r\n"), std::string::npos);
     EXPECT_NE(main.Trace().find(") Latest version = 1.2\r\n"), std::string::npos);
-    // The account name goes as typed, but for the blank: curl refuses a URL with one.
-    EXPECT_EQ(standin.UpdateRequests().back(), "/QuorvixFMDPellwickUpdate.php?chk=1&acc=PH&RM%2001&ver=1.190416");
+    EXPECT_NE(main.Trace().find(") download failed 63 - FILESIZE EXCEEDED\r\n"), std::string::npos);
+    // The account name goes as typed, but for the blank (curl refuses a URL with one); braces and a bracket
+    // are no glob to curl: one request per check, name intact.
+    EXPECT_GE(standin.UpdateRequests().size(), std::size(cases));
+    for (const std::string& request : standin.UpdateRequests())
+        EXPECT_EQ(request, "/QuorvixFMDPellwickUpdate.php?chk=1&acc=PH&RM{a,b}[%2001&ver=1.190416");
 }
 
 TEST_F(Updates, ASignedNewerInstallerIsStartedOnce)
@@ -122,6 +133,12 @@ TEST_F(Updates, ASignedNewerInstallerIsStartedOnce)
     EXPECT_EQ(FindMessageBox(GetCurrentProcessId(), "No update available"), nullptr);
     Sleep(500);
     EXPECT_EQ(ProcessesNamed("update.exe").size(), 1u) << "started through the launcher only";
+
+    // The running installer's file cannot be replaced: nothing starts, and the box says why.
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    EXPECT_EQ(CloseBox("could not be started"), "QuorvixFMD Pellwick Version 1.190416");
+    EXPECT_NE(main.Trace().find(") Update not started: cannot replace \"" + target + "\""), std::string::npos);
+    EXPECT_EQ(ProcessesNamed("update.exe").size(), 1u) << "the old file is not started again";
 }
 
 // Whatever is not a program signed by the maker for this use and newer than
@@ -130,13 +147,15 @@ TEST_F(Updates, NothingElseIsEverStarted)
 {
     const std::string installer = ReadBytes(kNewer);
     const std::string signature = ReadBytes(kNewer + ".sig");
-    std::string tampered = installer, flippedSignature = signature;
+    std::string tampered = installer, flippedSignature = signature, flippedOffer = ReadBytes(kNewer + ".offer");
     tampered[0x4E] ^= 1;
     flippedSignature[flippedSignature.find("signature=") + 20] ^= 1;  // still a hex digit
+    flippedOffer[flippedOffer.find("signature=") + 20] ^= 1;
     struct Case {
         const char* what;
         std::string installer, signature;
         const char* logged;  // the reason in "Update rejected: signature ..."; null: none logged
+        std::string offer = ReadBytes(kNewer + ".offer");
     } cases[] = {
         {"an HTML page", "<html><body>Not here</body></html>", signature, nullptr},
         {"a text", "1.2\nnot an installer", signature, nullptr},
@@ -147,11 +166,16 @@ TEST_F(Updates, NothingElseIsEverStarted)
         {"a driver's signature", installer, ReadBytes(Fixture("as-driver.sig")), "names another file"},
         {"this version's signed installer", ReadBytes(kCurrent), ReadBytes(kCurrent + ".sig"),
          "names a version that is not newer (1.190416)"},
+        {"no offer (a 404 page)", installer, signature, "has a malformed offer", ""},
+        {"an unsigned offer", installer, signature, "has an offer not made by the maker's key", flippedOffer},
+        {"an older genuine installer than offered", installer, signature,
+         "names another version than offered (9.999999)", ReadBytes(Fixture("later.offer"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileA(Served("update.exe.sig").c_str());
-        ServeUpdate(c.installer, c.signature);
+        DeleteFileA(Served("check.txt.sig").c_str());
+        ServeUpdate(c.installer, c.signature, c.offer);
         size_t rejections = CountOf(main.Trace(), "Update rejected: signature ");
         PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
         EXPECT_EQ(CloseBox("No update available."), "QuorvixFMD Pellwick Version 1.190416");
@@ -164,7 +188,7 @@ TEST_F(Updates, NothingElseIsEverStarted)
         }
     }
     EXPECT_TRUE(ProcessesNamed("update.exe").empty());
-    EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 8u);
+    EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 11u);
 }
 
 // While a download waits in its message box, the update button, a driver
@@ -192,14 +216,33 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
     SendMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ProcessesNamed(kDriver).size() == 2; }, 30000))
         << "the shell's open and the launcher";
-    EXPECT_NE(standin.UpdateRequests().back().find("/pellwick/CP210xVCPInstaller_x86.exe.sig?acc=PH&RM%2001&ver=1.190416"),
+    EXPECT_NE(standin.UpdateRequests().back().find("/pellwick/CP210xVCPInstaller_x86.exe.sig?acc=PH&RM{a,b}[%2001&ver=1.190416"),
               std::string::npos);
 
-    main.Dialog().driverName = "Zebra_CDC_ACM_Driver_x86.exe";  // not on the server
-    PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
-    EXPECT_EQ(CloseBox("Download failed please try again"),
-              "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416");
+    const char* caption = "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416";
+    Serve("Zebra_CDC_ACM_Driver_x86.exe", ReadBytes(kNewer));
+    Serve("Zebra_CDC_ACM_Driver_x86.exe.sig", ReadBytes(kNewer + ".sig"));
+    struct Case {
+        const char* driver;
+        const char* box;
+        const char* logged;
+    } cases[] = {
+        {kDriver, "could not be started", "Driver installer not started: cannot replace "},  // it still runs
+        {"Zebra_CDC_ACM_Driver_x64.exe", "Download failed please try again", nullptr},  // not on the server
+        {"Zebra_CDC_ACM_Driver_x86.exe", "Download failed please try again",
+         "Driver installer rejected: signature names another file (update.exe): \"Zebra_CDC_ACM_Driver_x86.exe\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.driver);
+        main.Dialog().driverName = c.driver;
+        PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
+        EXPECT_EQ(CloseBox(c.box), caption);
+        if (c.logged) {
+            EXPECT_NE(main.Trace().find(c.logged), std::string::npos);
+        }
+    }
     EXPECT_EQ(ProcessesNamed(kDriver).size(), 2u);
+    EXPECT_TRUE(ProcessesNamed("Zebra_CDC_ACM_Driver_x86.exe").empty());
 }
 
 // Downloads have their own limits: a slow but steady transfer outlasts the
@@ -223,10 +266,59 @@ TEST(DownloadLimits, ASteadySlowDownloadSucceedsAndAStalledOneEnds)
     path.clear();
     EXPECT_EQ(CurlExchange(download, url, path, "", "application/json", ""), 0);
     EXPECT_EQ(ReadBytes(path), std::string(6000, 'x'));
+    DeleteFileA(path.c_str());
 
     ASSERT_TRUE(standin.Control(R"({"update_mode":"stall"})"));
     ULONGLONG started = GetTickCount64();
     EXPECT_EQ(CurlExchange(download, url, path, "", "application/json", ""), 28);
     EXPECT_LT(GetTickCount64() - started, 10000u);
+    EXPECT_TRUE(ListFolder(folder.Path()).empty()) << "the part it had is deleted";
     ASSERT_TRUE(standin.Control(R"({"update_mode":"normal","update_bytes_per_second":0})"));
+}
+
+// An answer past its cap ends curl, also one that declares no length and
+// never ends, and leaves no file behind.
+TEST(DownloadLimits, AnAnswerPastItsCapIsCutAndLeavesNoFile)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    TempFolder folder;
+    const long long cap = 64 << 10;
+    WriteBytes(standin.UpdateFolder() + "\\at-cap.txt", std::string(cap, 'x'));
+    WriteBytes(standin.UpdateFolder() + "\\past-cap.txt", std::string(cap + 1, 'x'));
+    struct Case {
+        const char* name;
+        const char* mode;
+        long long maxBytes;  // 0: the default, a service reply's
+        int result;
+    } cases[] = {
+        {"at-cap.txt", "normal", cap, 0},
+        {"past-cap.txt", "normal", cap, 63},
+        {"at-cap.txt", "endless", cap, 63},
+        {"at-cap.txt", "endless", 0, 63},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.mode + " " + std::to_string(c.maxBytes));
+        ASSERT_TRUE(standin.Control(std::string(R"({"update_mode":")") + c.mode + "\"}"));
+        CurlContext context;
+        context.downloadFolder = folder.Path();
+        if (c.maxBytes) context.maxBytes = c.maxBytes;
+        std::string path;
+        std::string url = "http://" + standin.Host() + "/pellwick/" + c.name + "?acc=PHARM01&ver=1.190416";
+        EXPECT_EQ(CurlExchange(context, url, path, "", "application/json", ""), c.result);
+        EXPECT_EQ(ListFolder(folder.Path()).size(), c.result == 0 ? 1u : 0u);
+        if (!path.empty()) DeleteFileA(path.c_str());
+    }
+    ASSERT_TRUE(standin.Control(R"({"update_mode":"normal"})"));
+}
+
+// What earlier runs left in the download folder goes at start; other files stay.
+TEST(DownloadLimits, LeftoversOfEarlierRunsAreRemoved)
+{
+    TempFolder folder;
+    for (const char* name : {"638412345678", "update.exe", "CP210xVCPInstaller_x64.exe", "Zebra_CDC_ACM_Driver_x86.exe",
+                             "notes.txt", "12a", "update.exe.bak"})
+        WriteBytes(folder / name, "x");
+    RemoveLeftoverDownloads(folder.Path());
+    EXPECT_EQ(ListFolder(folder.Path()), (std::vector<std::string>{"12a", "notes.txt", "update.exe.bak"}));
 }

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+
+#include <sqlite3.h>
 
 #include "app/fmd_app.h"
 #include "framework/file_ops.h"
+#include "history/history_store.h"
 #include "support/scan_fixture.h"
+#include "res/version.h"
 #include "verify/fmd_thread.h"
 
 namespace {
@@ -18,14 +23,17 @@ const std::string kDemo3 = "0104150123456782" "21DEMO0003";
 
 // One worker per test process: it is never stopped, and serves whichever
 // host is published.
-void EnsureWorker()
+CFMDThread* EnsureWorker()
 {
-    static bool started = [] {
-        auto* worker = new CFMDThread;
-        return worker->CreateThread();
+    static CFMDThread* worker = [] {
+        auto* created = new CFMDThread;
+        return created->CreateThread() ? created : nullptr;
     }();
-    ASSERT_TRUE(started);
+    return worker;
 }
+
+std::atomic<std::time_t> g_guardNow{1800000000};
+std::time_t GuardNow() { return g_guardNow.load(); }
 
 class Worker : public testing::Test {
 protected:
@@ -33,7 +41,14 @@ protected:
     {
         ASSERT_TRUE(standin.Available()) << "run through tools/wine-run.sh with PELLWICK_STANDIN";
         app.SetAppFolder(logFolder.Path());
-        EnsureWorker();
+        ASSERT_NE(EnsureWorker(), nullptr);
+    }
+    // The worker closes the history after a pass with nothing to write;
+    // until then the file cannot be deleted with the test's folder.
+    void TearDown() override
+    {
+        std::string history = logFolder / "History\\history.db";
+        EXPECT_TRUE(WaitFor([&] { return !PathExists(history) || DeleteFileA(history.c_str()); }, 30000));
     }
 
     std::string Spool(char modeDigit, const std::string& barcode)
@@ -101,6 +116,86 @@ TEST_F(Worker, SendsTheExactRequestOfEachModeAndPostsTheResults)
     EXPECT_TRUE(ScanFolderEmptiesSoon());
     // The stand-in speaks plain HTTP only: every scan went through the retry.
     EXPECT_NE(TraceLog().find("download failed 35 - SSL CONNECT ERROR"), std::string::npos);
+}
+
+// The reading of a scan only adds a row: the request is the scan as it came.
+TEST_F(Worker, AFaultyScanGoesOutUnchangedFollowedByItsCheckRow)
+{
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', "0104150123456783" "17291231" "10LOT24A\x1D" "21DEMO0001");  // check digit 2, not 3
+    ASSERT_TRUE(WaitForResults(1));
+    Spool('0', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(standin.Requests(),
+              (std::vector<std::string>{PackRequest("Verify", "01041501234567831729123110LOT24A\\u001D21DEMO0001"),
+                                        PackRequest("Verify", "01041501234567821729123110LOT24A\\u001D21DEMO0002")}));
+    EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{"Scan check: The product code's check digit is wrong."});
+}
+
+TEST_F(Worker, TheGuardSendsAPackDoneBeforeOnlyAfterItsMinutes)
+{
+    AppSettings values;
+    values.GuardDoubleScans = true;
+    values.DoubleScanMinutes = 10;
+    host.settings.Replace(values);
+    EnsureWorker()->ScanGuard().SetClock(GuardNow);
+    std::time_t decommissioned = g_guardNow;
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    auto scan = [&](char mode, size_t results) {
+        std::string key = Spool(mode, kDemo2);
+        EXPECT_TRUE(WaitForResults(results));
+        return ResultFor(key);
+    };
+    EXPECT_EQ(scan('1', 1)->statusText, "Success");
+    const ScanResult* again = scan('1', 2);
+    EXPECT_EQ(again->statusText, "Done before");
+    EXPECT_EQ(again->kind, ScanResultKind::Success);
+    EXPECT_EQ(standin.Requests().size(), 1u) << "two decommissions, one request";
+    ASSERT_TRUE(host.window.WaitForRecords(3, 5000)) << "the log row follows its row";
+    EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{"Same pack decommissioned at " +
+                                                              LocalClockTime(decommissioned) + " - not sent again"});
+    scan('0', 3);
+    scan('0', 4);
+    EXPECT_EQ(standin.Requests().size(), 3u) << "two verifies, two requests";
+    g_guardNow += 600;
+    EXPECT_NE(scan('1', 5)->statusText, "Done before");
+    EXPECT_EQ(standin.Requests().size(), 4u) << "after the minutes, sent again";
+}
+
+// An earlier run's successes come from the history: a restart within the
+// minutes does not send the pack again.
+TEST_F(Worker, TheGuardRemembersAcrossARestartThroughTheHistory)
+{
+    std::string reason;
+    {
+        ASSERT_TRUE(CreateDirectoryA((logFolder / "History").c_str(), nullptr));
+        HistoryStore earlier;
+        ASSERT_TRUE(earlier.Open(logFolder / "History\\history.db", "2026-12-08", reason)) << reason;
+        auto success = [&](const std::string& barcode, std::time_t ago) {
+            HistoryEntry e;
+            e.utcTime = UtcCutoff(std::time(nullptr) - ago, 0);
+            e.mode = Decommission;
+            e.kind = ScanResultKind::Success;
+            e.statusText = "Success";
+            e.barcode = barcode;
+            return earlier.Add(e, reason);
+        };
+        ASSERT_TRUE(success(kDemo2, 2 * 60)) << reason;
+        ASSERT_TRUE(success(kDemo1, 20 * 60)) << reason;
+    }
+    AppSettings values;
+    values.GuardDoubleScans = true;
+    values.DoubleScanMinutes = 10;
+    host.settings.Replace(values);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    std::string again = Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(ResultFor(again)->statusText, "Done before");
+    std::string later = Spool('1', kDemo1);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(ResultFor(later)->statusText, "Success");
+    EXPECT_EQ(standin.Requests(), std::vector<std::string>{PackRequest("Decommission",
+                                                           "01041501234567821729123110LOT24A\\u001D21DEMO0001")});
 }
 
 TEST_F(Worker, CheckLoginSendsTheLoginDocumentAndLeavesNoFiles)
@@ -219,7 +314,7 @@ TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
     std::vector<std::string> rows = host.window.LogRows();
     ASSERT_EQ(rows.size(), 3u) << "two curl runs (https, then http) and the reply";
     std::string post = host.folder / (key + ".post");
-    EXPECT_EQ(rows[0], "Curl = curl.exe --silent --connect-timeout 15 --max-time 60 --output \"" +
+    EXPECT_EQ(rows[0], "Curl = curl.exe -q --globoff --silent --connect-timeout 15 --max-time 60 --output \"" +
                            host.folder / (key + ".reply") + "\" --data-binary \"@" + post +
                            "\" --header \"Content-Type: application/json\" --url \"https://" + standin.Host() +
                            "/v001.aspx\"");
@@ -253,8 +348,10 @@ TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
     WriteBytes(host.folder / "102.dat", "0" + kDemo1);                    // still to be sent, with
     WriteBytes(host.folder / "102.post", "{}");                          // its request
     WriteBytes(host.folder / "103.post.tmp", "{");
+    WriteBytes(host.folder / "104.dat.tmp", std::string("2" + kDemo1) + '\0');  // killed before the rename
     CFMDThread::RemoveLeftoverFiles(host.folder.Path());
-    EXPECT_EQ(ListFolder(host.folder.Path()), (std::vector<std::string>{"102.dat", "102.post"}));
+    EXPECT_EQ(ListFolder(host.folder.Path()), (std::vector<std::string>{"102.dat", "102.post", "104.dat"}));
+    EXPECT_EQ(ReadBytes(host.folder / "104.dat"), "2" + kDemo1) << "finished as it would have been";
     ASSERT_TRUE(host.window.WaitForRecords(1, 5000));
     EXPECT_EQ(host.window.LogRows(),
               std::vector<std::string>{"Scan not sent, please scan the pack again: 01041501234567821729"});
@@ -263,6 +360,7 @@ TEST_F(Worker, LeftoversOfAnEndedProgramGoAndCutOffScansAreAskedForAgain)
     EXPECT_TRUE(standin.Requests().empty()) << "a cut-off scan is never sent";
     DeleteFileA((host.folder / "102.dat").c_str());
     DeleteFileA((host.folder / "102.post").c_str());
+    DeleteFileA((host.folder / "104.dat").c_str());
 }
 
 // Failure paths of one pass: the scan waits in its spool file and is sent,
@@ -297,4 +395,240 @@ TEST_F(Worker, ARequestFileThatCannotBeWrittenLeavesTheScanForALaterPass)
     ASSERT_TRUE(WaitForResults(1));
     EXPECT_EQ(standin.Requests().size(), 1u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+// A handshake cut on the path (a firewall, or someone after the password):
+// with the switch off, one https attempt and a failed row, and nothing in
+// plain text reaches the service; with it on, the plain retry as before.
+TEST_F(Worker, ACutTlsHandshakeIsRetriedOverPlainHttpOnlyWhenAllowed)
+{
+    ASSERT_TRUE(standin.Control(R"({"cut_tls":true})"));
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    AppSettings strict = host.SettingsSnapshot();
+    strict.AllowPlainHttp = false;
+    host.settings.Replace(strict);
+
+    std::string refused = Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(ResultFor(refused)->statusText, "Failed");
+    EXPECT_EQ(ResultFor(refused)->messageHeading, "Request failed due to SSL CONNECT ERROR");
+    EXPECT_FALSE(CFMDThread::CheckLogin(strict, host.folder.Path()));
+    EXPECT_TRUE(standin.Requests().empty()) << "no plain request, neither the scan nor the credentials check";
+    EXPECT_EQ(CountOf(TraceLog(), "download failed 35"), 2u) << "one https attempt each";
+    EXPECT_EQ(CountOf(TraceLog(), "registry value AllowPlainHttp is not \"1\""), 2u);
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());  // the switch on
+    std::string sent = Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(ResultFor(sent)->statusText, "Success");
+    EXPECT_TRUE(CFMDThread::CheckLogin(host.SettingsSnapshot(), host.folder.Path()));
+    EXPECT_EQ(standin.Requests().size(), 2u);
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+// Keeping scans through an outage (KeepScansDuringOutage on).
+class Outage : public Worker {
+protected:
+    void SetUp() override
+    {
+        Worker::SetUp();
+        host.SetCredentials("PHARM01", "s3cret", standin.Host());
+        AppSettings values = host.SettingsSnapshot();
+        values.KeepScansDuringOutage = true;
+        host.settings.Replace(values);
+    }
+    // The newest record posted for the key.
+    const ScanResult* LastFor(const std::string& key)
+    {
+        const ScanResult* last = nullptr;
+        for (const ScanResult* result : host.window.Results())
+            if (result->key == key) last = result;
+        return last;
+    }
+    bool WaitForFinal(const std::string& key, DWORD timeoutMs = 30000)
+    {
+        return WaitFor(
+            [&] {
+                host.window.WaitForRecords(host.window.records.size() + 1, 50);
+                const ScanResult* last = LastFor(key);
+                return last && last->kind != ScanResultKind::Waiting;
+            },
+            timeoutMs);
+    }
+    // "Decommission DEMO0001" and so on, from the `skip`th request on.
+    std::vector<std::string> SentOperations(size_t skip = 0)
+    {
+        std::vector<std::string> operations;
+        std::vector<std::string> bodies = standin.Requests();
+        for (size_t i = skip; i < bodies.size(); ++i) {
+            const std::string& body = bodies[i];
+            operations.push_back(body.substr(14, body.find(".Request") - 14) + " " + body.substr(body.rfind("21DEMO") + 2, 8));
+        }
+        return operations;
+    }
+    std::string Waiting() { return host.folder / "Waiting"; }
+};
+
+TEST_F(Outage, ScansWaitThroughARefusingServiceAndGoOldestFirstWithOneAlert)
+{
+    ASSERT_TRUE(standin.Control(R"({"outage":"refuse","outage_ms":2500})"));
+    std::string first = Spool('1', kDemo1);
+    ASSERT_TRUE(WaitFor([&] { return PathExists(Waiting() + "\\" + first + ".dat"); }, 10000));
+    std::string second = Spool('0', kDemo2);  // joins the queue behind the first
+    ASSERT_TRUE(WaitForFinal(first));
+    ASSERT_TRUE(WaitForFinal(second));
+
+    EXPECT_EQ(ResultFor(first)->kind, ScanResultKind::Waiting);
+    EXPECT_EQ(ResultFor(first)->statusText, "Waiting");
+    EXPECT_EQ(ResultFor(first)->messageHeading, "Request failed due to COULDNT CONNECT");
+    EXPECT_EQ(ResultFor(second)->kind, ScanResultKind::Waiting);
+    size_t alerts = 0;
+    for (const ScanResult* result : host.window.Results()) alerts += result->status == kOutageAlertStatus;
+    EXPECT_EQ(alerts, 1u) << "one alert per outage";
+    EXPECT_EQ(LastFor(first)->statusText, "Success");
+    EXPECT_EQ(LastFor(second)->statusText, "Success");
+    EXPECT_EQ(SentOperations(), (std::vector<std::string>{"Decommission DEMO0001", "Verify DEMO0002"}));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            host.window.WaitForRecords(host.window.records.size() + 1, 50);
+            return host.window.LogRows().size() == 2;
+        },
+        5000));
+    EXPECT_EQ(host.window.LogRows(),
+              (std::vector<std::string>{"The service cannot be reached: scans are kept and sent when it answers",
+                                        "The service answers again: 2 waiting scans sent"}));
+    EXPECT_TRUE(ListFolder(Waiting()).empty());
+    EXPECT_EQ(ListFolder(host.folder.Path()), std::vector<std::string>{"Waiting"});
+}
+
+// A decommission whose answer was lost is verified before it is sent again.
+TEST_F(Outage, AnUncertainDecommissionIsVerifiedFirstAndNeverSentTwice)
+{
+    const struct {
+        const char* outage;  // the first try's fate
+        std::string barcode;
+        std::vector<std::string> sent;
+        const char* statusText;
+    } cases[] = {
+        {"drop_after", kDemo1, {"Decommission DEMO0001", "Verify DEMO0001"}, "Done before"},
+        {"drop", kDemo2, {"Verify DEMO0002", "Decommission DEMO0002"}, "Success"},
+        {"drop", "0104150123456782" "21DEMO9999", {"Verify DEMO9999"}, "Error"},  // unknown pack
+    };
+    for (const auto& c : cases) {
+        size_t before = standin.Requests().size();
+        ASSERT_TRUE(standin.Control(std::string(R"({"outage":")") + c.outage + "\"}"));
+        std::string key = Spool('1', c.barcode);
+        ASSERT_TRUE(WaitFor([&] { return PathExists(Waiting() + "\\" + key + ".uncertain"); }, 10000)) << c.outage;
+        ASSERT_TRUE(standin.Control(R"({"outage":"none"})"));
+        ASSERT_TRUE(WaitForFinal(key)) << c.outage;
+        EXPECT_EQ(LastFor(key)->statusText, c.statusText) << c.outage;
+        EXPECT_EQ(SentOperations(before), c.sent) << c.outage;
+        EXPECT_TRUE(WaitFor([&] { return ListFolder(Waiting()).empty(); }, 5000)) << c.outage;
+    }
+    const ScanResult* doneBefore = LastFor(host.window.Results().front()->key);
+    EXPECT_EQ(doneBefore->kind, ScanResultKind::Warning);
+    EXPECT_EQ(doneBefore->messageBody,
+              "The pack was already supplied when the service answered again. It was not decommissioned a second "
+              "time: if this counter's request before the outage went through, nothing more is needed.");
+}
+
+// Scans kept by an earlier run get their rows back and go oldest first.
+TEST_F(Outage, WaitingScansFromBeforeARestartGoOldestFirst)
+{
+    host.SetCredentials("PHARM01", "", standin.Host());  // the worker waits meanwhile
+    ASSERT_TRUE(CreateDirectoryA(Waiting().c_str(), nullptr));
+    WriteBytes(Waiting() + "\\900.dat", "0" + kDemo2);
+    WriteBytes(Waiting() + "\\1000.dat", "0" + kDemo3);
+    WriteBytes(Waiting() + "\\20.dat", "0" + kDemo1);
+    WriteBytes(Waiting() + "\\77.uncertain", "");  // its scan has gone
+    CFMDThread::RemoveLeftoverFiles(host.folder.Path());
+    EXPECT_EQ(ListFolder(Waiting()).size(), 3u);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitForFinal("1000"));
+    EXPECT_EQ(SentOperations(), (std::vector<std::string>{"Verify DEMO0001", "Verify DEMO0002", "Verify DEMO0003"}));
+    EXPECT_EQ(ResultFor("900")->statusText, "Waiting");
+    EXPECT_EQ(LastFor("900")->statusText, "Success");
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(Waiting()).empty(); }, 5000));
+}
+
+namespace {
+
+// The history's rows as "mode|status text|sn|read serial|read batch|user|barcode", oldest first.
+std::vector<std::string> HistoryRows(const std::string& path, std::string& integrity)
+{
+    std::vector<std::string> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_busy_timeout(db, 10000);  // the worker may be closing the file as its pass ends
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, "SELECT mode, status_text, sn, read_serial, read_batch, user_name, barcode, program_version"
+                           " FROM outcome ORDER BY id", -1, &query, nullptr);
+    while (query && sqlite3_step(query) == SQLITE_ROW) {
+        std::string row;
+        for (int i = 0; i < 7; ++i) {
+            const char* text = static_cast<const char*>(sqlite3_column_blob(query, i));
+            row += (i ? "|" : "") + std::string(text ? text : "", sqlite3_column_bytes(query, i));
+        }
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(query, 7)), PELLWICK_VERSION);
+        rows.push_back(row);
+    }
+    sqlite3_finalize(query);
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &query, nullptr);
+    if (query && sqlite3_step(query) == SQLITE_ROW) integrity = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(Worker, KeepsEachSettledScanInTheHistoryBeforeItsFileGoes)
+{
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', kDemo1);
+    ASSERT_TRUE(WaitForResults(1));
+    Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    ASSERT_TRUE(ScanFolderEmptiesSoon());
+    std::string integrity;
+    EXPECT_EQ(HistoryRows(logFolder / "History\\history.db", integrity),
+              (std::vector<std::string>{"0|Success|DEMO0001|DEMO0001|LOT24A|PHARM01|" + kDemo1,
+                                        "1|Success|DEMO0002|DEMO0002|LOT24A|PHARM01|" + kDemo2}));
+    EXPECT_EQ(integrity, "ok");
+}
+
+TEST_F(Worker, AHistoryThatCannotBeOpenedCostsOneRowAndScanningGoesOn)
+{
+    ASSERT_TRUE(WriteWholeFile(logFolder / "History", "a file where the folder should be"));
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', kDemo1);
+    ASSERT_TRUE(WaitForResults(1));
+    Spool('0', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(ResultFor(host.window.Results()[1]->key)->statusText, "Success");
+    EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{"Scan history unavailable: the folder \"" +
+                                                              (logFolder / "History") + "\" cannot be created"});
+    EXPECT_NE(TraceLog().find("History - scan history unavailable"), std::string::npos);
+}
+
+// A waiting scan held open by another program does not hold up the others.
+TEST_F(Outage, ALockedWaitingScanIsPassedOverAndSentOnceFreed)
+{
+    host.SetCredentials("PHARM01", "", standin.Host());  // the worker waits meanwhile
+    ASSERT_TRUE(CreateDirectoryA(Waiting().c_str(), nullptr));
+    WriteBytes(Waiting() + "\\10.dat", "0" + kDemo1);
+    WriteBytes(Waiting() + "\\20.dat", "0" + kDemo2);
+    FileHandle locked(CreateFileA((Waiting() + "\\10.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked.Valid());
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitForFinal("20"));
+    EXPECT_EQ(SentOperations(), std::vector<std::string>{"Verify DEMO0002"});
+    locked.Reset();
+    ASSERT_TRUE(WaitForFinal("10"));
+    EXPECT_EQ(SentOperations(), (std::vector<std::string>{"Verify DEMO0002", "Verify DEMO0001"}));
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(Waiting()).empty(); }, 5000));
 }

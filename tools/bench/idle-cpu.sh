@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# P5: the idle program's cost. Runs the real program under Wine with four
+# The idle program's cost. Runs the real program under Wine with four
 # virtual CP210x scanners (COM5 to COM8) and the worker polling, against the
 # stand-in service, and prints the CPU time it used over SECONDS (default 60)
 # as a share of one core (target: under 1 %), and its resident memory.
@@ -33,6 +33,7 @@ wine reg add "$KEY" /v Username /d PHARM01 /f >/dev/null 2>&1
 wine reg add "$KEY" /v Password /d s3cret /f >/dev/null 2>&1
 wine reg add "$KEY" /v ToTray /d 0 /f >/dev/null 2>&1
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$(cat "$work/port")" /f >/dev/null 2>&1
+wine reg add "$KEY" /v AllowPlainHttp /d 1 /f >/dev/null 2>&1  # the stand-in speaks plain HTTP only
 for n in $PORTS; do "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$work" "$n" "Silabser$n" >/dev/null; done
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"

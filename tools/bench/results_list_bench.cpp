@@ -1,4 +1,4 @@
-// P2: the time the results list takes to handle one result (insert, key
+// The time the results list takes to handle one result (insert, key
 // match, trim and column sizing: the whole OnScanResult) with 10,000 rows
 // against 100 rows, on a real list view under Wine; and the process's working
 // set with 10,000 rows. Usage: results_list_bench.exe [samples]

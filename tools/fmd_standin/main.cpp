@@ -10,8 +10,9 @@
 //               [--update-dir DIR]
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
-// POST /control {"delay_ms","mode","advance_days","reset","reachable"} (and
-// the update server's keys), POST /shutdown; with --update-dir, the update server's
+// POST /control {"delay_ms","mode","advance_days","reset","reachable","cut_tls",
+// "outage" (none|refuse|drop|drop_after),"outage_ms"} (and the update server's
+// keys), GET /packs (per pack: state changes, decommission requests), POST /shutdown; with --update-dir, the update server's
 // requests (update_server.h), answered from that folder.
 #include <dirent.h>
 #include <signal.h>
@@ -165,9 +166,20 @@ int main(int argc, char** argv)
         nlohmann::json settings = service->Control(command);
         settings.update(updates.Control(command));
         if (command.contains("reachable")) front->SetReachable(command.at("reachable").get<bool>());
+        if (command.contains("cut_tls")) front->SetCutHandshakes(command.at("cut_tls").get<bool>());
+        if (command.contains("outage") &&
+            !front->SetOutage(command.at("outage").get<std::string>(), command.value("outage_ms", 0))) {
+            response.status = 400;
+            return;
+        }
+        settings["outage"] = front->Outage();
+        settings["cut_tls"] = front->CutsHandshakes();
         settings["reachable"] = front->Reachable();
         settings["held"] = front->HeldRequests();
         response.set_content(settings.dump(), "application/json");
+    });
+    server.Get("/packs", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(service->PackCounts().dump(), "application/json");
     });
     server.Post("/shutdown", [&](const httplib::Request&, httplib::Response& response) {
         response.set_content("bye", "text/plain");

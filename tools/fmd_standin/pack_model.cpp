@@ -74,6 +74,7 @@ Outcome PackModel::Apply(Operation operation, const std::string& account, const 
         return Refused(seen, "NMVS_NC_PC_02", "Unknown serial number",
                        "The serial number " + barcode.serial + " is not known for this product.");
     Pack& pack = found->second;
+    if (operation == Operation::Decommission) ++pack.decommissionRequests;
     if (!barcode.lot.empty() && barcode.lot != pack.lot)
         return Refused(pack, "NMVS_FE_LOT_03", "Batch does not match",
                        "The batch " + barcode.lot + " on the pack differs from the batch recorded for it.");
@@ -109,6 +110,7 @@ Outcome PackModel::Apply(Operation operation, const std::string& account, const 
         if (Expired(pack))
             return Refused(pack, "NMVS_NC_PCK_02", "Pack expired", "An expired pack cannot be supplied.");
         pack.state = "Supplied";
+        ++pack.stateChanges;
         pack.decommissionedBy = account;
         pack.decommissionedAt = Now();
         outcome.status = 1;
@@ -127,6 +129,7 @@ Outcome PackModel::Apply(Operation operation, const std::string& account, const 
                            "The pack was decommissioned more than " + std::to_string(m_recommissionDays) +
                                " days ago and can no longer be put back.");
         pack.state = "Active";
+        ++pack.stateChanges;
         pack.decommissionedBy.clear();
         outcome.status = 1;
         outcome.heading = "Pack recommissioned";
@@ -135,4 +138,15 @@ Outcome PackModel::Apply(Operation operation, const std::string& account, const 
         return outcome;
     }
     return outcome;
+}
+
+nlohmann::json PackModel::Counts() const
+{
+    nlohmann::json counts = nlohmann::json::array();
+    for (const auto& [key, pack] : m_packs) {
+        if (pack.stateChanges == 0 && pack.decommissionRequests == 0) continue;
+        counts.push_back({{"product", pack.productCode}, {"serial", pack.serial}, {"state", pack.state},
+                          {"state_changes", pack.stateChanges}, {"decommission_requests", pack.decommissionRequests}});
+    }
+    return counts;
 }

@@ -19,6 +19,9 @@ struct Pack {
     bool recalled = false;
     std::string decommissionedBy;
     int64_t decommissionedAt = 0;  // seconds, on the model's clock
+    // What tests of outages count: no pack may be decommissioned twice.
+    int stateChanges = 0;
+    int decommissionRequests = 0;
 };
 
 enum class Operation { Verify, Decommission, Recommission };
@@ -43,6 +46,9 @@ public:
     std::string Today() const;
 
     Outcome Apply(Operation operation, const std::string& account, const PackBarcode& barcode);
+    // [{"product","serial","state","state_changes","decommission_requests"}]
+    // for the packs that any request reached.
+    nlohmann::json Counts() const;
 
 private:
     Outcome Refused(const Pack& pack, const std::string& code, const std::string& title, const std::string& body);

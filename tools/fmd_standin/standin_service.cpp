@@ -175,3 +175,9 @@ nlohmann::json StandinService::RecordedRequests() const
     std::lock_guard<std::mutex> hold(m_lock);
     return m_recorded;
 }
+
+nlohmann::json StandinService::PackCounts() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_model.Counts();
+}

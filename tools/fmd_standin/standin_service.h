@@ -41,6 +41,7 @@ public:
     // {"delay_ms", "mode", "advance_days", "reset"}; returns the new settings.
     nlohmann::json Control(const nlohmann::json& command);
     nlohmann::json RecordedRequests() const;
+    nlohmann::json PackCounts() const;
 
 private:
     void Record(const std::string& body, bool validJson);

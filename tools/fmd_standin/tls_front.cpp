@@ -34,7 +34,8 @@ bool ForTheStandin(int client)
     char start[16] = {};
     ssize_t got = recv(client, start, sizeof start - 1, MSG_PEEK);
     std::string line(start, got > 0 ? static_cast<size_t>(got) : 0);
-    return line.rfind("POST /control", 0) == 0 || line.rfind("GET /requests", 0) == 0;
+    return line.rfind("POST /control", 0) == 0 || line.rfind("GET /requests", 0) == 0 ||
+           line.rfind("GET /packs", 0) == 0;
 }
 
 // Whether the sender has shut its side (a killed program's socket has).
@@ -60,42 +61,144 @@ void Relay(int a, int b)
     }
 }
 
+// Closes with a reset rather than an orderly end.
+void Reset(int client)
+{
+    linger reset{1, 0};
+    setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(client);
+}
+
+// Passes the request on and waits for the service's answer, which the client
+// never gets.
+void RelayRequestOnly(int client, int backend)
+{
+    char buffer[65536];
+    pollfd wait{client, POLLIN, 0};
+    // The request comes in one or two pieces; it is complete once the line
+    // is quiet for a moment.
+    while (poll(&wait, 1, 300) > 0) {
+        ssize_t got = recv(client, buffer, sizeof buffer, 0);
+        if (got <= 0 || send(backend, buffer, static_cast<size_t>(got), MSG_NOSIGNAL) != got) return;
+    }
+    pollfd answer{backend, POLLIN, 0};
+    if (poll(&answer, 1, 30000) > 0) recv(backend, buffer, sizeof buffer, 0);
+}
+
 }  // namespace
 
-TlsFront::TlsFront(int port, int backendPort) : m_backendPort(backendPort)
+TlsFront::TlsFront(int port, int backendPort) : m_port(port), m_backendPort(backendPort)
 {
-    m_listener = socket(AF_INET, SOCK_STREAM, 0);
-    int yes = 1;
-    setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(m_listener, 64) != 0)
+    if (!Listen()) {
+        m_port = 0;
         return;
-    socklen_t length = sizeof address;
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    }
     m_acceptor = std::thread([this] { AcceptLoop(); });
 }
 
 TlsFront::~TlsFront()
 {
     m_stopping = true;
-    shutdown(m_listener, SHUT_RDWR);
-    close(m_listener);
+    {
+        std::lock_guard<std::mutex> hold(m_outageLock);
+        ++m_outageGeneration;
+    }
+    m_outageChanged.notify_all();
+    if (m_outageTimer.joinable()) m_outageTimer.join();
+    StopListening();
     if (m_acceptor.joinable()) m_acceptor.join();
     std::lock_guard<std::mutex> hold(m_heldLock);
     for (int client : m_held) close(client);
 }
 
+// On m_port (a free one when 0, remembered), so that a refusing front can
+// open the same port again.
+bool TlsFront::Listen()
+{
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    int yes = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(m_port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 64) != 0) {
+        close(listener);
+        return false;
+    }
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+    m_listener = listener;
+    return true;
+}
+
+void TlsFront::StopListening()
+{
+    int listener = m_listener.exchange(-1);
+    if (listener < 0) return;
+    shutdown(listener, SHUT_RDWR);
+    close(listener);
+}
+
 void TlsFront::AcceptLoop()
 {
     while (!m_stopping) {
-        int client = accept(m_listener, nullptr, nullptr);
-        if (client < 0) continue;
-        std::thread([this, client] { Serve(client); }).detach();
+        int listener = m_listener;
+        int client = listener >= 0 ? accept(listener, nullptr, nullptr) : -1;
+        if (client >= 0) {
+            std::thread([this, client] { Serve(client); }).detach();
+            continue;
+        }
+        // Refusing, or just stopped listening: wait for the port to open again.
+        std::unique_lock<std::mutex> hold(m_outageLock);
+        m_outageChanged.wait_for(hold, std::chrono::milliseconds(20));
     }
+}
+
+bool TlsFront::SetOutage(const std::string& kind, int durationMs)
+{
+    OutageKind next = kind == "none" ? OutageKind::None
+                      : kind == "refuse" ? OutageKind::Refuse
+                      : kind == "drop" ? OutageKind::Drop
+                      : kind == "drop_after" ? OutageKind::DropAfter
+                                             : static_cast<OutageKind>(-1);
+    if (static_cast<int>(next) < 0) return false;
+    int generation;
+    {
+        std::lock_guard<std::mutex> hold(m_outageLock);
+        m_outage = next;
+        generation = ++m_outageGeneration;
+        if (next == OutageKind::Refuse)
+            StopListening();
+        else if (m_listener < 0)
+            Listen();
+    }
+    m_outageChanged.notify_all();
+    if (m_outageTimer.joinable()) m_outageTimer.join();
+    if (next != OutageKind::None && durationMs > 0)
+        m_outageTimer = std::thread([this, durationMs, generation] { EndOutageAfter(durationMs, generation); });
+    return true;
+}
+
+void TlsFront::EndOutageAfter(int durationMs, int generation)
+{
+    std::unique_lock<std::mutex> hold(m_outageLock);
+    if (m_outageChanged.wait_for(hold, std::chrono::milliseconds(durationMs),
+                                 [&] { return m_outageGeneration != generation; }))
+        return;  // replaced or ended meanwhile
+    m_outage = OutageKind::None;
+    ++m_outageGeneration;
+    if (m_listener < 0) Listen();
+    hold.unlock();
+    m_outageChanged.notify_all();
+}
+
+std::string TlsFront::Outage()
+{
+    std::lock_guard<std::mutex> hold(m_outageLock);
+    const char* const names[] = {"none", "refuse", "drop", "drop_after"};
+    return names[static_cast<int>(m_outage)];
 }
 
 void TlsFront::Serve(int client)
@@ -103,11 +206,28 @@ void TlsFront::Serve(int client)
     unsigned char first = 0;
     pollfd wait{client, POLLIN, 0};
     if (poll(&wait, 1, 30000) > 0 && recv(client, &first, 1, MSG_PEEK) == 1) {
-        if (first == kTlsHandshake) {
+        if (first == kTlsHandshake && m_cutHandshakes) {
+            char greeting[4096];
+            recv(client, greeting, sizeof greeting, 0);
+            Reset(client);
+            return;
+        } else if (first == kTlsHandshake) {
             // What a plain HTTP server answers to a TLS greeting.
             static const char kAnswer[] = "HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
             send(client, kAnswer, sizeof kAnswer - 1, MSG_NOSIGNAL);
         } else if (Held(client)) {
+            return;
+        } else if (OutageKind outage = CurrentOutage(client); outage == OutageKind::Drop) {
+            char request[65536];
+            recv(client, request, sizeof request, 0);
+            Reset(client);
+            return;
+        } else if (outage == OutageKind::DropAfter) {
+            if (int backend = ConnectTo(m_backendPort); backend >= 0) {
+                RelayRequestOnly(client, backend);
+                close(backend);
+            }
+            Reset(client);
             return;
         } else if (int backend = ConnectTo(m_backendPort); backend >= 0) {
             Relay(client, backend);
@@ -115,6 +235,13 @@ void TlsFront::Serve(int client)
         }
     }
     close(client);
+}
+
+TlsFront::OutageKind TlsFront::CurrentOutage(int client)
+{
+    if (ForTheStandin(client)) return OutageKind::None;
+    std::lock_guard<std::mutex> hold(m_outageLock);
+    return m_outage;
 }
 
 bool TlsFront::Held(int client)

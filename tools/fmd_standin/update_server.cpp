@@ -35,6 +35,7 @@ void UpdateServer::Register(httplib::Server& server)
     server.Get("/QuorvixFMDPellwickUpdate.php", [this](const httplib::Request& request, httplib::Response& response) {
         Record(request);
         std::string name = request.has_param("chk") ? "check.txt" : request.has_param("sig") ? "update.exe.sig" : "update.exe";
+        if (request.has_param("chk") && request.has_param("sig")) name = "check.txt.sig";
         Serve(request, response, name);
     });
     server.Get(R"(/pellwick/([^/?]+))", [this](const httplib::Request& request, httplib::Response& response) {
@@ -80,6 +81,12 @@ void UpdateServer::Serve(const httplib::Request&, httplib::Response& response, c
         return;
     }
     if (mode == "empty") return response.set_content("", "text/plain");
+    if (mode == "endless") {  // no declared length, and no end
+        return response.set_chunked_content_provider("application/octet-stream", [](size_t, httplib::DataSink& sink) {
+            static const std::string kBlock(64 * 1024, 'x');
+            return sink.write(kBlock.data(), kBlock.size());
+        });
+    }
     if (mode == "error" || !PlainName(fileName) || !ReadFile(m_folder + "/" + fileName, body)) {
         response.status = mode == "error" ? 500 : 404;
         return response.set_content(kNotFound, "text/html");

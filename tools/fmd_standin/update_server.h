@@ -2,6 +2,7 @@
 // from the files of a folder, read afresh at each request so that a test may
 // change them at any time:
 //   GET /QuorvixFMDPellwickUpdate.php?chk=1&...  check.txt
+//   GET /QuorvixFMDPellwickUpdate.php?chk=1&sig=1&...  check.txt.sig (the signed offer)
 //   GET /QuorvixFMDPellwickUpdate.php?sig=1&...  update.exe.sig
 //   GET /QuorvixFMDPellwickUpdate.php?...        update.exe
 //   GET /pellwick/<name>?...                     <name> (a driver, or its .sig)
@@ -20,7 +21,7 @@ public:
     explicit UpdateServer(std::string folder) : m_folder(std::move(folder)) {}
 
     void Register(httplib::Server& server);
-    // {"update_mode": "normal" | "html" | "empty" | "error" | "stall",
+    // {"update_mode": "normal" | "html" | "empty" | "error" | "stall" | "endless",
     //  "update_bytes_per_second": N (0: as fast as it goes)}
     nlohmann::json Control(const nlohmann::json& command);
 

@@ -45,8 +45,10 @@ def run(ports, per_port, prefix_path):
         for typist in typists:
             typist.join()
         typed_in = time.monotonic() - started
+        # These codes lack their expiry and batch, so each answer also brings
+        # two "Scan check" rows: the list takes in three rows per scan.
         arrived = wait_until(lambda: len(standin.pack_requests()) >= len(every) and not prefix.scan_folder_files(),
-                             60 + len(every) * 0.5, 0.5)
+                             60 + len(every) * 1.0, 0.5)
         elapsed = time.monotonic() - started
         time.sleep(1)  # the last results reach the list
         rows = program.rows()

@@ -31,13 +31,15 @@ void ButtonColours::Unhighlight()
     if (m_bHighlighted) SetColor(m_savedColor);
 }
 
-void ButtonColours::Flash(int r, int g, int b, unsigned periodMs)
+bool ButtonColours::Flash(int r, int g, int b, unsigned periodMs)
 {
+    if (m_bFlashRunning) return false;
     Unhighlight();
     m_savedColor = m_color;
     m_flashColor = {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
     m_flashPeriod = periodMs;
-    m_bFlashing = true;
+    m_bFlashing = m_bFlashRunning = true;
+    return true;
 }
 
 unsigned ButtonColours::FlashTick()
@@ -49,6 +51,7 @@ unsigned ButtonColours::FlashTick()
 bool ButtonColours::StopFlash()
 {
     if (!m_bFlashing) return false;
+    m_bFlashRunning = false;
     SetColor(m_savedColor);
     return true;
 }

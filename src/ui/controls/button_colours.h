@@ -11,8 +11,10 @@ public:
     void SetColor(int r, int g, int b);
     void Highlight(int r, int g, int b);
     void Unhighlight();
-    // Starts flashing: the caller starts its timer with kFirstFlashMs.
-    void Flash(int r, int g, int b, unsigned periodMs);
+    // Starts flashing: the caller starts its timer with kFirstFlashMs. False
+    // when a flash already runs: it goes on as it is, since restarted in its
+    // flash colour it would take that colour for the button's own.
+    bool Flash(int r, int g, int b, unsigned periodMs);
     // The flash timer fired: switches colour; returns the next interval.
     unsigned FlashTick();
     // True when the caller must stop its flash timer.
@@ -33,7 +35,8 @@ public:
     RunColour m_color, m_hoverColor, m_pressedColor, m_savedColor, m_flashColor;
     RunColour m_textColor{0, 0, 0};
     unsigned m_flashPeriod = 0;
-    bool m_bFlashing = false;
+    bool m_bFlashing = false;  // stays set after StopFlash
+    bool m_bFlashRunning = false;
     bool m_bHighlighted = false;
     bool m_bHover = false;
     bool m_bPressed = false;

@@ -49,7 +49,7 @@ void CColorButton::Unhighlight()
 
 void CColorButton::Flash(int r, int g, int b, unsigned periodMs)
 {
-    m_colours.Flash(r, g, b, periodMs);
+    if (!m_colours.Flash(r, g, b, periodMs)) return;
     if (m_hWnd) SetTimer(m_hWnd, kFlashTimer, ButtonColours::kFirstFlashMs, nullptr);
     Repaint();
 }

@@ -97,6 +97,8 @@ void CMessageBoxDialog::SetUpButtons()
     }
     if (m_buttons == MessageBoxButtons::OkCancel || m_buttons == MessageBoxButtons::YesNo)
         ShowWindow(m_secondButton.Handle(), SW_SHOW);
+    if (!m_strFirstButton.empty()) SetWindowTextA(m_firstButton.Handle(), m_strFirstButton.c_str());
+    if (!m_strSecondButton.empty()) SetWindowTextA(m_secondButton.Handle(), m_strSecondButton.c_str());
 }
 
 void CMessageBoxDialog::Layout(int cx, int cy)

@@ -22,6 +22,8 @@ public:
     HWND TextArea() const { return m_textArea.Handle(); }
 
     MessageBoxButtons m_buttons = MessageBoxButtons::Ok;
+    // Captions in place of the buttons' own, when not empty.
+    std::string m_strFirstButton, m_strSecondButton;
     std::string m_strCaption;
     bool m_bWasPinned = false;
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "framework/system_library.h"
+
 namespace {
 
 constexpr size_t kMaxFaceChars = 30;
@@ -53,7 +55,7 @@ CHARFORMAT2A FormatOf(const TextRun& run)
 bool RichTextArea::Create(HWND dialog, const RECT& rect)
 {
     // The class comes with the library; start-up has usually loaded it.
-    static const HMODULE library = LoadLibraryA("riched20.dll");
+    static const HMODULE library = LoadSystemLibrary("riched20.dll");
     (void)library;
     m_hWnd = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, rect.left,
                              rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog, nullptr,

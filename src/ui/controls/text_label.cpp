@@ -14,6 +14,19 @@ LRESULT CTextLabel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+void CTextLabel::SetText(const std::string& text)
+{
+    m_strText = text;
+    SetWindowTextA(m_hWnd, text.c_str());
+    // The label does not erase itself: the parent's white must cover the old text.
+    HWND parent = GetParent(m_hWnd);
+    RECT area;
+    GetWindowRect(m_hWnd, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    InvalidateRect(parent, &area, TRUE);
+    InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void CTextLabel::Paint()
 {
     PaintDC dc(m_hWnd);

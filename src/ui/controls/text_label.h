@@ -6,6 +6,10 @@
 #include "framework/control.h"
 
 class CTextLabel : public CControl {
+public:
+    // Replaces the text read from the template and repaints.
+    void SetText(const std::string& text);
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

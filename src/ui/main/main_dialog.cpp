@@ -5,12 +5,12 @@
 
 #include "core/log.h"
 #include "core/program_context.h"
+#include "core/test_barcodes.h"
 #include "framework/file_ops.h"
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
 #include "ui/controls/popup_window.h"
 #include "ui/controls/tooltip.h"
-#include "ui/main/test_barcodes.h"
 #include "verify/fmd_thread.h"
 
 namespace {
@@ -75,6 +75,9 @@ void CMainDialog::AddSystemMenuEntry()
     if (!menu || LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, entry, sizeof entry) <= 0) return;
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, entry);
+    if (LoadStringA(GetModuleHandleA(nullptr), IDS_COUNTER_SAFETY, entry, sizeof entry) > 0)
+        AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, entry);
+    AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, "Scanner test...");
 }
 
 void CMainDialog::StartWorker()
@@ -176,12 +179,14 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case IDC_SETTINGS: OpenSettings(); return true;
     case IDC_CONTACT:
     case ID_TRAY_ABOUT: ShowAbout(); return true;
+    case ID_TRAY_COUNTER_SAFETY: ShowCounterSafety(); return true;
     case IDC_UPDATE: DownloadUpdate(); return true;
     case IDC_VERIFY_MODE: SetVerifyMode(); return true;
     case IDC_RECOMMISSION_MODE: SetRecommissionMode(); return true;
     case IDC_DECOMMISSION_MODE: SetDecommissionMode(false); return true;
     case ID_TRAY_SHOW:
     case ID_TRAY_TITLE: BringToFront(); return true;
+    case ID_TRAY_SCANNER_TEST: ShowScannerTest(); return true;
     default:
         if (const char* barcode = TestBarcodeFor(id)) {
             InjectTestBarcode(barcode);
@@ -221,10 +226,21 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
+    case WM_HELDSCAN:
+        OnHeldScanPosted(reinterpret_cast<HeldScan*>(lParam));
+        return TRUE;
     case WM_TRAYICON:
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnTrayEvent(lParam));
         return TRUE;
     case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_COUNTER_SAFETY) {
+            ShowCounterSafety();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_SCANNER_TEST) {
+            ShowScannerTest();
+            return TRUE;
+        }
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;
         ShowAbout();
         return TRUE;

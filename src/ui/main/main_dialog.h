@@ -4,6 +4,8 @@
 // minimised, hidden or closed.
 #pragma once
 #include <atomic>
+#include <deque>
+#include <memory>
 
 #include "core/app_settings.h"
 #include "core/main_window_facade.h"
@@ -27,13 +29,17 @@ public:
     std::string ScanFolder() const override { return m_strScanFolder; }
     int32_t CurrentMode() const override { return m_mode.load(); }
     AppSettings SettingsSnapshot() const override { return m_settings.Snapshot(); }
+    HANDLE SpoolWrittenEvent() const override { return m_spoolWritten.Get(); }
     void PlayScanSound() override;
     HFONT ListFont() const override { return m_resultsList.ListFont(); }
     MessageBoxFunction MessageBoxShower() const override;
+    void AskAboutHeldScan(const HeldScan& scan) override;
     void BringToFront() override;
     void PinOnTop() override;
     void UnpinFromTop() override;
     bool IsPinned() const override { return m_bPinned.load(); }
+    bool ScannerTestWaiting() const override { return m_scannerTestWindow.load() != nullptr; }
+    bool TakeScannerTestScan(const std::string& scanWithLineEnding) override;
 
     // ResultsListOwner.
     HWND OwnerWindow() const override { return m_hWnd; }
@@ -51,6 +57,8 @@ public:
 
     void HideToTray();
     void ShowAbout();
+    // The scanner test window (tray menu and system menu).
+    void ShowScannerTest();
     // The test bench: spools `text` as if COM1's scanner had read it.
     void InjectTestBarcode(const std::string& text);
 
@@ -91,6 +99,12 @@ protected:
     virtual void CheckForUpdate();
 
 private:
+    // Held scans: lParam a heap HeldScan that this thread owns from then on.
+    static constexpr UINT WM_HELDSCAN = WM_APP + 21;
+    void OnHeldScanPosted(HeldScan* posted);
+    void ShowCounterSafety();
+
+    std::atomic<HWND> m_scannerTestWindow{nullptr};  // while the scanner test is open
     void ShowReleaseNotes(const std::string& title, const std::string& body);
     void AddSystemMenuEntry();
     void StartWorker();
@@ -111,6 +125,9 @@ private:
     std::atomic<HWND> m_mainWindow{nullptr};
     std::atomic<HWND> m_resultsWindow{nullptr};
     UINT m_taskbarCreated;
+    KernelHandle m_spoolWritten{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
     CColorButton m_settingsButton, m_contactButton, m_updateButton;
     CColorButton m_decommissionButton, m_verifyButton, m_recommissionButton;
+    std::deque<std::unique_ptr<HeldScan>> m_heldScans;  // waiting for their box
+    bool m_bAskingHeld = false;
 };

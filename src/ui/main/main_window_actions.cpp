@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "ui/main/main_layout.h"
 #include "ui/settings/about_dialog.h"
+#include "ui/settings/counter_safety_dialog.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ void CMainDialog::ShowAbout()
 {
     CAboutDialog about;
     about.RunModal(m_hWnd);
+}
+
+void CMainDialog::ShowCounterSafety()
+{
+    CCounterSafetyDialog safety(m_settings);
+    safety.RunModal(m_hWnd);
 }
 
 void CMainDialog::OnSize(UINT kind, int cx, int cy)

@@ -7,7 +7,9 @@ bool RowBackground(int32_t kind, RunColour& colour)
     case ScanResultKind::Scanned: colour = {255, 255, 255}; return true;
     case ScanResultKind::Failed: colour = {255, 240, 240}; return true;
     case ScanResultKind::Success: colour = {240, 255, 240}; return true;
-    case ScanResultKind::Warning: colour = {255, 255, 240}; return true;
+    case ScanResultKind::Warning:
+    case ScanResultKind::Waiting:
+    case ScanResultKind::Held: colour = {255, 255, 240}; return true;
     case ScanResultKind::Error: colour = {255, 240, 240}; return true;
     default: return false;
     }
@@ -21,6 +23,8 @@ bool NeedsAlert(const ScanResult& result)
     case ScanResultKind::Error: return true;
     case ScanResultKind::Success:
     case ScanResultKind::Warning: return result.mode == Verify || result.mode == Recommission;
+    // Once per outage, not once per scan.
+    case ScanResultKind::Waiting: return result.status == kOutageAlertStatus;
     default: return false;
     }
 }

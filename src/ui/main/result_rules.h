@@ -14,7 +14,8 @@ constexpr int kMaxResultRows = 10000;
 bool RowBackground(int32_t kind, RunColour& colour);
 
 // Failed and Error always; Success and Warning only in Verify and
-// Recommission; never when the reply held no item status ("3").
+// Recommission; Waiting only for the first scan of an outage; never when the
+// reply held no item status ("3").
 bool NeedsAlert(const ScanResult& result);
 
 // The row's Date/Time text: the first 19 characters of a trace timestamp.

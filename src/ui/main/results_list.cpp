@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/text_escape.h"
+#include "core/log.h"
 #include "core/scan_result_post.h"
 #include "core/trace_log.h"
 #include "ui/controls/product_scan_dialog.h"
@@ -80,14 +81,16 @@ void CResultsList::OnScanResult(ScanResult* posted)
             SendMessageA(m_hWnd, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         } else {
             index = AddRow(rowTime, record.release(), cells);
+            if (index < 0) return;  // refused: the record, `shown`, is gone with the row
         }
+        // Where a scan's time goes: the moment its row says what happened.
+        Log("Results - row \"%s\" shows %s", shown->key.c_str(), shown->statusText.c_str());
         if (NeedsAlert(*shown)) {
             m_owner.BringToFront();
             m_owner.PlayAlertSound();
             ShowPopUp(shown, CellText(index, 0));
         }
-        if (index >= 0 && index < m_book.RowCount())
-            ScrollTo(index);
+        ScrollTo(index);
     }
     Trim();
     SizeColumns();
@@ -102,7 +105,8 @@ int CResultsList::AddRow(const std::string& time, ScanResult* record, const std:
     item.lParam = reinterpret_cast<LPARAM>(record);
     int index = static_cast<int>(SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index < 0) {
-        m_held.Destroy(record);  // the list view refused the row
+        Log("Results list refused a row: %s %s", cells[0].c_str(), cells[2].c_str());
+        m_held.Destroy(record);
         return -1;
     }
     m_book.AddTop(record, MeasureCells(time, cells));

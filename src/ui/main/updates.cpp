@@ -16,9 +16,10 @@ const char kNotesClosing[] = "\n\nTo update simply click the Update button on th
 
 // Runs a GET into a new file of the download folder and returns its text;
 // the file is gone afterwards. False when the request or the read failed.
-bool FetchText(const CurlContext& context, const std::string& url, std::string& text)
+bool FetchText(CurlContext context, const std::string& url, std::string& text)
 {
     std::string replyPath;
+    context.maxBytes = kTextAnswerMaxBytes;
     if (CurlExchange(context, url, replyPath, "", "application/json", "") != 0 || replyPath.empty()) return false;
     bool read = ReadWholeFile(replyPath, text);
     DeleteFileA(replyPath.c_str());
@@ -26,17 +27,16 @@ bool FetchText(const CurlContext& context, const std::string& url, std::string& 
 }
 
 // Downloads an installer and its signature and starts it if it may run.
-// Returns whether it started.
-bool DownloadInstaller(const CurlContext& context, const std::string& url, const std::string& signatureUrl,
-                       InstallerRequest request)
+InstallerOutcome DownloadInstaller(const CurlContext& context, const std::string& url,
+                                   const std::string& signatureUrl, InstallerRequest request)
 {
     if (CurlExchange(DownloadContext(context), url, request.replyPath, "", "application/json", "") != 0 ||
         request.replyPath.empty())
-        return false;
+        return InstallerOutcome::NotStarted;
     FetchText(context, signatureUrl, request.signatureText);
-    bool started = FetchInstaller(request);
+    InstallerOutcome outcome = FetchInstaller(request);
     DeleteFileA(request.replyPath.c_str());  // already gone after a move
-    return started;
+    return outcome;
 }
 
 }  // namespace
@@ -83,9 +83,12 @@ void CMainDialog::DownloadUpdate()
     CurlContext context = ContextFor(settings);
     InstallerRequest request;
     request.target = context.downloadFolder + "\\update.exe";
-    request.mustBeNewer = true;
-    if (!DownloadInstaller(context, UpdateDownloadUrl(settings.UpdateHost, settings.Username),
-                           UpdateSignatureUrl(settings.UpdateHost, settings.Username), request)) {
+    request.mustBeNewer = request.mustBeOffered = true;
+    FetchText(context, UpdateOfferUrl(settings.UpdateHost, settings.Username), request.offerText);
+    InstallerOutcome outcome = DownloadInstaller(context, UpdateDownloadUrl(settings.UpdateHost, settings.Username),
+                                                 UpdateSignatureUrl(settings.UpdateHost, settings.Username), request);
+    if (outcome == InstallerOutcome::NotPlaced) ShowMessageBox(kInstallerNotPlacedText, "", MessageBoxButtons::Ok);
+    if (outcome == InstallerOutcome::NotStarted) {
         Log("No update available");
         ShowMessageBox(std::string("No update available.\r\n\r\nYou have the latest version: ") + kProgramVersion, "",
                        MessageBoxButtons::Ok);
@@ -101,9 +104,14 @@ void CMainDialog::DownloadAndRun(const std::string& fileName)
     CurlContext context = ContextFor(settings);
     InstallerRequest request;
     request.target = context.downloadFolder + "\\" + fileName;
+    request.what = "Driver installer";
     request.shellStart = true;
-    if (!DownloadInstaller(context, DriverDownloadUrl(settings.UpdateHost, fileName, settings.Username),
-                           DriverSignatureUrl(settings.UpdateHost, fileName, settings.Username), request))
+    InstallerOutcome outcome =
+        DownloadInstaller(context, DriverDownloadUrl(settings.UpdateHost, fileName, settings.Username),
+                          DriverSignatureUrl(settings.UpdateHost, fileName, settings.Username), request);
+    if (outcome == InstallerOutcome::NotPlaced)
+        ShowMessageBox(kInstallerNotPlacedText, "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
+    if (outcome == InstallerOutcome::NotStarted)
         ShowMessageBox("Download failed please try again", "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
     UpdateBusy = false;
 }

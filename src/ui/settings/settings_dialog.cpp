@@ -128,3 +128,16 @@ void CSettingsDialog::OnCancel()
     if (!CredentialsAccepted(stored)) m_owner.HideToTrayAfter(kHideAfterCancelMs);
     EndDialog(IDCANCEL);
 }
+
+void CSettingsDialog::ReloadSwitches()
+{
+    AppSettings stored;
+    LoadSettings(stored);
+    AppSettings values = m_values.Snapshot();
+    values.AllowPlainHttp = stored.AllowPlainHttp;
+    values.KeepScansDuringOutage = stored.KeepScansDuringOutage;
+    values.GuardDoubleScans = stored.GuardDoubleScans;
+    values.DoubleScanMinutes = stored.DoubleScanMinutes;
+    values.HoldImplausibleScans = stored.HoldImplausibleScans;
+    m_values.Replace(values);
+}

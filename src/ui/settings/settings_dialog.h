@@ -31,6 +31,9 @@ public:
     explicit CSettingsDialog(SettingsSheetOwner& owner);
 
     AppSettings Snapshot() const { return m_values.Snapshot(); }
+    // Reads the registry switches again (the Counter safety sheet wrote
+    // one); the account and proxy stay as they are, saved or not.
+    void ReloadSwitches();
 
 protected:
     BOOL OnInitDialog() override;

@@ -11,8 +11,10 @@
 #include "core/log.h"
 #include "core/program_context.h"
 #include "framework/file_ops.h"
+#include "framework/win_handle.h"
 #include "ui/update/installer_signature.h"
 #include "ui/update/signature_check.h"
+#include "ui/update/update_rules.h"
 
 namespace {
 
@@ -38,13 +40,41 @@ std::string VersionText(const std::vector<char>& info)
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
-// Empty when the maker signed this very file for this use.
-std::string SignatureRejection(const InstallerRequest& request, const std::string& carriedVersion)
+// The version information of a file; empty when it has none.
+std::vector<char> VersionInfo(const std::string& path)
 {
-    std::string bytes;
-    if (!ReadFileBytes(request.replyPath, bytes)) return "cannot be checked: the file cannot be read";
-    InstallerFacts facts{FileNameOf(request.target), carriedVersion, Sha256Hex(bytes), request.mustBeNewer};
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), nullptr);
+    std::vector<char> info(size);
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, info.data())) info.clear();
+    return info;
+}
+
+// Empty when the maker signed this very file for this use. The file is read
+// through the handle that holds it.
+std::string SignatureRejection(const InstallerRequest& request, HANDLE held, const std::string& carriedVersion)
+{
+    std::string sha256 = Sha256HexOfFile(held);
+    if (sha256.empty()) return "cannot be checked: the file cannot be read";
+    InstallerFacts facts{FileNameOf(request.target), carriedVersion, sha256, request.mustBeNewer,
+                         request.mustBeOffered, request.offerText};
     return InstallerRejection(request.signatureText, facts, VerifyMakerSignature);
+}
+
+// True when the held file at the target may run: a program, signed for this.
+bool MayRun(const InstallerRequest& request, HANDLE held)
+{
+    std::vector<char> info = VersionInfo(request.target);
+    if (info.empty()) return false;
+    // Checked before anything starts: whoever answers in the server's place
+    // must not be able to run a program here.
+    std::string rejection = SignatureRejection(request, held, VersionText(info));
+    if (!rejection.empty()) {
+        Log("%s rejected: signature %s: \"%s\"", request.what.c_str(), rejection.c_str(),
+            FileNameOf(request.target).c_str());
+        return false;
+    }
+    DWORD kind = 0;
+    return GetBinaryTypeA(request.target.c_str(), &kind) != 0;
 }
 
 void Start(const std::string& target, bool shellStart)
@@ -59,28 +89,32 @@ void Start(const std::string& target, bool shellStart)
 
 }  // namespace
 
-bool FetchInstaller(const InstallerRequest& request)
+InstallerOutcome FetchInstaller(const InstallerRequest& request)
 {
     // Only a real program carries version information.
-    DWORD size = GetFileVersionInfoSizeA(request.replyPath.c_str(), nullptr);
-    if (size == 0) return false;
-    std::vector<char> info(size);
-    if (!GetFileVersionInfoA(request.replyPath.c_str(), 0, size, info.data())) return false;
-
-    // Checked before anything is moved or started: whoever answers in the
-    // server's place must not be able to run a program here.
-    std::string rejection = SignatureRejection(request, VersionText(info));
-    if (!rejection.empty()) {
-        Log("Update rejected: signature %s: \"%s\"", rejection.c_str(), FileNameOf(request.target).c_str());
-        return false;
-    }
+    if (VersionInfo(request.replyPath).empty()) return InstallerOutcome::NotStarted;
 
     if (FileExists(request.target)) DeleteFileA(request.target.c_str());
-    MoveFileA(request.replyPath.c_str(), request.target.c_str());
-    DWORD kind = 0;
-    bool started = GetBinaryTypeA(request.target.c_str(), &kind) != 0;
+    if (!MoveFileA(request.replyPath.c_str(), request.target.c_str())) {
+        Log("%s not started: cannot replace \"%s\" (error %lu)", request.what.c_str(), request.target.c_str(),
+            static_cast<unsigned long>(GetLastError()));
+        return InstallerOutcome::NotPlaced;
+    }
+    // Held from the check until the start has returned: nobody may change,
+    // replace or delete the file in between.
+    FileHandle held(CreateFileA(request.target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool started = held && MayRun(request, held.Get());
     if (started) Start(request.target, request.shellStart);
+    held.Reset();
     // Refused while the installer runs: it stays until the next fetch.
     DeleteFileA(request.target.c_str());
-    return started;
+    return started ? InstallerOutcome::Started : InstallerOutcome::NotStarted;
+}
+
+void RemoveLeftoverDownloads(const std::string& folder)
+{
+    // A started installer that still runs cannot be deleted: it stays.
+    for (const std::string& name : ListFiles(folder, "*"))
+        if (IsProgramDownloadName(name)) DeleteFileA((folder + "\\" + name).c_str());
 }

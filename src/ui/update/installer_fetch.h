@@ -8,10 +8,28 @@ struct InstallerRequest {
     std::string replyPath;      // the downloaded file
     std::string target;         // where it is moved before it starts
     std::string signatureText;  // what the server published beside it
+    std::string what = "Update";  // for the log: "Update" or "Driver installer"
     bool mustBeNewer = false;   // an update of this program
+    bool mustBeOffered = false;  // and the installer of the maker's signed offer
+    std::string offerText;
     bool shellStart = false;    // also open it through the shell first
 };
 
-// True when the installer was started. A file that was not started is
-// deleted; a started one stays until the next fetch replaces it.
-bool FetchInstaller(const InstallerRequest& request);
+enum class InstallerOutcome {
+    Started,
+    NotStarted,  // not an installer, or not one the maker signed for this
+    NotPlaced,   // the file at the target could not be replaced
+};
+
+// A file that was not started is deleted; a started one stays until the next
+// fetch replaces it.
+InstallerOutcome FetchInstaller(const InstallerRequest& request);
+
+// What the user is told when an installer could not be put in place.
+constexpr char kInstallerNotPlacedText[] =
+    "The installer could not be started: the one downloaded before is still in use.\r\n\r\n"
+    "Close it and try again.";
+
+// Removes, from the download folder, what earlier runs left there: answers
+// of failed requests and installers that have ended since.
+void RemoveLeftoverDownloads(const std::string& folder);

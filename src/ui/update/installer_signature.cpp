@@ -57,6 +57,24 @@ std::string SignedText(const std::string& name, const std::string& version, cons
     return "QuorvixFMD Pellwick installer\nname=" + name + "\nversion=" + version + "\nsha256=" + sha256 + "\n";
 }
 
+namespace {
+
+// Empty when the maker's signed offer names this installer.
+std::string OfferRejection(const std::string& offerText, const SignatureDocument& installer,
+                           const SignatureVerifier& verify)
+{
+    SignatureDocument offer;
+    if (offerText.empty()) return "has no signed offer";
+    if (!ParseSignatureDocument(offerText, offer) || offer.name != kOfferName) return "has a malformed offer";
+    if (!verify(SignedText(offer.name, offer.version, offer.sha256), offer.signature))
+        return "has an offer not made by the maker's key";
+    if (offer.version != installer.version) return "names another version than offered (" + offer.version + ")";
+    if (offer.sha256 != installer.sha256) return "names another installer than offered";
+    return "";
+}
+
+}  // namespace
+
 std::string InstallerRejection(const std::string& signatureText, const InstallerFacts& facts,
                                const SignatureVerifier& verify)
 {
@@ -71,5 +89,5 @@ std::string InstallerRejection(const std::string& signatureText, const Installer
     if (document.version != facts.carriedVersion) return "names another version (" + document.version + ")";
     if (facts.mustBeNewer && !OffersNewerVersion(document.version))
         return "names a version that is not newer (" + document.version + ")";
-    return "";
+    return facts.mustBeOffered ? OfferRejection(facts.offerText, document, verify) : "";
 }

@@ -31,7 +31,16 @@ struct InstallerFacts {
     std::string carriedVersion;  // from the file's version resource
     std::string sha256;          // of the file, lower-case hex
     bool mustBeNewer = false;    // an update must be newer than the program
+    // An update must also be the very installer of the maker's signed offer
+    // (the check's latest version), so an older genuine one, withdrawn or
+    // not, cannot be passed off as the update.
+    bool mustBeOffered = false;
+    std::string offerText;
 };
+
+// The role an offer is signed for: a document "name=latest", with the latest
+// version and its installer's SHA-256, signed like an installer's.
+constexpr char kOfferName[] = "latest";
 
 using SignatureVerifier = std::function<bool(const std::string& text, const std::vector<uint8_t>& signature)>;
 

@@ -40,23 +40,53 @@ Key ImportKey(BCRYPT_ALG_HANDLE algorithm, const PublicKey& point)
     return Key(key);
 }
 
-bool Sha256(const std::string& bytes, uint8_t (&digest)[32])
+// SHA-256 of what `next` gives, piece by piece, until it gives an empty
+// piece; `next` returns false when it fails.
+template <typename Next>
+bool Sha256Of(Next next, uint8_t (&digest)[32])
 {
     Algorithm sha = OpenAlgorithm(BCRYPT_SHA256_ALGORITHM);
     BCRYPT_HASH_HANDLE created = nullptr;
     if (!sha || BCryptCreateHash(sha.Get(), &created, nullptr, 0, nullptr, 0, 0) != 0) return false;
     Hash hash(created);
-    return BCryptHashData(hash.Get(), reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
-                          static_cast<ULONG>(bytes.size()), 0) == 0 &&
-           BCryptFinishHash(hash.Get(), digest, sizeof digest, 0) == 0;
+    for (;;) {
+        const char* piece = nullptr;
+        ULONG length = 0;
+        if (!next(piece, length)) return false;
+        if (length == 0) break;
+        if (BCryptHashData(hash.Get(), reinterpret_cast<PUCHAR>(const_cast<char*>(piece)), length, 0) != 0)
+            return false;
+    }
+    return BCryptFinishHash(hash.Get(), digest, sizeof digest, 0) == 0;
+}
+
+bool Sha256(const std::string& bytes, uint8_t (&digest)[32])
+{
+    bool given = false;
+    return Sha256Of([&](const char*& piece, ULONG& length) {
+        piece = bytes.data();
+        length = given ? 0 : static_cast<ULONG>(bytes.size());
+        given = true;
+        return true;
+    }, digest);
 }
 
 }  // namespace
 
-std::string Sha256Hex(const std::string& bytes)
+std::string Sha256HexOfFile(void* file)
 {
+    std::vector<char> chunk(1 << 20);
     uint8_t digest[32];
-    if (!Sha256(bytes, digest)) return "";
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return "";
+    bool hashed = Sha256Of([&](const char*& piece, ULONG& length) {
+        DWORD read = 0;
+        piece = chunk.data();
+        bool ok = ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) != 0;
+        length = read;
+        return ok;
+    }, digest);
+    if (!hashed) return "";
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
     for (uint8_t byte : digest) {

@@ -7,8 +7,9 @@
 
 using PublicKey = std::array<uint8_t, 64>;  // the curve point's X and Y, big-endian
 
-// The SHA-256 of `bytes` in lower-case hex; empty if CNG fails.
-std::string Sha256Hex(const std::string& bytes);
+// The SHA-256 of an open file's content, read from its start in chunks, in
+// lower-case hex; empty if a read or CNG fails.
+std::string Sha256HexOfFile(void* file);
 
 // True when `signature` (r and s, 32 bytes each) signs SHA-256(text) under `key`.
 bool VerifyEcdsaP256(const PublicKey& key, const std::string& text, const std::vector<uint8_t>& signature);

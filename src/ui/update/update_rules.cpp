@@ -51,6 +51,11 @@ std::string UpdateSignatureUrl(const std::string& host, const std::string& usern
     return "http://" + host + kUpdateScript + "sig=1&" + AccountAndVersion(username);
 }
 
+std::string UpdateOfferUrl(const std::string& host, const std::string& username)
+{
+    return "http://" + host + kUpdateScript + "chk=1&sig=1&" + AccountAndVersion(username);
+}
+
 std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username)
 {
     return "http://" + host + "/pellwick/" + fileName + "?" + AccountAndVersion(username);
@@ -66,4 +71,14 @@ std::string DriverInstallerName(ScannerDriver driver, const std::string& current
     bool x64 = currentFolder.find("x86") != std::string::npos;
     if (driver == ScannerDriver::CipherLab) return x64 ? "CP210xVCPInstaller_x64.exe" : "CP210xVCPInstaller_x86.exe";
     return x64 ? "Zebra_CDC_ACM_Driver_x64.exe" : "Zebra_CDC_ACM_Driver_x86.exe";
+}
+
+bool IsProgramDownloadName(const std::string& name)
+{
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) return true;
+    if (name == "update.exe") return true;
+    for (ScannerDriver driver : {ScannerDriver::CipherLab, ScannerDriver::Symbol})
+        for (const char* folder : {"x86", ""})
+            if (name == DriverInstallerName(driver, folder)) return true;
+    return false;
 }

@@ -29,6 +29,9 @@ bool OffersNewerVersion(const std::string& latest);
 std::string UpdateCheckUrl(const std::string& host, const std::string& username);
 std::string UpdateDownloadUrl(const std::string& host, const std::string& username);
 std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username);
+// Where the maker's signed offer (the latest version and its installer) is
+// published, beside the check.
+std::string UpdateOfferUrl(const std::string& host, const std::string& username);
 // Where the signature of each download is published.
 std::string UpdateSignatureUrl(const std::string& host, const std::string& username);
 std::string DriverSignatureUrl(const std::string& host, const std::string& fileName, const std::string& username);
@@ -39,3 +42,7 @@ enum class ScannerDriver { CipherLab, Symbol };
 // contains "x86" (the program runs from Program Files (x86) on a 64-bit
 // Windows), else the 32-bit one.
 std::string DriverInstallerName(ScannerDriver driver, const std::string& currentFolder);
+
+// True for the names of files the program leaves in its download folder: an
+// answer's digits-only name, "update.exe" and the driver installers.
+bool IsProgramDownloadName(const std::string& name);

@@ -73,6 +73,7 @@ void TestScanHost::SetCredentials(const std::string& user, const std::string& pa
     values.Username = user;
     values.Password = password;
     values.ServiceHost = host;
+    values.AllowPlainHttp = true;  // the stand-in speaks plain HTTP behind its TLS front
     settings.Replace(values);
 }
 

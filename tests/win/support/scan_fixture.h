@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/main_window_facade.h"
+#include "framework/win_handle.h"
 #include "support/test_support.h"
 #include "core/scan_result.h"
 
@@ -40,9 +41,11 @@ public:
     std::string ScanFolder() const override { return folder.Path(); }
     int32_t CurrentMode() const override { return mode; }
     AppSettings SettingsSnapshot() const override { return settings.Snapshot(); }
+    HANDLE SpoolWrittenEvent() const override { return spoolWritten.Get(); }
     void PlayScanSound() override { ++sounds; }
     HFONT ListFont() const override { return nullptr; }
     MessageBoxFunction MessageBoxShower() const override;
+    void AskAboutHeldScan(const HeldScan& scan) override { heldScans.push_back(scan); }
     void BringToFront() override { ++broughtForward; }
     void PinOnTop() override { pinned = true; }
     void UnpinFromTop() override { pinned = false; }
@@ -53,10 +56,12 @@ public:
     TempFolder folder;
     CollectingWindow window;
     SharedSettings settings;
+    KernelHandle spoolWritten{CreateEventA(nullptr, FALSE, FALSE, nullptr)};
     std::atomic<int32_t> mode{1};
     std::atomic<int> sounds{0};
     std::atomic<int> broughtForward{0};
     std::atomic<bool> pinned{false};
+    std::vector<HeldScan> heldScans;  // written by the worker's thread
 };
 
 // The stand-in service of this test (see tools/wine-run.sh).

@@ -1,6 +1,6 @@
 // TestBarcodes. Literals are split after each \x escape, because a hex escape
 // would otherwise swallow the digits and letters A-F that follow it.
-#include "ui/main/test_barcodes.h"
+#include "core/test_barcodes.h"
 
 namespace {
 
@@ -40,4 +40,11 @@ const char* TestBarcodeFor(int command)
 {
     int index = command - kFirstTestBarcodeCommand;
     return index >= 0 && index < kTestBarcodeCount ? kTestBarcodes[index] : nullptr;
+}
+
+bool IsTestBenchBarcode(const std::string& barcode)
+{
+    for (const char* bench : kTestBarcodes)
+        if (barcode == bench) return true;
+    return false;
 }

@@ -1,0 +1,214 @@
+// The scan history as CSV: fields, rows and the export of a date range.
+#include "history/history_csv.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "base/string_format.h"
+#include "base/text_escape.h"
+
+namespace {
+
+std::string Latin1ToUtf8(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Control bytes in text from the service, as "&#n;"; line breaks stay.
+std::string EscapeControls(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\r' && c != '\n' && c != '\t') || byte == 0x7F)
+            out += StringPrintf("&#%d;", byte);
+        else
+            out += c;
+    }
+    return out;
+}
+
+const char* ModeName(int mode)
+{
+    static const char* const names[] = {"Verify", "Decommission", "Recommission", "Login"};
+    return mode >= 0 && mode < 4 ? names[mode] : "Unknown";
+}
+
+const char* const kColumns[] = {
+    "Local time", "UTC time", "Spool key", "Mode", "Barcode", "Status text", "Kind", "Status", "Message heading",
+    "Message body", "PostTransactionID", "ReplyTransactionID", "GTIN", "Lot", "Exp", "SN", "curl exit code",
+    "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
+    "Read serial", "Read faults", "Handled", "Handled note"};
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+struct ConnectionDeleter {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+
+std::string Column(sqlite3_stmt* s, int i)
+{
+    const void* bytes = sqlite3_column_blob(s, i);
+    return bytes ? std::string(static_cast<const char*>(bytes), sqlite3_column_bytes(s, i)) : std::string();
+}
+
+HistoryEntry EntryOfRow(sqlite3_stmt* s)
+{
+    HistoryEntry e;
+    std::string* texts[] = {&e.localTime, &e.utcTime, &e.spoolKey};
+    for (int i = 0; i < 3; ++i) *texts[i] = Column(s, i);
+    e.mode = sqlite3_column_int(s, 3);
+    e.barcode = Column(s, 4);
+    e.statusText = Column(s, 5);
+    e.kind = sqlite3_column_int(s, 6);
+    std::string* more[] = {&e.status, &e.messageHeading, &e.messageBody, &e.postTransactionId, &e.replyTransactionId,
+                           &e.gtin, &e.lot, &e.exp, &e.sn};
+    for (int i = 0; i < 9; ++i) *more[i] = Column(s, 7 + i);
+    e.curlResult = sqlite3_column_int(s, 16);
+    std::string* rest[] = {&e.userName, &e.computerName, &e.programVersion, &e.readFormat, &e.readProductCode,
+                           &e.readBatch, &e.readExpiry, &e.readSerial, &e.readFaults};
+    for (int i = 0; i < 9; ++i) *rest[i] = Column(s, 17 + i);
+    e.handled = sqlite3_column_int(s, 26) != 0;
+    e.handledNote = Column(s, 27);
+    return e;
+}
+
+}  // namespace
+
+std::string CsvField(const std::string& text)
+{
+    std::string field = Latin1ToUtf8(EscapeControls(text));
+    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos) field.insert(0, 1, '\'');
+    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    std::string quoted = "\"";
+    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string CsvHeader()
+{
+    std::string header = "\xEF\xBB\xBF";
+    for (const char* column : kColumns) header += std::string(header.size() > 3 ? "," : "") + column;
+    return header + "\r\n";
+}
+
+std::string CsvRow(const HistoryEntry& e)
+{
+    std::string fields[] = {e.localTime, e.utcTime, e.spoolKey, ModeName(e.mode), EscapeBarcode(e.barcode),
+                            e.statusText, std::to_string(e.kind), e.status, e.messageHeading, e.messageBody,
+                            e.postTransactionId, e.replyTransactionId, e.gtin, e.lot, e.exp, e.sn,
+                            std::to_string(e.curlResult), e.userName, e.computerName, e.programVersion,
+                            e.readFormat, e.readProductCode, e.readBatch, e.readExpiry, e.readSerial,
+                            e.readFaults, e.handled ? "yes" : "", e.handledNote};
+    std::string row;
+    for (const std::string& field : fields) row += (row.empty() && &field == fields ? "" : ",") + CsvField(field);
+    return row + "\r\n";
+}
+
+bool IsIsoDate(const std::string& text)
+{
+    int year = 0, month = 0, day = 0;
+    char tail = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return false;
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month < 1 || month > 12 || day < 1 || day > days[month - 1]) return false;
+    return !(month == 2 && day == 29 && !leap);
+}
+
+ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string& csvPath, const std::string& from,
+                              const std::string& to, std::string& reason, long long& rows,
+                              const std::string& historySqliteName)
+{
+    rows = 0;
+    sqlite3* raw = nullptr;
+    const std::string& name = historySqliteName.empty() ? historyPath : historySqliteName;
+    int code = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, ConnectionDeleter> db(raw);
+    if (code != SQLITE_OK) {
+        reason = "there is no scan history at \"" + historyPath + "\"";
+        return ExportResult::NoHistory;
+    }
+    sqlite3_busy_timeout(db.get(), 5000);
+    sqlite3_stmt* prepared = nullptr;
+    sqlite3_prepare_v2(db.get(),
+        "SELECT local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
+        " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
+        " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
+        " read_faults, handled, handled_note FROM outcome"
+        " WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR local_time < ?2 || 'T99') ORDER BY id",
+        -1, &prepared, nullptr);
+    std::unique_ptr<sqlite3_stmt, StatementDeleter> query(prepared);
+    if (!query) {
+        reason = std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get());
+        return ExportResult::Unreadable;
+    }
+    sqlite3_bind_text(query.get(), 1, from.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(query.get(), 2, to.c_str(), -1, SQLITE_TRANSIENT);
+    std::string temporary = csvPath + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            reason = "the file \"" + csvPath + "\" cannot be written";
+            return ExportResult::Unwritable;
+        }
+        out << CsvHeader();
+        while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
+            out << CsvRow(EntryOfRow(query.get()));
+            ++rows;
+        }
+        out.flush();
+        if (code != SQLITE_DONE || !out) {
+            reason = code != SQLITE_DONE ? std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get())
+                                         : "the file \"" + csvPath + "\" cannot be written";
+            out.close();
+            std::remove(temporary.c_str());
+            return code != SQLITE_DONE ? ExportResult::Unreadable : ExportResult::Unwritable;
+        }
+    }
+    std::remove(csvPath.c_str());
+    if (std::rename(temporary.c_str(), csvPath.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        reason = "the file \"" + csvPath + "\" cannot be written";
+        return ExportResult::Unwritable;
+    }
+    return ExportResult::Written;
+}
+
+std::vector<std::string> CommandLineWords(const std::string& commandLine)
+{
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (char c : commandLine) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}

@@ -1,0 +1,228 @@
+// The scan history's database: opening, schema steps, writing and trimming.
+#include "history/history_store.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+
+// Each step brings the schema from its index to the next version; a new
+// version only ever adds a step, so a file of any earlier program comes up.
+const char* const kSchemaSteps[] = {
+    // 0 -> 1: the outcome and the service's answer.
+    "CREATE TABLE outcome ("
+    " id INTEGER PRIMARY KEY, local_time TEXT NOT NULL, utc_time TEXT NOT NULL, spool_key TEXT,"
+    " mode INTEGER, barcode BLOB, status_text TEXT, kind INTEGER, status TEXT, message_heading TEXT,"
+    " message_body TEXT, post_transaction_id TEXT, reply_transaction_id TEXT, gtin TEXT, lot TEXT,"
+    " exp TEXT, sn TEXT, curl_result INTEGER, user_name TEXT, computer_name TEXT, program_version TEXT);"
+    "CREATE INDEX outcome_by_time ON outcome(utc_time);"
+    "CREATE INDEX outcome_by_serial ON outcome(sn);",
+    // 1 -> 2: the scan as read at the counter, and an alert's follow-up.
+    "ALTER TABLE outcome ADD COLUMN read_format TEXT;"
+    "ALTER TABLE outcome ADD COLUMN read_product_code TEXT;"
+    "ALTER TABLE outcome ADD COLUMN read_batch TEXT;"
+    "ALTER TABLE outcome ADD COLUMN read_expiry TEXT;"
+    "ALTER TABLE outcome ADD COLUMN read_serial TEXT;"
+    "ALTER TABLE outcome ADD COLUMN read_faults TEXT;"
+    "ALTER TABLE outcome ADD COLUMN handled INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE outcome ADD COLUMN handled_note TEXT;"
+    "CREATE INDEX outcome_by_read_serial ON outcome(read_serial);",
+};
+static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+Statement Prepare(sqlite3* db, const char* sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    return Statement(statement);
+}
+
+void BindText(sqlite3_stmt* statement, int index, const std::string& text)
+{
+    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+bool IsDamage(int code) { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
+
+std::string Reason(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+
+}  // namespace
+
+HistoryStore::HistoryStore() = default;
+HistoryStore::~HistoryStore() { Close(); }
+
+void HistoryStore::Close()
+{
+    if (m_db) sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+bool HistoryStore::Execute(const char* sql, std::string& reason)
+{
+    char* message = nullptr;
+    int code = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
+    if (code == SQLITE_OK) return true;
+    reason = message ? message : sqlite3_errstr(code);
+    sqlite3_free(message);
+    return false;
+}
+
+bool HistoryStore::OpenFile(const std::string& path, std::string& reason)
+{
+    Close();
+    std::string name = m_encodeName ? m_encodeName(path) : path;
+    int code = sqlite3_open_v2(name.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                               nullptr);
+    if (code != SQLITE_OK) {
+        reason = Reason(m_db);
+        Close();
+        return false;
+    }
+    // Another connection (the export, the window) may hold the file briefly.
+    sqlite3_busy_timeout(m_db, 5000);
+    return Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", reason);
+}
+
+int HistoryStore::SchemaVersion() const
+{
+    Statement statement = Prepare(m_db, "PRAGMA user_version");
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int(statement.get(), 0) : -1;
+}
+
+bool HistoryStore::Migrate(int target, std::string& reason)
+{
+    int version = SchemaVersion();
+    if (version < 0) {
+        reason = Reason(m_db);
+        return false;
+    }
+    if (version > kSchemaVersion) {
+        reason = "the history file comes from a newer version of the program";
+        return false;
+    }
+    for (; version < target; ++version) {
+        // Each step and its version number commit together.
+        std::string sql = std::string("BEGIN IMMEDIATE;") + kSchemaSteps[version] +
+                          "PRAGMA user_version=" + std::to_string(version + 1) + ";COMMIT;";
+        if (!Execute(sql.c_str(), reason)) {
+            std::string ignored;
+            Execute("ROLLBACK", ignored);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HistoryStore::OpenAtVersion(const std::string& path, int version, std::string& reason)
+{
+    return OpenFile(path, reason) && Migrate(version, reason);
+}
+
+bool HistoryStore::Open(const std::string& path, const std::string& today, std::string& reason)
+{
+    m_damagedCopy.clear();
+    if (OpenAtVersion(path, kSchemaVersion, reason)) return true;
+    if (!m_db || !IsDamage(sqlite3_errcode(m_db))) {
+        Close();
+        return false;
+    }
+    Close();
+    for (int attempt = 1; attempt < 100 && m_damagedCopy.empty(); ++attempt) {
+        std::string aside = DamagedHistoryName(path, today, attempt);
+        if (FILE* existing = std::fopen(aside.c_str(), "rb")) {
+            std::fclose(existing);
+            continue;
+        }
+        if (std::rename(path.c_str(), aside.c_str()) != 0) {
+            reason = "the damaged history file cannot be renamed aside";
+            return false;
+        }
+        m_damagedCopy = aside;
+        // A journal of the damaged file must not be applied to the new one.
+        std::rename((path + "-wal").c_str(), (aside + "-wal").c_str());
+        std::remove((path + "-shm").c_str());
+    }
+    return !m_damagedCopy.empty() && OpenAtVersion(path, kSchemaVersion, reason);
+}
+
+bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
+{
+    if (!m_db) {
+        reason = "the history is not open";
+        return false;
+    }
+    Statement insert = Prepare(m_db,
+        "INSERT INTO outcome (local_time, utc_time, spool_key, mode, barcode, status_text, kind, status,"
+        " message_heading, message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn,"
+        " curl_result, user_name, computer_name, program_version, read_format, read_product_code, read_batch,"
+        " read_expiry, read_serial, read_faults, handled, handled_note)"
+        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    if (!insert) {
+        reason = Reason(m_db);
+        return false;
+    }
+    sqlite3_stmt* s = insert.get();
+    const std::string* texts1[] = {&e.localTime, &e.utcTime, &e.spoolKey};
+    for (int i = 0; i < 3; ++i) BindText(s, 1 + i, *texts1[i]);
+    sqlite3_bind_int(s, 4, e.mode);
+    sqlite3_bind_blob(s, 5, e.barcode.data(), static_cast<int>(e.barcode.size()), SQLITE_TRANSIENT);
+    BindText(s, 6, e.statusText);
+    sqlite3_bind_int(s, 7, e.kind);
+    const std::string* texts2[] = {&e.status, &e.messageHeading, &e.messageBody, &e.postTransactionId,
+                                   &e.replyTransactionId, &e.gtin, &e.lot, &e.exp, &e.sn};
+    for (int i = 0; i < 9; ++i) BindText(s, 8 + i, *texts2[i]);
+    sqlite3_bind_int(s, 17, e.curlResult);
+    const std::string* texts3[] = {&e.userName, &e.computerName, &e.programVersion, &e.readFormat,
+                                   &e.readProductCode, &e.readBatch, &e.readExpiry, &e.readSerial, &e.readFaults};
+    for (int i = 0; i < 9; ++i) BindText(s, 18 + i, *texts3[i]);
+    sqlite3_bind_int(s, 27, e.handled ? 1 : 0);
+    BindText(s, 28, e.handledNote);
+    // Outside an explicit transaction the insert is one transaction of its own.
+    if (sqlite3_step(s) == SQLITE_DONE) return true;
+    reason = Reason(m_db);
+    return false;
+}
+
+int HistoryStore::DeleteBatchBefore(const std::string& utcCutoff, int batch)
+{
+    Statement remove = Prepare(m_db, "DELETE FROM outcome WHERE id IN"
+                                     " (SELECT id FROM outcome WHERE utc_time < ? ORDER BY utc_time LIMIT ?)");
+    if (!remove) return -1;
+    BindText(remove.get(), 1, utcCutoff);
+    sqlite3_bind_int(remove.get(), 2, batch);
+    if (sqlite3_step(remove.get()) != SQLITE_DONE) return -1;
+    return sqlite3_changes(m_db);
+}
+
+int64_t HistoryStore::Count() const
+{
+    Statement count = Prepare(m_db, "SELECT count(*) FROM outcome");
+    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : -1;
+}
+
+std::string UtcCutoff(std::time_t now, long days)
+{
+    std::time_t then = now - static_cast<std::time_t>(days) * 24 * 60 * 60;
+    std::tm parts{};
+#ifdef _WIN32
+    gmtime_s(&parts, &then);
+#else
+    gmtime_r(&then, &parts);
+#endif
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+std::string DamagedHistoryName(const std::string& livePath, const std::string& date, int attempt)
+{
+    std::string folder = livePath.substr(0, livePath.find_last_of("\\/") + 1);
+    std::string suffix = attempt > 1 ? "-" + std::to_string(attempt) : "";
+    return folder + "history-damaged-" + date + suffix + ".db";
+}

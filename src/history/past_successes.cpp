@@ -1,0 +1,65 @@
+// SuccessesSince: the history's recent successes for the double-scan guard.
+#include "history/past_successes.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+// Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's
+// days_from_civil), so no time-zone setting can shift the result.
+long long DaysFromCivil(int year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+}  // namespace
+
+std::optional<std::time_t> ParseUtcTime(const std::string& text)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char zone = 0;
+    int used = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c%n", &year, &month, &day, &hour, &minute, &second, &zone,
+                    &used) != 7 ||
+        zone != 'Z' || static_cast<size_t>(used) != text.size())
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+    long long days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    return static_cast<std::time_t>(days * 86400 + hour * 3600 + minute * 60 + second);
+}
+
+std::vector<PastSuccess> SuccessesSince(const HistoryStore& store, std::time_t since, int successKind)
+{
+    std::vector<PastSuccess> found;
+    if (!store.IsOpen()) return found;
+    sqlite3_stmt* raw = nullptr;
+    sqlite3_prepare_v2(store.Connection(),
+                       "SELECT mode, barcode, utc_time FROM outcome"
+                       " WHERE utc_time >= ? AND kind = ? AND status_text <> 'Done before' ORDER BY id",
+                       -1, &raw, nullptr);
+    std::unique_ptr<sqlite3_stmt, StatementDeleter> query(raw);
+    if (!query) return found;
+    std::string cutoff = UtcCutoff(since, 0);
+    sqlite3_bind_text(raw, 1, cutoff.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(raw, 2, successKind);
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const char* utc = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
+        std::optional<std::time_t> when = ParseUtcTime(utc ? utc : "");
+        if (!when) continue;
+        const char* bytes = static_cast<const char*>(sqlite3_column_blob(raw, 1));
+        found.push_back({sqlite3_column_int(raw, 0), std::string(bytes ? bytes : "", sqlite3_column_bytes(raw, 1)), *when});
+    }
+    return found;
+}

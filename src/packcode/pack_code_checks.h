@@ -1,0 +1,24 @@
+// The checks a pack code's single values must pass: check digits, dates and
+// GS1's character set. Portable.
+#pragma once
+#include <string_view>
+
+// One of GS1's 82 characters allowed in batch, serial and national numbers.
+bool IsGs1Character(char c);
+bool IsAllDigits(std::string_view text);
+
+// A GTIN of 14 digits whose last digit is its mod-10 check digit (weights 3
+// and 1 from the right).
+bool HasValidGtinCheckDigit(std::string_view gtin);
+
+// YYMMDD with a month of 01 to 12 and a day that exists in that month of
+// 20YY; day 00 stands for the month's last day.
+bool IsValidExpiry(std::string_view yymmdd);
+
+// A PPN's two check digits: each character's code times 2, 3, 4, ... from
+// the left, summed, mod 97.
+bool HasValidPpnCheckDigits(std::string_view ppn);
+
+// A PZN8's last digit: the first seven digits times 1 to 7, summed, mod 11
+// (a remainder of 10 is never issued).
+bool HasValidPznCheckDigit(std::string_view pzn);

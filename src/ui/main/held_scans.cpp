@@ -1,0 +1,110 @@
+// Held scans at the window: the worker's hand-over, the program's message box
+// for each in turn, and the pharmacist's answer carried out on the files.
+#include <memory>
+
+#include "base/text_escape.h"
+#include "core/log.h"
+#include "core/scan_result_post.h"
+#include "framework/file_ops.h"
+#include "res/resource.h"
+#include "ui/controls/message_box.h"
+#include "ui/main/main_dialog.h"
+#include "verify/hold_rules.h"
+
+void CMainDialog::AskAboutHeldScan(const HeldScan& scan)
+{
+    // Called on the worker's thread: the window's thread owns the copy from
+    // the post on.
+    auto* copy = new HeldScan(scan);
+    HWND window = m_mainWindow.load();
+    if (!window || !PostMessageA(window, WM_HELDSCAN, 0, reinterpret_cast<LPARAM>(copy))) {
+        Log("Held scan \"%s.dat\" not asked about now: asked again at the next start", scan.key.c_str());
+        delete copy;
+    }
+}
+
+namespace {
+
+// Carries out the answer: Send anyway puts the scan back for the worker,
+// approved; Do not send deletes it. Anything that fails leaves it held, and
+// the next start asks again.
+void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
+{
+    const char* name = scan.key.c_str();
+    if (send) {
+        // The marker first: without it the worker would hold the scan again.
+        if (!WriteWholeFile(scan.approvalPath, "") || !MoveFileA(scan.heldPath.c_str(), scan.sendPath.c_str())) {
+            Warning("Held scan \"%s.dat\" cannot go back to the scan folder: asked again at the next start", name);
+            return;
+        }
+        Log("Held scan \"%s.dat\": Send anyway", name);
+        SignalSpoolFileWritten();
+        return;
+    }
+    if (!DeleteFileA(scan.heldPath.c_str())) {
+        Warning("Held scan \"%s.dat\" cannot be deleted: asked again at the next start", name);
+        return;
+    }
+    Log("Held scan \"%s.dat\": Do not send", name);
+    auto* record = new ScanResult;
+    record->kind = ScanResultKind::Held;
+    record->key = scan.key;
+    record->mode = scan.mode;
+    record->barcode = scan.barcode;
+    record->statusText = kNotSentStatusText;
+    record->messageHeading = "Not sent: deleted at the counter";
+    record->messageBody = HeldRowText(scan.faults);
+    PostScanResult(resultsWindow, record);
+    AddLogRow("Not sent: %s", EscapeBarcode(scan.barcode).c_str());
+}
+
+// The program's message box with the two answers, carried out as the button
+// is pressed: a pop-up opened above the box meanwhile would otherwise hold
+// the answer back until it closes.
+class CHeldScanBox : public CMessageBoxDialog {
+public:
+    CHeldScanBox(const HeldScan& scan, HWND resultsWindow) : m_scan(scan), m_resultsWindow(resultsWindow)
+    {
+        m_strCaption = kHeldCaption;
+        for (const TextRun& run : MessageRuns(HeldScanQuestion(scan.faults, EscapeBarcode(scan.barcode)), kHeldCaption))
+            AppendRun(run);
+        m_buttons = MessageBoxButtons::OkCancel;
+        m_strFirstButton = "&Send anyway";
+        m_strSecondButton = "&Do not send";
+    }
+
+protected:
+    bool OnCommand(int id, int notifyCode, HWND control) override
+    {
+        if ((id == IDC_BOX_FIRST || id == IDC_BOX_SECOND) && !m_bAnswered) {
+            m_bAnswered = true;
+            SettleHeldScan(m_scan, id == IDC_BOX_FIRST, m_resultsWindow);
+        }
+        if (id == IDCANCEL && !m_bAnswered)
+            Log("Held scan \"%s.dat\": box closed without an answer, asked again at the next start", m_scan.key.c_str());
+        return CMessageBoxDialog::OnCommand(id, notifyCode, control);
+    }
+
+private:
+    const HeldScan& m_scan;
+    HWND m_resultsWindow;
+    bool m_bAnswered = false;
+};
+
+}  // namespace
+
+void CMainDialog::OnHeldScanPosted(HeldScan* posted)
+{
+    m_heldScans.emplace_back(posted);
+    // A box is open further up this thread's stack: its loop asks next.
+    if (m_bAskingHeld) return;
+    m_bAskingHeld = true;
+    while (!m_heldScans.empty()) {
+        std::unique_ptr<HeldScan> scan = std::move(m_heldScans.front());
+        m_heldScans.pop_front();
+        PlayAlertSound();
+        CHeldScanBox box(*scan, m_resultsList.Handle());
+        box.DoModal();
+    }
+    m_bAskingHeld = false;
+}

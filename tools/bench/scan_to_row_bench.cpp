@@ -1,0 +1,368 @@
+// Benchmark: what the pharmacist waits for. Starts the real program and times
+// its start-up (to the main window shown, to the first "Listening to COMn"
+// row), then types barcodes on the scanner and times each until its row shows
+// the final status, side by side with bare curl.exe exchanges of the same
+// request against the same stand-in, and with timed curl runs that split an
+// exchange. Run it through tools/bench/scan-to-row.sh.
+// Usage: scan_to_row_bench.exe <program> <scanner input> <COMn> <service host> <scans> <csv out>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/text_escape.h"
+#include "framework/file_ops.h"
+#include "framework/win_handle.h"
+#include "res/version.h"
+#include "verify/curl_command.h"
+#include "verify/request_templates.h"
+
+namespace {
+
+constexpr int kResultsListId = 1015;
+constexpr int kStatusColumn = 1, kBarcodeColumn = 3;
+constexpr DWORD kStartTimeoutMs = 60000, kScanTimeoutMs = 60000;
+constexpr int kScanCheckRowsAtMost = 4;
+// Each look at the list costs the program's Wine server three requests and
+// its window thread a message: looked at every millisecond, the list slowed
+// the very scan being timed (by some 100 ms). Every 5 ms adds 2.5 ms on average.
+constexpr DWORD kPollMs = 5;
+constexpr int32_t kDecommission = 1;  // the mode the program forces at start
+constexpr SIZE_T kTextSize = 1024;
+// curl's own clock: connected, TLS done, request about to go, first reply
+// byte, end.
+constexpr const char kWriteOut[] = "%{time_connect} %{time_appconnect} %{time_pretransfer} %{time_starttransfer} %{time_total}";
+
+double NowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Polls every kPollMs; the time at which `ready` held, or a negative
+// number after `timeoutMs`.
+double WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs)
+{
+    double deadline = NowMs() + timeoutMs;
+    while (NowMs() < deadline) {
+        if (ready()) return NowMs();
+        Sleep(kPollMs);
+    }
+    return -1;
+}
+
+// The program's results list, read from outside: its texts live in the
+// program's memory, so the item and its buffer are placed there.
+class RemoteList {
+public:
+    bool Attach(HWND list)
+    {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(list, &processId);
+        m_process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+        if (!m_process) return false;
+        m_block = static_cast<char*>(
+            VirtualAllocEx(m_process.Get(), nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+        m_list = list;
+        return m_block != nullptr;
+    }
+    int Rows() const { return static_cast<int>(SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Cell(int row, int column) const
+    {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = m_block + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(kTextSize);
+        char text[kTextSize] = "";
+        if (!WriteProcessMemory(m_process.Get(), m_block, &item, sizeof item, nullptr)) return "";
+        SendMessageA(m_list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(m_block));
+        ReadProcessMemory(m_process.Get(), item.pszText, text, sizeof text - 1, nullptr);
+        return text;
+    }
+
+private:
+    KernelHandle m_process;
+    char* m_block = nullptr;  // freed with the program
+    HWND m_list = nullptr;
+};
+
+// Runs a command and waits for it; its exit code, or -1. With `output`, the
+// command's standard output goes to that file.
+int Run(const std::string& executable, std::string commandLine, HANDLE output = nullptr)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | (output ? STARTF_USESTDHANDLES : 0);
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = output;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr, 0, nullptr, nullptr,
+                        &startup, &info))
+        return -1;
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    return static_cast<int>(code);
+}
+
+// The wall clock in ms since 1970, as the program's trace stamps its lines.
+double WallMs()
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+    return static_cast<double>(ticks.QuadPart - 116444736000000000ULL) / 10000.0;
+}
+
+struct Sample {
+    double scanMs = -1, bareMs = -1;
+    double typedAt = 0, rowAt = 0;  // WallMs of the scan's bytes written and of its final row
+    // The timed exchange: each attempt's wall time and curl's own five times (s).
+    double httpsWallMs = 0, httpWallMs = 0;
+    double https[5] = {}, http[5] = {};
+};
+
+class Bench {
+public:
+    explicit Bench(char** argv)
+        : m_program(argv[1]), m_scannerInput(argv[2]), m_port(argv[3]), m_host(argv[4]),
+          m_curl(FolderOf(m_program) + "\\curl.exe"), m_folder(FolderOf(argv[6]))
+    {
+    }
+
+    // Also the start's wall time, for the trace.
+    bool StartProgram(double& startedAt, double& shownMs, double& listeningMs);
+    bool Measure(int index, Sample& sample);
+
+private:
+    static std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
+    static std::string Barcode(char tag, int index)
+    {
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "%c%05d", tag, index);
+        // A whole pack code, as a pack carries it: a code with an element
+        // missing would add its "Scan check" rows to every scan's time.
+        return std::string("0104150123456782" "17291231" "10LOT24A\x1D" "21") + serial;
+    }
+    std::string CurlLine(const std::string& scheme, const std::string& post, const std::string& reply) const
+    {
+        return BuildCurlCommandLine({reply, "@" + post, "application/json", "", scheme + ServiceEndpoint(m_host)});
+    }
+    std::string WriteRequest(const std::string& barcode, const std::string& name) const;
+    bool Scan(const std::string& barcode, Sample& sample);
+    double Bare(const std::string& barcode);
+    bool TimedExchange(const std::string& barcode, Sample& sample);
+
+    std::string m_program, m_scannerInput, m_port, m_host, m_curl;
+    std::string m_folder;  // the bare exchanges' files, beside the figures
+    KernelHandle m_programProcess;
+    RemoteList m_list;
+};
+
+bool Bench::StartProgram(double& startedAt, double& shownMs, double& listeningMs)
+{
+    const std::string title = "QuorvixFMD Pellwick Version " PELLWICK_VERSION;
+    const std::string listening = "Listening to " + m_port;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string commandLine = "\"" + m_program + "\"";
+    startedAt = WallMs();
+    double start = NowMs();
+    // Without this bench's console, as the desktop starts it at logon.
+    if (!CreateProcessA(m_program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    m_programProcess.Reset(info.hProcess);
+    CloseHandle(info.hThread);
+    HWND window = nullptr;
+    double shown = WaitUntil([&] { return (window = FindWindowA(nullptr, title.c_str())) && IsWindowVisible(window); },
+                             kStartTimeoutMs);
+    if (shown < 0 || !m_list.Attach(GetDlgItem(window, kResultsListId))) return false;
+    double listed = WaitUntil([&] {
+        for (int row = m_list.Rows() - 1; row >= 0; --row)
+            if (m_list.Cell(row, kBarcodeColumn) == listening) return true;
+        return false;
+    }, kStartTimeoutMs);
+    shownMs = shown - start;
+    listeningMs = listed - start;
+    return listed >= 0;
+}
+
+std::string Bench::WriteRequest(const std::string& barcode, const std::string& name) const
+{
+    std::string post = m_folder + "\\" + name;
+    WriteWholeFile(post, FillRequestTemplate(RequestTemplate(kDecommission), "PHARM01", "s3cret", EscapeBarcode(barcode)));
+    return post;
+}
+
+// Types the barcode as the scanner does and waits for its row's final
+// status. Only the status cell is polled: each look costs the program's
+// Wine server three requests, which slow the program down.
+bool Bench::Scan(const std::string& barcode, Sample& sample)
+{
+    std::string typed = barcode + "\r\n";
+    FileHandle input(CreateFileA(m_scannerInput.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD written = 0;
+    if (!input) return false;
+    sample.typedAt = WallMs();
+    double start = NowMs();
+    if (!WriteFile(input.Get(), typed.data(), static_cast<DWORD>(typed.size()), &written, nullptr)) return false;
+    // The scan's row is the newest, unless "Scan check" rows came just
+    // after its answer: then it is one of the next rows.
+    const std::string shown = EscapeBarcode(barcode);  // as the list writes it
+    auto rowOfScan = [&] {
+        for (int row = 0; row <= kScanCheckRowsAtMost; ++row)
+            if (m_list.Cell(row, kBarcodeColumn) == shown) return row;
+        return -1;
+    };
+    bool seenScanned = false;
+    int row = 0;
+    double done = WaitUntil([&] {
+        std::string status = m_list.Cell(row, kStatusColumn);
+        if (status == "Scanned" || !seenScanned) {
+            seenScanned = seenScanned || status == "Scanned";
+            return false;
+        }
+        if (m_list.Cell(row, kBarcodeColumn) == shown) return true;
+        row = std::max(rowOfScan(), 0);  // rows came above it: looked at again on the next poll
+        return false;
+    }, kScanTimeoutMs);
+    sample.rowAt = WallMs();
+    sample.scanMs = done - start;
+    return done >= 0;
+}
+
+// The same exchange as the worker's: https first, plain http after the
+// stand-in cuts the TLS attempt (exit code 35).
+double Bench::Bare(const std::string& barcode)
+{
+    std::string post = WriteRequest(barcode, "bare.post"), reply = m_folder + "\\bare.reply";
+    double start = NowMs();
+    if (Run(m_curl, CurlLine("https://", post, reply)) == 35) Run(m_curl, CurlLine("http://", post, reply));
+    double ms = NowMs() - start;
+    DeleteFileA(post.c_str());
+    DeleteFileA(reply.c_str());
+    return ms;
+}
+
+// The same two runs again, each with curl's own clock written out.
+bool Bench::TimedExchange(const std::string& barcode, Sample& sample)
+{
+    std::string post = WriteRequest(barcode, "timed.post"), reply = m_folder + "\\timed.reply";
+    std::string times = m_folder + "\\timed.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    auto timedRun = [&](const char* scheme, double& wallMs, double (&curlTimes)[5]) {
+        FileHandle output(CreateFileA(times.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+        double start = NowMs();
+        int code = Run(m_curl, CurlLine(scheme, post, reply) + " --write-out " + QuoteArgument(kWriteOut), output.Get());
+        wallMs = NowMs() - start;
+        output.Reset();
+        std::string text;
+        ReadWholeFile(times, text);
+        std::sscanf(text.c_str(), "%lf %lf %lf %lf %lf", &curlTimes[0], &curlTimes[1], &curlTimes[2], &curlTimes[3],
+                    &curlTimes[4]);
+        return code;
+    };
+    bool ok = timedRun("https://", sample.httpsWallMs, sample.https) == 35 &&
+              timedRun("http://", sample.httpWallMs, sample.http) == 0;
+    for (const std::string& path : {post, reply, times}) DeleteFileA(path.c_str());
+    return ok;
+}
+
+// One round: a scan and a bare exchange, each with a pack of its own, in
+// turns first; every other round a timed exchange too.
+bool Bench::Measure(int index, Sample& sample)
+{
+    if (index % 2 == 0) sample.bareMs = Bare(Barcode('B', index));
+    if (!Scan(Barcode('S', index), sample)) return false;
+    if (index % 2 == 1) sample.bareMs = Bare(Barcode('B', index));
+    return index % 2 == 1 || TimedExchange(Barcode('T', index), sample);
+}
+
+double Percentile(std::vector<double> values, double share)
+{
+    std::sort(values.begin(), values.end());
+    size_t at = static_cast<size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(at, values.size() - 1)];
+}
+
+template <typename Field>
+void PrintLine(const char* name, const std::vector<Sample>& samples, Field field)
+{
+    std::vector<double> values;
+    for (const Sample& s : samples) values.push_back(field(s));
+    std::printf("%-44s %8.1f %8.1f\n", name, Percentile(values, 0.5), Percentile(values, 0.95));
+}
+
+void PrintSplit(const std::vector<Sample>& all)
+{
+    std::vector<Sample> samples;
+    for (const Sample& s : all)
+        if (s.httpWallMs > 0) samples.push_back(s);
+    std::printf("\nan exchange, split (ms)                       median      p95\n");
+    // curl gives no connect time for a transfer that failed: the attempt is
+    // its total.
+    PrintLine("https attempt: process start and exit", samples, [](const Sample& s) { return s.httpsWallMs - 1000 * s.https[4]; });
+    PrintLine("https attempt: connecting, TLS attempt, cut", samples, [](const Sample& s) { return 1000 * s.https[4]; });
+    PrintLine("http: process start and exit", samples, [](const Sample& s) { return s.httpWallMs - 1000 * s.http[4]; });
+    PrintLine("http: connecting", samples, [](const Sample& s) { return 1000 * s.http[0]; });
+    PrintLine("http: request until first reply byte", samples, [](const Sample& s) { return 1000 * (s.http[3] - s.http[2]); });
+    PrintLine("http: reading the reply", samples, [](const Sample& s) { return 1000 * (s.http[4] - s.http[3]); });
+    PrintLine("both runs, wall", samples, [](const Sample& s) { return s.httpsWallMs + s.httpWallMs; });
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 7) {
+        std::fprintf(stderr, "usage: scan_to_row_bench <program> <scanner input> <COMn> <service host> <scans> <csv>\n");
+        return 2;
+    }
+    Bench bench(argv);
+    double startedAt = 0, shownMs = 0, listeningMs = 0;
+    if (!bench.StartProgram(startedAt, shownMs, listeningMs)) {
+        std::fprintf(stderr, "scan_to_row_bench: the program did not start\n");
+        return 1;
+    }
+    std::printf("start-up: main window shown after %.1f ms, first \"Listening to %s\" row after %.1f ms\n", shownMs,
+                argv[3], listeningMs);
+    Sleep(6000);  // past the start's timers and the first update check
+    const int scans = std::atoi(argv[5]);
+    std::vector<Sample> samples(static_cast<size_t>(scans));
+    FILE* csv = std::fopen(argv[6], "w");
+    if (!csv) return 1;
+    std::fprintf(csv, "# started_at,shown_ms,listening_ms\n%.1f,%.1f,%.1f\n", startedAt, shownMs, listeningMs);
+    std::fprintf(csv, "scan_ms,bare_ms,typed_at,row_at\n");
+    for (int i = 0; i < scans; ++i) {
+        Sample& s = samples[static_cast<size_t>(i)];
+        if (!bench.Measure(i, s)) {
+            std::fprintf(stderr, "scan_to_row_bench: scan %d had no final row within %lu ms\n", i,
+                         static_cast<unsigned long>(kScanTimeoutMs));
+            return 1;
+        }
+        std::fprintf(csv, "%.2f,%.2f,%.1f,%.1f\n", s.scanMs, s.bareMs, s.typedAt, s.rowAt);
+    }
+    std::fclose(csv);
+    std::printf("%d scans                                        median      p95\n", scans);
+    PrintLine("scan to final row (ms)", samples, [](const Sample& s) { return s.scanMs; });
+    PrintLine("bare curl.exe exchange (ms)", samples, [](const Sample& s) { return s.bareMs; });
+    std::vector<double> scan, bare;
+    for (const Sample& s : samples) scan.push_back(s.scanMs), bare.push_back(s.bareMs);
+    std::printf("median ratio scan / bare: %.3f (target <= 1.05)\n", Percentile(scan, 0.5) / Percentile(bare, 0.5));
+    PrintSplit(samples);
+    return 0;
+}
