@@ -82,9 +82,15 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUB
 !macroend
 
 ; The user SID, as text, of the process whose handle is in $R9; "" into $R8
-; when it cannot be read.
+; when it cannot be read. Keeps $R2 to $R7: the caller's loop runs on them.
 !macro PROCESS_USER un
 Function ${un}ProcessUser
+    Push $R2
+    Push $R3
+    Push $R4
+    Push $R5
+    Push $R6
+    Push $R7
     StrCpy $R8 ""
     System::Call 'advapi32::OpenProcessToken(p R9, i 0x8, *p .R7) i .R6'  ; TOKEN_QUERY
     ${If} $R6 != 0
@@ -102,6 +108,12 @@ Function ${un}ProcessUser
         System::Free $R5
         System::Call 'kernel32::CloseHandle(p R7)'
     ${EndIf}
+    Pop $R7
+    Pop $R6
+    Pop $R5
+    Pop $R4
+    Pop $R3
+    Pop $R2
 FunctionEnd
 !macroend
 !insertmacro PROCESS_USER ""

@@ -146,6 +146,13 @@ class Installer(unittest.TestCase):
             (self.app_folder / "Scanned").mkdir(exist_ok=True)
             (self.app_folder / "Scanned" / "900000000000000001.dat").write_bytes(b"1" + barcode.encode())
             self.assertTrue(wait_until(lambda: standin.control()["held"] == 1, 30), "the exchange hangs")
+            # Another program of this user by the same name, found after the first: it ends too.
+            other = self.work / "other" / "Pellwick.exe"
+            other.parent.mkdir(exist_ok=True)
+            shutil.copy(BIN / "desktop_keeper.exe", other)
+            subprocess.Popen(["wine", str(other)], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.assertTrue(wait_until(lambda: len(self.running()) == len(old) + 1, 30))
+            old = self.running()
 
             self.install(NEWER)
             self.assertTrue(wait_until(lambda: self.running() and set(old).isdisjoint(self.running()), 30),

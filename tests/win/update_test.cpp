@@ -149,8 +149,13 @@ TEST_F(Updates, NothingElseIsEverStarted)
     const std::string signature = ReadBytes(kNewer + ".sig");
     std::string tampered = installer, flippedSignature = signature, flippedOffer = ReadBytes(kNewer + ".offer");
     tampered[0x4E] ^= 1;
-    flippedSignature[flippedSignature.find("signature=") + 20] ^= 1;  // still a hex digit
-    flippedOffer[flippedOffer.find("signature=") + 20] ^= 1;
+    // Another hex digit, so that the text still parses ("a" ^ 1 would not be one).
+    auto flipDigit = [](std::string& text) {
+        char& digit = text[text.find("signature=") + 20];
+        digit = digit == '0' ? '1' : '0';
+    };
+    flipDigit(flippedSignature);
+    flipDigit(flippedOffer);
     struct Case {
         const char* what;
         std::string installer, signature;
