@@ -43,16 +43,24 @@ done
 # Windows curl.exe, built once from Debian's source package and cached outside
 # the work tree.
 CACHE="${QUORVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvix}"
+
+# Downloads Debian's source package $2 into a new folder $1, through a list of
+# sources of its own: the machine's apt set-up may have no deb-src line.
+fetch_debian_source() {
+  local work="$1"
+  rm -rf "$work"; mkdir -p "$work/lists/partial"
+  echo "deb-src http://deb.debian.org/debian bookworm main" > "$work/sources.list"
+  local apt=(apt-get -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
+             -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
+  "${apt[@]}" update -qq
+  (cd "$work" && "${apt[@]}" source --download-only -qq "$2")
+}
 CURL_EXE="$CACHE/curl/curl.exe"
 if [ ! -s "$CURL_EXE" ]; then
   echo "bootstrap: building curl.exe for Windows (about two minutes)"
   work="$CACHE/curl-build"
-  rm -rf "$work"; mkdir -p "$work/lists/partial" "$CACHE/curl"
-  echo "deb-src http://deb.debian.org/debian bookworm main" > "$work/sources.list"
-  APT=(apt-get -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
-       -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
-  "${APT[@]}" update -qq
-  (cd "$work" && "${APT[@]}" source --download-only -qq curl)
+  mkdir -p "$CACHE/curl"
+  fetch_debian_source "$work" curl
   # Pinned: only this upstream release, checked by its hash, is ever built.
   tarball="$work/curl_7.88.1.orig.tar.gz"
   echo "cdb38b72e36bc5d33d5b8810f8018ece1baa29a8f215b4495e495ded82bbf3c7  $tarball" | sha256sum -c --quiet -
@@ -74,12 +82,8 @@ SQLITE_DIR="$CACHE/sqlite-$SQLITE_VERSION"
 if [ ! -s "$SQLITE_DIR/libsqlite3.a" ] || [ ! -s "$SQLITE_DIR/sqlite3.h" ]; then
   echo "bootstrap: building SQLite $SQLITE_VERSION for Windows (about half a minute)"
   work="$CACHE/sqlite-build"
-  rm -rf "$work"; mkdir -p "$work/lists/partial" "$SQLITE_DIR"
-  echo "deb-src http://deb.debian.org/debian bookworm main" > "$work/sources.list"
-  APT=(apt-get -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
-       -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
-  "${APT[@]}" update -qq
-  (cd "$work" && "${APT[@]}" source --download-only -qq sqlite3)
+  mkdir -p "$SQLITE_DIR"
+  fetch_debian_source "$work" sqlite3
   tarball="$work/sqlite3_$SQLITE_VERSION.orig.tar.xz"
   if [ ! -f "$tarball" ]; then
     echo "bootstrap: Debian's sqlite3 source is no longer $SQLITE_VERSION: update the pin" >&2; exit 1
