@@ -114,6 +114,17 @@ def kill_moments(trace):
     return moments
 
 
+def describe_process(pid):
+    """A left process's state, parent and command line, to tell where it hangs."""
+    try:
+        status = dict(line.split(":\t", 1) for line in Path(f"/proc/{pid}/status").read_text().splitlines()
+                      if ":\t" in line)
+        arguments = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ").decode("latin-1")
+        return f"state {status.get('State')}, parent {status.get('PPid')}, started as: {arguments[:300]}"
+    except OSError:
+        return "gone"
+
+
 def duplicates_without_kill(requests, kills):
     """Barcodes that arrived twice with no kill between the two arrivals."""
     arrivals = {}
@@ -188,6 +199,12 @@ def run(kills, seed, prefix_path, fast, keep_scans):
         settled = drain(prefix, 150 if keep_scans else 60) if not fast else True
         time.sleep(2)
         program.kill()
+        # The job ends a running curl.exe when the killed program's handles
+        # close, a moment after the program itself: one still there after
+        # that has outlived its program.
+        wait_until(lambda: not prefix.processes("curl.exe"), 10)
+        for pid in prefix.processes("curl.exe"):
+            print(f"curl.exe left: process {pid}, {describe_process(pid)}")
         twice = [pack["serial"] for pack in standin.packs() if pack["decommission_requests"] > 1]
         return report(standin.pack_requests(), Trace(prefix), typed, kill_times, prefix.scan_folder_contents(),
                       len(prefix.processes("curl.exe")), settled, fast, twice if keep_scans else None)
