@@ -24,19 +24,46 @@ double NowMs()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// A job that ends its processes when its handle closes, as the exchanges use.
+KernelHandle KillOnCloseJob()
+{
+    KernelHandle job(CreateJobObjectA(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job) SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
 // One run of curl against a closed port (it fails at once): the time from
-// CreateProcess to its end, or a negative number.
-double TimedRun(const std::string& curl, DWORD flags)
+// CreateProcess to its end, or a negative number. `inJob`: started inside a
+// new kill-on-close job, given at creation.
+double TimedRun(const std::string& curl, DWORD flags, bool inJob)
 {
     std::string commandLine = "\"" + curl + "\" -q --silent --output NUL http://127.0.0.1:1/";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION info{};
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
     double start = NowMs();
-    if (!CreateProcessA(curl.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup, &info))
-        return -1;
+    KernelHandle job = inJob ? KillOnCloseJob() : KernelHandle();
+    HANDLE jobHandle = job.Get();
+    std::vector<char> attributes;
+    if (inJob) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        attributes.resize(size);
+        startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+        if (!InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &size) ||
+            !UpdateProcThreadAttribute(startup.lpAttributeList, 0, 0x0002000D /* JOB_LIST */, &jobHandle,
+                                       sizeof jobHandle, nullptr, nullptr))
+            return -1;
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
+    PROCESS_INFORMATION info{};
+    BOOL started = CreateProcessA(curl.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                                  &startup.StartupInfo, &info);
+    if (inJob) DeleteProcThreadAttributeList(startup.lpAttributeList);
+    if (!started) return -1;
     KernelHandle process(info.hProcess), thread(info.hThread);
     WaitForSingleObject(process.Get(), INFINITE);
     return NowMs() - start;
@@ -58,12 +85,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     struct Way {
         const char* name;
         DWORD flags;
+        bool inJob;
         std::vector<double> ms;
-    } ways[] = {{"with a console of its own (no flag)", 0, {}},
-                {"CREATE_NO_WINDOW", CREATE_NO_WINDOW, {}},
-                {"DETACHED_PROCESS (the exchanges' way)", DETACHED_PROCESS, {}}};
+    } ways[] = {{"with a console of its own (no flag)", 0, false, {}},
+                {"CREATE_NO_WINDOW", CREATE_NO_WINDOW, false, {}},
+                {"DETACHED_PROCESS", DETACHED_PROCESS, false, {}},
+                {"DETACHED_PROCESS in a job (the exchanges' way)", DETACHED_PROCESS, true, {}}};
     for (int run = 0; run < runs; ++run)
-        for (Way& way : ways) way.ms.push_back(TimedRun(curl, way.flags));
+        for (Way& way : ways) way.ms.push_back(TimedRun(curl, way.flags, way.inJob));
     FILE* figures = std::fopen(__argv[3], "w");
     if (!figures) return 1;
     std::fprintf(figures, "curl.exe from a windowed program, %d runs each     median ms   ratio\n", runs);
