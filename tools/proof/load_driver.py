@@ -75,7 +75,9 @@ def report(every, requests, rows, left, arrived, typed_in, elapsed):
     print(f"missing at the service: {len(missing)}; sent twice: {len(doubled)}; without a result row: "
           f"{len(unanswered)}; left in the scan folder: {len(left)}")
     for code in (missing + doubled + unanswered)[:20]:
-        print(f"  {code}")
+        # Its rows say what became of it (a failed exchange, say).
+        shown = ["/".join(cells[:3]) for cells in rows if len(cells) >= 4 and cells[3].startswith(code)]
+        print(f"  {code}: rows {shown or 'none'}")
     return 1 if missing or doubled or unanswered or left or not arrived else 0
 
 
