@@ -24,6 +24,13 @@ INT_PTR CDialog::DoModal()
                            &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
+bool CDialog::CreateModeless(HWND owner)
+{
+    m_hParent = owner;
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
+                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 void CDialog::EndDialog(INT_PTR result)
 {
     if (m_hWnd) ::EndDialog(m_hWnd, result);

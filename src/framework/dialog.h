@@ -15,6 +15,10 @@ public:
     // Runs the dialog until EndDialog; returns its result, or -1 when the
     // dialog could not be created.
     INT_PTR DoModal();
+    // Creates the dialog as a modeless window owned by `owner`, run by the
+    // loop that is already running; false when it could not be created. It
+    // ends with DestroyWindow, not EndDialog.
+    bool CreateModeless(HWND owner);
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return m_hWnd; }
 

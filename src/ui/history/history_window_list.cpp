@@ -1,0 +1,96 @@
+// The History window's virtual list (the rows are asked for as they are
+// drawn, a page at a time) and the details pane of the selected row.
+#include <ctime>
+
+#include "res/resource.h"
+#include "ui/history/history_window.h"
+#include "ui/main/result_rules.h"
+
+namespace {
+
+int ColumnWidth(const std::string& name)
+{
+    if (name == "Barcode") return 420;
+    if (name == "Date/Time") return 150;
+    if (name == "Mode") return 110;
+    if (name == "Handled") return 160;
+    if (name == "Age" || name == "Time left") return 130;
+    return 100;
+}
+
+}  // namespace
+
+void CHistoryWindow::SetUpColumns()
+{
+    while (SendMessageA(m_list, LVM_DELETECOLUMN, 0, 0)) {
+    }
+    std::vector<std::string> columns = ViewColumns(m_view);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = ColumnWidth(columns[i]);
+        column.pszText = const_cast<char*>(columns[i].c_str());
+        column.iSubItem = static_cast<int>(i);
+        SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void CHistoryWindow::ResetList()
+{
+    SendMessageA(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows.Count()), 0);
+    LVITEMA none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    InvalidateRect(m_list, nullptr, TRUE);
+    SelectFirstRowIfNone();
+    OnSelectionChanged();
+}
+
+void CHistoryWindow::SelectFirstRowIfNone()
+{
+    // The newest row starts selected, so its details show at once.
+    if (m_rows.Count() == 0 || SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) >= 0)
+        return;
+    LVITEMA state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(m_list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+}
+
+void CHistoryWindow::OnGetDispInfo(NMLVDISPINFOA& info)
+{
+    if (!(info.item.mask & LVIF_TEXT) || !info.item.pszText || info.item.cchTextMax <= 0) return;
+    const HistoryEntry* entry = m_rows.Row(m_reader, info.item.iItem);
+    std::string text = entry ? CellText(m_view, info.item.iSubItem, *entry, std::time(nullptr)) : "";
+    lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
+}
+
+LRESULT CHistoryWindow::OnCustomDraw(NMLVCUSTOMDRAW& draw)
+{
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const HistoryEntry* entry = m_rows.Row(m_reader, static_cast<int64_t>(draw.nmcd.dwItemSpec));
+    RunColour colour;
+    // A handled alert loses its colour, so the open ones stand out.
+    if (entry && !(m_view == HistoryView::Alerts && entry->handled) && RowBackground(entry->kind, colour))
+        draw.clrTextBk = RGB(colour.r, colour.g, colour.b);
+    return CDRF_DODEFAULT;
+}
+
+std::optional<HistoryEntry> CHistoryWindow::Selected()
+{
+    auto index = static_cast<int>(SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const HistoryEntry* entry = index >= 0 ? m_rows.Row(m_reader, index) : nullptr;
+    if (!entry) return std::nullopt;
+    return *entry;
+}
+
+void CHistoryWindow::OnSelectionChanged()
+{
+    std::optional<HistoryEntry> entry = Selected();
+    SetDlgItemTextA(m_hWnd, IDC_HISTORY_DETAILS, entry ? DetailsText(*entry).c_str() : "");
+    if (m_view != HistoryView::Alerts) return;
+    SetDlgItemTextA(m_hWnd, IDC_HISTORY_NOTE, entry ? entry->handledNote.c_str() : "");
+    SetWindowTextA(m_actionButton.Handle(), entry && entry->handled ? "Not handled" : "Mark handled");
+    InvalidateRect(m_actionButton.Handle(), nullptr, TRUE);
+}
