@@ -301,7 +301,7 @@ add_executable(trace_log_bench tools/bench/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)
 
-add_executable(history_bench tools/bench/history_bench.cpp)
+add_executable(history_bench tools/bench/history_bench.cpp ${PROGRAM_RESOURCES})
 target_compile_options(history_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(history_bench PRIVATE pellwick_core)
 

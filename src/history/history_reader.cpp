@@ -33,9 +33,13 @@ const char kFilter[] =
     " AND (?3 = '' OR local_time >= ?3) AND (?4 = '' OR local_time < ?4 || 'T99')"
     " AND (?5 < 0 OR mode = ?5) AND (?6 < 0 OR kind = ?6)";
 
-// A later successful Recommission of the same pack (the serial is indexed).
+// A later successful Recommission of the same pack: the same product code
+// and serial as the service gave them (the serial is indexed), or without
+// them the same barcode, since another scan of a pack may order its fields
+// differently.
 const char kRecommissionedLater[] =
-    "EXISTS (SELECT 1 FROM outcome AS later WHERE later.sn = outcome.sn AND later.barcode = outcome.barcode"
+    "EXISTS (SELECT 1 FROM outcome AS later WHERE later.sn = outcome.sn"
+    " AND (outcome.sn <> '' AND later.gtin = outcome.gtin OR outcome.sn = '' AND later.barcode = outcome.barcode)"
     " AND later.id > outcome.id AND later.kind = 3 AND later.mode = 2)";
 
 // The results list's alert rule (Failed and Error always; Success and

@@ -1,6 +1,9 @@
 // The History window's virtual list (the rows are asked for as they are
 // drawn, a page at a time) and the details pane of the selected row.
+#include <algorithm>
 #include <ctime>
+
+#include "framework/win_handle.h"
 
 #include "res/resource.h"
 #include "ui/history/history_window.h"
@@ -8,14 +11,35 @@
 
 namespace {
 
-int ColumnWidth(const std::string& name)
+// Room around a cell's text, as the list view leaves it.
+constexpr int kCellPadding = 16;
+
+// The longest text a column usually shows; the barcode and the note get a
+// width of their own.
+const char* WidestText(const std::string& name)
+{
+    if (name == "Date/Time") return "2026-12-08 00:00:00";
+    if (name == "Status") return "Done before";
+    if (name == "Mode") return "Recommission";
+    if (name == "Serial") return "SN0000000000000";
+    if (name == "Time left") return "10 days 23 h left";
+    if (name == "Age") return "400 days 23 h";
+    return "";
+}
+
+int ColumnWidth(HWND list, const std::string& name)
 {
     if (name == "Barcode") return 420;
-    if (name == "Date/Time") return 150;
-    if (name == "Mode") return 110;
-    if (name == "Handled") return 160;
-    if (name == "Age" || name == "Time left") return 130;
-    return 100;
+    if (name == "Handled") return 220;
+    WindowDC dc(list);
+    SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const std::string& text : {name, std::string(WidestText(name))}) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    return widest + kCellPadding;
 }
 
 }  // namespace
@@ -29,7 +53,7 @@ void CHistoryWindow::SetUpColumns()
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = ColumnWidth(columns[i]);
+        column.cx = ColumnWidth(m_list, columns[i]);
         column.pszText = const_cast<char*>(columns[i].c_str());
         column.iSubItem = static_cast<int>(i);
         SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
