@@ -121,7 +121,18 @@ bool HistoryReader::Open(const std::string& sqliteName, std::string& reason)
 
 int64_t HistoryReader::Count() const { return SingleNumber(m_db, "SELECT count(*) FROM outcome"); }
 
+int64_t HistoryReader::MinId() const { return SingleNumber(m_db, "SELECT ifnull(min(id), 0) FROM outcome"); }
+
 int64_t HistoryReader::MaxId() const { return SingleNumber(m_db, "SELECT ifnull(max(id), 0) FROM outcome"); }
+
+int64_t HistoryReader::CountNewer(int64_t id, int64_t atMostId) const
+{
+    Statement s = Prepare(m_db, "SELECT count(*) FROM outcome WHERE id > ? AND id <= ?");
+    if (!s) return 0;
+    sqlite3_bind_int64(s.get(), 1, id);
+    sqlite3_bind_int64(s.get(), 2, atMostId);
+    return sqlite3_step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+}
 
 std::vector<HistoryEntry> HistoryReader::RowsAtMost(int64_t atMostId, int limit) const
 {

@@ -26,6 +26,9 @@ public:
 
     int64_t Count() const;
     int64_t MaxId() const;
+    int64_t MinId() const;
+    // How many rows are newer than row `id`, up to row `atMostId`.
+    int64_t CountNewer(int64_t id, int64_t atMostId) const;
     // Up to `limit` rows with ids at most `atMostId`, newest first.
     std::vector<HistoryEntry> RowsAtMost(int64_t atMostId, int limit) const;
     // The rows of `ids`, in their order; a row deleted meanwhile is left out.

@@ -21,7 +21,7 @@ void HistoryViewRows::Start(const HistoryReader& reader, const HistoryViewQuery&
     m_maxId = reader.MaxId();
     m_wholeHistory = query.view == HistoryView::AllScans && query.filter.Empty();
     if (m_wholeHistory) {
-        m_count = reader.Count();
+        m_count = m_maxId > 0 ? m_maxId - reader.MinId() + 1 : 0;
         return;
     }
     // The undo view looks back ten days only, through the time index.
@@ -32,6 +32,16 @@ void HistoryViewRows::Start(const HistoryReader& reader, const HistoryViewQuery&
     m_serialIds = reader.SerialMatches(query);
     m_ids = m_serialIds;
     m_nextHigh = m_maxId;
+}
+
+bool HistoryViewRows::SettleCount(const HistoryReader& reader)
+{
+    if (!m_wholeHistory) return false;
+    int64_t counted = m_maxId > 0 ? reader.CountNewer(0, m_maxId) : 0;
+    if (counted == m_count) return false;
+    m_count = counted;
+    m_pages.clear();
+    return true;
 }
 
 bool HistoryViewRows::Step(const HistoryReader& reader)
@@ -60,6 +70,18 @@ std::vector<HistoryEntry> HistoryViewRows::ReadPage(const HistoryReader& reader,
     if (before != m_pages.end() && !before->second.empty())
         return reader.RowsAtMost(before->second.back().id - 1, kPageRows);
     return reader.RowsAtMost(m_maxId - page * kPageRows, kPageRows);
+}
+
+int64_t HistoryViewRows::IndexOf(const HistoryReader& reader, int64_t id)
+{
+    if (!m_wholeHistory) {
+        auto found = std::find(m_ids.begin(), m_ids.end(), id);
+        return found == m_ids.end() ? -1 : found - m_ids.begin();
+    }
+    if (id < 1 || id > m_maxId) return -1;
+    int64_t index = reader.CountNewer(id, m_maxId);
+    const HistoryEntry* row = Row(reader, index);
+    return row && row->id == id ? index : -1;
 }
 
 const HistoryEntry* HistoryViewRows::Row(const HistoryReader& reader, int64_t index)

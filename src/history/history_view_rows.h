@@ -21,11 +21,18 @@ public:
     // One more slice of a filtered view; false once it is complete.
     bool Step(const HistoryReader& reader);
     bool Searching() const { return m_nextHigh > 0; }
+    // The whole history starts with the count its row ids give, which holds
+    // unless rows were deleted between others; counting every row takes a
+    // while on a long history, so it follows once the first page is shown.
+    // True when the count changed.
+    bool SettleCount(const HistoryReader& reader);
 
     int64_t Count() const { return m_wholeHistory ? m_count : static_cast<int64_t>(m_ids.size()); }
     // The row at `index` (0 the newest), or null past the end or when it has
     // gone from the history.
     const HistoryEntry* Row(const HistoryReader& reader, int64_t index);
+    // Where row `id` is listed, or -1 when it is not (or not yet).
+    int64_t IndexOf(const HistoryReader& reader, int64_t id);
     // Drops the pages read so far (a row was changed).
     void Forget() { m_pages.clear(); }
     const HistoryViewQuery& Query() const { return m_query; }

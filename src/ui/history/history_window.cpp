@@ -14,7 +14,8 @@
 
 namespace {
 
-enum Timer : UINT_PTR { kSearchDelayTimer = 1, kSearchStepTimer = 2 };
+enum Timer : UINT_PTR { kSearchDelayTimer = 1, kSearchStepTimer = 2, kCountTimer = 3 };
+constexpr UINT kCountDelayMs = 50;  // the first page paints before the whole history is counted
 constexpr UINT kSearchDelayMs = 300;  // typing on restarts the search only once it pauses
 constexpr int kMinWidth = 800, kMinHeight = 420;
 constexpr int kMargin = 8, kRowHeight = 28, kFieldHeight = 24;
@@ -200,6 +201,22 @@ HistoryViewQuery CHistoryWindow::QueryFromControls() const
 
 void CHistoryWindow::Requery()
 {
+    m_keepId = 0;
+    m_pickFirst = true;
+    Read();
+}
+
+void CHistoryWindow::Refresh()
+{
+    // A row chosen must stay the row acted on: never another one in its place.
+    std::optional<HistoryEntry> selected = Selected();
+    m_keepId = selected ? selected->id : 0;
+    m_pickFirst = false;
+    Read();
+}
+
+void CHistoryWindow::Read()
+{
     KillTimer(m_hWnd, kSearchStepTimer);
     if (!EnsureReader()) {
         m_rows = HistoryViewRows();
@@ -211,6 +228,7 @@ void CHistoryWindow::Requery()
     m_seenMaxId = m_reader.MaxId();
     ResetList();
     if (m_rows.Searching()) SetTimer(m_hWnd, kSearchStepTimer, 1, nullptr);
+    SetOneShotTimer(kCountTimer, kCountDelayMs);
     ShowCount();
 }
 
@@ -220,8 +238,7 @@ void CHistoryWindow::SearchOn()
     if (!more) KillTimer(m_hWnd, kSearchStepTimer);
     SendMessageA(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows.Count()), LVSICF_NOSCROLL);
     InvalidateRect(m_list, nullptr, FALSE);
-    SelectFirstRowIfNone();
-    OnSelectionChanged();
+    SettleSelection();
     ShowCount();
 }
 
@@ -241,6 +258,11 @@ void CHistoryWindow::OnTimer(UINT_PTR id)
 {
     if (id == kSearchDelayTimer) Requery();
     if (id == kSearchStepTimer) SearchOn();
+    if (id == kCountTimer && m_rows.SettleCount(m_reader)) {
+        SendMessageA(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows.Count()), LVSICF_NOSCROLL);
+        InvalidateRect(m_list, nullptr, FALSE);
+        ShowCount();
+    }
 }
 
 bool CHistoryWindow::OnCommand(int id, int notifyCode, HWND control)
@@ -288,7 +310,7 @@ INT_PTR CHistoryWindow::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_ACTIVATE:
         // Back in the window: scans answered meanwhile are shown.
-        if (LOWORD(wParam) != WA_INACTIVE && (!m_reader.IsOpen() || m_reader.MaxId() != m_seenMaxId)) Requery();
+        if (LOWORD(wParam) != WA_INACTIVE && (!m_reader.IsOpen() || m_reader.MaxId() != m_seenMaxId)) Refresh();
         return FALSE;
     case WM_CTLCOLORSTATIC:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));

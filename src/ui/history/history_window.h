@@ -37,7 +37,11 @@ private:
     void FillFilterChoices();
     void Layout(int cx, int cy);
     void ShowView(HistoryView view);
+    // Reads the view again for a change of view or filter (the newest row
+    // selected), or, Refresh, for rows added meanwhile (the selected row kept).
     void Requery();
+    void Refresh();
+    void Read();
     HistoryViewQuery QueryFromControls() const;
     void SearchOn();
     void ShowCount();
@@ -46,7 +50,8 @@ private:
     // history_window_list.cpp: the virtual list and the details pane.
     void SetUpColumns();
     void ResetList();
-    void SelectFirstRowIfNone();
+    void SettleSelection();
+    void SelectRow(int64_t index);
     void OnGetDispInfo(NMLVDISPINFOA& info);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
     void OnSelectionChanged();
@@ -65,6 +70,8 @@ private:
     HistoryViewRows m_rows;
     HistoryView m_view = HistoryView::AllScans;
     int64_t m_seenMaxId = -1;  // the newest row when the view was read
+    int64_t m_keepId = 0;      // the row to select again once the view lists it
+    bool m_pickFirst = true;   // select the newest row when none is
     HWND m_list = nullptr;
     CColorButton m_allButton, m_undoButton, m_alertsButton, m_exportButton, m_closeButton, m_actionButton;
     CTextLabel m_searchLabel, m_fromLabel, m_toLabel, m_noteLabel, m_status, m_hint;

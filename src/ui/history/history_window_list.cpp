@@ -62,23 +62,38 @@ void CHistoryWindow::SetUpColumns()
 
 void CHistoryWindow::ResetList()
 {
-    SendMessageA(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows.Count()), 0);
+    // Only the selected and the focused row are cleared: clearing "all rows"
+    // visits every one of a million.
     LVITEMA none{};
     none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    for (int which : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        auto index = SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), which);
+        if (index >= 0) SendMessageA(m_list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&none));
+    }
+    SendMessageA(m_list, LVM_SETITEMCOUNT, static_cast<WPARAM>(m_rows.Count()), 0);
     InvalidateRect(m_list, nullptr, TRUE);
-    SelectFirstRowIfNone();
+    SettleSelection();
+}
+
+void CHistoryWindow::SettleSelection()
+{
+    if (m_keepId != 0) {
+        int64_t index = m_rows.IndexOf(m_reader, m_keepId);
+        if (index >= 0) SelectRow(index);
+        if (index >= 0 || !m_rows.Searching()) m_keepId = 0;
+    } else if (m_pickFirst && m_rows.Count() > 0 &&
+               SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) < 0) {
+        SelectRow(0);  // the newest row, so its details show at once
+    }
     OnSelectionChanged();
 }
 
-void CHistoryWindow::SelectFirstRowIfNone()
+void CHistoryWindow::SelectRow(int64_t index)
 {
-    // The newest row starts selected, so its details show at once.
-    if (m_rows.Count() == 0 || SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) >= 0)
-        return;
     LVITEMA state{};
     state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(m_list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+    SendMessageA(m_list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
 void CHistoryWindow::OnGetDispInfo(NMLVDISPINFOA& info)
