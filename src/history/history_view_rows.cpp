@@ -37,7 +37,9 @@ void HistoryViewRows::Start(const HistoryReader& reader, const HistoryViewQuery&
 bool HistoryViewRows::SettleCount(const HistoryReader& reader)
 {
     if (!m_wholeHistory) return false;
-    int64_t counted = m_maxId > 0 ? reader.CountNewer(0, m_maxId) : 0;
+    // A plain count reads the smallest index; a count of an id range would
+    // read every row. Rows added since the view was read are few.
+    int64_t counted = reader.Count() - reader.CountNewer(m_maxId, INT64_MAX);
     if (counted == m_count) return false;
     m_count = counted;
     m_pages.clear();
@@ -79,9 +81,14 @@ int64_t HistoryViewRows::IndexOf(const HistoryReader& reader, int64_t id)
         return found == m_ids.end() ? -1 : found - m_ids.begin();
     }
     if (id < 1 || id > m_maxId) return -1;
-    int64_t index = reader.CountNewer(id, m_maxId);
-    const HistoryEntry* row = Row(reader, index);
-    return row && row->id == id ? index : -1;
+    // Where dense ids put it; counting the rows above it reads every one of
+    // them, so only when rows were deleted between.
+    for (int64_t index : {m_maxId - id, int64_t{-1}}) {
+        if (index < 0) index = reader.CountNewer(id, m_maxId);
+        const HistoryEntry* row = Row(reader, index);
+        if (row && row->id == id) return index;
+    }
+    return -1;
 }
 
 const HistoryEntry* HistoryViewRows::Row(const HistoryReader& reader, int64_t index)
