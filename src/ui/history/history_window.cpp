@@ -137,7 +137,7 @@ void CHistoryWindow::Layout(int cx, int cy)
     Place(m_hWnd, IDC_HISTORY_HINT, kMargin, labelY, cx - 2 * kMargin, 20);
 
     const int listY = filterY + kFieldHeight + 8, bottomY = cy - kMargin - kRowHeight;
-    const int listHeight = bottomY - 8 - listY, listWidth = (cx - 3 * kMargin) * 62 / 100;
+    const int listHeight = bottomY - 8 - listY, listWidth = (cx - 3 * kMargin) * 2 / 3;
     Place(m_hWnd, IDC_HISTORY_LIST, kMargin, listY, listWidth, listHeight);
     const int detailsX = 2 * kMargin + listWidth;
     Place(m_hWnd, IDC_HISTORY_DETAILS, detailsX, listY, cx - kMargin - detailsX, listHeight);

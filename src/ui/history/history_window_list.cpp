@@ -21,7 +21,7 @@ const char* WidestText(const std::string& name)
     if (name == "Date/Time") return "2026-12-08 00:00:00";
     if (name == "Status") return "Done before";
     if (name == "Mode") return "Recommission";
-    if (name == "Serial") return "SN0000000000000";
+    if (name == "Serial") return "DEMO00000000";
     if (name == "Time left") return "10 days 23 h left";
     if (name == "Age") return "400 days 23 h";
     return "";
