@@ -61,6 +61,12 @@ struct ConnectionDeleter {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
+std::string Column(sqlite3_stmt* s, int i)
+{
+    const void* bytes = sqlite3_column_blob(s, i);
+    return bytes ? std::string(static_cast<const char*>(bytes), sqlite3_column_bytes(s, i)) : std::string();
+}
+
 }  // namespace
 
 const char kEntryColumns[] =
@@ -68,12 +74,6 @@ const char kEntryColumns[] =
     " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
     " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
     " read_faults, handled, handled_note";
-
-static std::string Column(sqlite3_stmt* s, int i)
-{
-    const void* bytes = sqlite3_column_blob(s, i);
-    return bytes ? std::string(static_cast<const char*>(bytes), sqlite3_column_bytes(s, i)) : std::string();
-}
 
 HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
@@ -95,7 +95,6 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     e.handledNote = Column(s, first + 27);
     return e;
 }
-
 
 std::string CsvField(const std::string& text)
 {

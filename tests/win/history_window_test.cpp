@@ -100,6 +100,9 @@ TEST(HistoryWindow, SearchesItsViewsAndKeepsAHandledMarkWhenOpenedAgain)
     EXPECT_EQ(Cell(history, 0, 1), "Failed");
     EXPECT_NE(Text(history, IDC_HISTORY_DETAILS).find("Barcode: 0104150123456782172912311" "0LOT24A\\u001D21NOTKNOWN\r\n"),
               std::string::npos) << "the barcode as the results list shows it";
+    SetDlgItemTextA(history, IDC_HISTORY_FROM, "8.12.2026");
+    EXPECT_TRUE(WaitFor([&] { return Text(history, IDC_HISTORY_STATUS) == "1 scan - write dates as YYYY-MM-DD, e.g. 2026-12-31"; },
+                        kWaitMs)) << Text(history, IDC_HISTORY_STATUS);
 
     const struct {
         int button, column;

@@ -251,6 +251,9 @@ void CHistoryWindow::ShowCount()
     std::string text = std::to_string(count) + " " + noun +
                        (m_view == HistoryView::CanBeUndone ? " be put back into stock" : "");
     if (m_rows.Searching()) text = "Searching... " + std::to_string(count) + " found so far";
+    bool unreadDay = false;
+    for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO}) unreadDay |= DlgText(m_hWnd, id) != DayBound(DlgText(m_hWnd, id));
+    if (m_view == HistoryView::AllScans && unreadDay) text += " - write dates as YYYY-MM-DD, e.g. 2026-12-31";
     m_status.SetText(text);
 }
 
