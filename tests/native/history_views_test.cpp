@@ -82,7 +82,7 @@ TEST_F(HistoryViewsTest, EachViewAndFilterShowsItsRowsNewestFirst)
         {HistoryView::AllScans, {}, {noItem, failed, other, back, undone, mine, old}},
         {HistoryView::AllScans, {"C3", "", "", -1, -1}, {back, undone}},                          // serial
         {HistoryView::AllScans, {"LOTB", "", "", -1, -1}, {mine}},                                // batch
-        {HistoryView::AllScans, {"04150123456782\\u001D10LOTE", "", "", -1, -1}, {failed}},       // barcode text, as listed
+        {HistoryView::AllScans, {"04150123456782\\u001D10LOTE", "", "", -1, -1}, {failed}},  // as listed
         {HistoryView::AllScans, {"", "2026-12-07", "2026-12-07", -1, -1}, {other, back}}, // one day
         {HistoryView::AllScans, {"", "", "", R, -1}, {back}},
         {HistoryView::AllScans, {"", "", "", V, F}, {noItem, failed}},

@@ -87,7 +87,8 @@ void CHistoryWindow::AttachControls()
 {
     const std::pair<CColorButton*, int> buttons[] = {
         {&m_allButton, IDC_HISTORY_ALL},       {&m_undoButton, IDC_HISTORY_UNDO}, {&m_alertsButton, IDC_HISTORY_ALERTS},
-        {&m_exportButton, IDC_HISTORY_EXPORT}, {&m_closeButton, IDOK},            {&m_actionButton, IDC_HISTORY_ACTION}};
+        {&m_exportButton, IDC_HISTORY_EXPORT}, {&m_closeButton, IDOK},
+        {&m_actionButton, IDC_HISTORY_ACTION}};
     for (const auto& [button, id] : buttons) button->Attach(m_hWnd, id);
     const std::pair<CTextLabel*, int> labels[] = {
         {&m_searchLabel, IDC_HISTORY_SEARCH_LABEL}, {&m_fromLabel, IDC_HISTORY_FROM_LABEL},

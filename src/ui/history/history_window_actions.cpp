@@ -40,7 +40,7 @@ void CHistoryWindow::OnAction()
 {
     std::optional<HistoryEntry> entry = Selected();
     if (!entry) {
-        ShowMessageBox("Choose a row in the list first.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, "Choose a row in the list first.", "", MessageBoxButtons::Ok);
         return;
     }
     if (m_view == HistoryView::CanBeUndone) Recommission(*entry);
@@ -53,14 +53,15 @@ void CHistoryWindow::Recommission(const HistoryEntry& entry)
     UndoCheck check = CheckUndo(entry, target.account, std::time(nullptr), m_reader.RecommissionedSince(entry));
     if (!check.allowed) {
         Log("History - recommission of row %lld refused: %s", static_cast<long long>(entry.id), check.reason.c_str());
-        ShowMessageBox(check.reason, "Cannot recommission", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, check.reason, "Cannot recommission", MessageBoxButtons::Ok);
         return;
     }
     std::string question = "Put this pack back into stock?\n\n" + EscapeBarcode(entry.barcode);
-    if (!ShowMessageBox(question, "Recommission", MessageBoxButtons::YesNo)) return;
-    if (target.folder.empty() || !SpoolBarcode(target.folder, ScanMode::Recommission, target.resultsWindow, entry.barcode)) {
+    if (!ShowOwnedMessageBox(m_hWnd, question, "Recommission", MessageBoxButtons::YesNo)) return;
+    if (target.folder.empty() ||
+        !SpoolBarcode(target.folder, ScanMode::Recommission, target.resultsWindow, entry.barcode)) {
         Warning("History - recommission of row %lld could not be spooled", static_cast<long long>(entry.id));
-        ShowMessageBox("The pack could not be sent: its scan could not be saved. Please try again.", "",
+        ShowOwnedMessageBox(m_hWnd, "The pack could not be sent: its scan could not be saved. Please try again.", "",
                        MessageBoxButtons::Ok);
         return;
     }
@@ -75,7 +76,8 @@ void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
     std::string reason;
     if (!MarkHandled(SqliteFileName(m_historyPath), entry.id, !entry.handled, note, reason)) {
         Warning("History - handled mark of row %lld not saved: %s", static_cast<long long>(entry.id), reason.c_str());
-        ShowMessageBox("The mark could not be saved: " + reason + ". Please try again.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, "The mark could not be saved: " + reason + ". Please try again.", "",
+                            MessageBoxButtons::Ok);
         return;
     }
     Log("History - alert row %lld marked %s", static_cast<long long>(entry.id), entry.handled ? "open" : "handled");
@@ -87,7 +89,7 @@ void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
 void CHistoryWindow::Export()
 {
     if (!m_reader.IsOpen()) {
-        ShowMessageBox("There is no scan history to export yet.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, "There is no scan history to export yet.", "", MessageBoxButtons::Ok);
         return;
     }
     char path[MAX_PATH] = "scan-history.csv";
@@ -104,7 +106,7 @@ void CHistoryWindow::Export()
     long long rows = 0;
     if (!m_reader.ExportCsv(m_rows.Query(), path, reason, rows)) {
         Warning("History - export to %s failed: %s", path, reason.c_str());
-        ShowMessageBox("The file could not be saved: " + reason + ". Choose another folder.", "",
+        ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + reason + ". Choose another folder.", "",
                        MessageBoxButtons::Ok);
         return;
     }
