@@ -236,7 +236,7 @@ wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_HISTORY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$HISTORY_TITLE\"" && break; sleep 0.1; done
 sleep 1  # painted
 shoot "$HISTORY_TITLE" "$(dirname "$SHOT")/history.png" && echo "run: History window saved to $(dirname "$SHOT")/history.png"
-wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 1 >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 2 >/dev/null 2>&1
 if [ -f "$DEMO/update/update.exe" ]; then
   echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"
   UPDATE_BUTTON=1029

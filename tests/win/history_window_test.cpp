@@ -117,7 +117,9 @@ TEST(HistoryWindow, SearchesItsViewsAndKeepsAHandledMarkWhenOpenedAgain)
     Press(history, IDC_HISTORY_ACTION);
     ASSERT_TRUE(WaitFor([&] { return Cell(history, 0, 4) == "Handled: Wholesaler called"; }, kWaitMs));
 
-    ASSERT_TRUE(CloseWindowWith(history, IDOK));
+    // Escape in the search box closes it: its keys work as in any dialog.
+    PostMessageA(GetDlgItem(history, IDC_HISTORY_SEARCH), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, kWaitMs));
     PostMessageA(fixture.Window(), WM_SYSCOMMAND, IDM_HISTORY, 0);
     history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
     ASSERT_NE(history, nullptr);

@@ -87,7 +87,7 @@ void CHistoryWindow::AttachControls()
 {
     const std::pair<CColorButton*, int> buttons[] = {
         {&m_allButton, IDC_HISTORY_ALL},       {&m_undoButton, IDC_HISTORY_UNDO}, {&m_alertsButton, IDC_HISTORY_ALERTS},
-        {&m_exportButton, IDC_HISTORY_EXPORT}, {&m_closeButton, IDOK},
+        {&m_exportButton, IDC_HISTORY_EXPORT}, {&m_closeButton, IDCANCEL},
         {&m_actionButton, IDC_HISTORY_ACTION}};
     for (const auto& [button, id] : buttons) button->Attach(m_hWnd, id);
     const std::pair<CTextLabel*, int> labels[] = {
@@ -124,7 +124,7 @@ void CHistoryWindow::Layout(int cx, int cy)
     Place(m_hWnd, IDC_HISTORY_UNDO, 126, kMargin, 140, kRowHeight);
     Place(m_hWnd, IDC_HISTORY_ALERTS, 274, kMargin, 100, kRowHeight);
     Place(m_hWnd, IDC_HISTORY_EXPORT, exportX, kMargin, 100, kRowHeight);
-    Place(m_hWnd, IDOK, closeX, kMargin, 90, kRowHeight);
+    Place(m_hWnd, IDCANCEL, closeX, kMargin, 90, kRowHeight);
 
     const int filterY = kMargin + kRowHeight + 8, labelY = filterY + 4;
     Place(m_hWnd, IDC_HISTORY_SEARCH_LABEL, kMargin, labelY, 52, 20);
@@ -277,7 +277,7 @@ bool CHistoryWindow::OnCommand(int id, int notifyCode, HWND control)
     case IDC_HISTORY_ALERTS: ShowView(HistoryView::Alerts); return true;
     case IDC_HISTORY_ACTION: OnAction(); return true;
     case IDC_HISTORY_EXPORT: Export(); return true;
-    case IDOK:
+    case IDOK: return true;  // Enter in a box searches as it is typed; it closes nothing
     case IDCANCEL: Close(); return true;
     case IDC_HISTORY_SEARCH:
     case IDC_HISTORY_FROM:
