@@ -66,6 +66,10 @@ set(CORE_SOURCES
     src/ui/settings/reset_scanner_dialog.cpp
     src/ui/settings/scanner_test_dialog.cpp
     src/ui/main/scanner_test_host.cpp
+    src/ui/main/history_host.cpp
+    src/ui/history/history_window.cpp
+    src/ui/history/history_window_actions.cpp
+    src/ui/history/history_window_list.cpp
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
     src/ui/update/installer_fetch.cpp
@@ -266,6 +270,8 @@ add_test(NAME CaseRunner.RetriesOnlyACaseThatEndedWithoutAResult
          COMMAND ${PROJECT_SOURCE_DIR}/tests/case_retry_test.sh ${BIN_DIR})
 set_tests_properties(CaseRunner.RetriesOnlyACaseThatEndedWithoutAResult PROPERTIES
                      ENVIRONMENT "WINEPREFIX=${WINE_PREFIX}" TIMEOUT 120)
+pellwick_windows_test(history_window_tests STANDIN SOURCES tests/win/history_window_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(export_history_tests SOURCES tests/win/export_history_test.cpp LOCK "pellwick_desktop;pellwick_settings")
 add_dependencies(export_history_tests Pellwick)
 add_dependencies(startup_tests Pellwick)
@@ -295,7 +301,7 @@ add_executable(trace_log_bench tools/bench/trace_log_bench.cpp)
 target_compile_options(trace_log_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(trace_log_bench PRIVATE pellwick_core)
 
-add_executable(history_bench tools/bench/history_bench.cpp)
+add_executable(history_bench tools/bench/history_bench.cpp ${PROGRAM_RESOURCES})
 target_compile_options(history_bench PRIVATE ${WARNING_FLAGS})
 target_link_libraries(history_bench PRIVATE pellwick_core)
 

@@ -13,7 +13,8 @@
 # "&Update NOW!" (both photographed); the scanner test checks a clean and a
 # mangled scan (photographed); at the end the button is pressed and the
 # signed 1.190417 installer that the stand-in serves, with the maker's signed
-# offer, is checked and started. Before that it turns the hold of misread scans
+# offer, is checked and started. Before that the History window shows every
+# outcome kept (photographed). Before that it turns the hold of misread scans
 # and the double-scan guard on in the Counter safety sheet (photographed),
 # scans a pack with a broken check digit (held, photographed, then "Do not
 # send") and the same pack twice in Decommission mode (one request).
@@ -229,6 +230,13 @@ sleep 1
 for _ in $(seq 1 100); do grep -q 'not sent again' "$LOG" 2>/dev/null && break; sleep 0.1; done
 grep -q 'not sent again' "$LOG" || echo "run: the second scan of the pack was not stopped" >&2
 echo "run: decommission requests for DEMO0003 at the stand-in: $(grep -c 'Decommission.*DEMO0003' "$DEMO/standin.log" || true)"
+echo "run: the History window (tray menu): every outcome kept, the alerts and the packs that can be undone"
+HISTORY_TITLE="Scan history" TRAY_HISTORY=2301
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_HISTORY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$HISTORY_TITLE\"" && break; sleep 0.1; done
+sleep 1  # painted
+shoot "$HISTORY_TITLE" "$(dirname "$SHOT")/history.png" && echo "run: History window saved to $(dirname "$SHOT")/history.png"
+wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 2 >/dev/null 2>&1
 if [ -f "$DEMO/update/update.exe" ]; then
   echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"
   UPDATE_BUTTON=1029

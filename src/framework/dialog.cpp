@@ -6,6 +6,29 @@
 
 #include "framework/control.h"
 
+namespace {
+
+// Marks a modeless dialog whose keys the running dialog loop hands over.
+constexpr char kModelessProperty[] = "PellwickModelessDialog";
+
+// The running modal loop passes every message through IsDialogMessage,
+// which first offers it to this thread's message filter: a message for a
+// marked modeless dialog gets that dialog's keys. The mark is lifted while
+// the dialog handles it, as that call offers it to the filter again.
+LRESULT CALLBACK RouteToModeless(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    HWND root = code == MSGF_DIALOGBOX && msg && msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+    if (root && RemovePropA(root, kModelessProperty)) {
+        BOOL handled = IsDialogMessageA(root, msg);
+        SetPropA(root, kModelessProperty, reinterpret_cast<HANDLE>(1));
+        if (handled) return TRUE;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 bool RouteDialogMessage(MSG& msg)
 {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
@@ -22,6 +45,17 @@ INT_PTR CDialog::DoModal()
 {
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_hParent,
                            &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::CreateModeless(HWND owner)
+{
+    m_hParent = owner;
+    HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
+                                     &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    if (!window) return false;
+    SetPropA(window, kModelessProperty, reinterpret_cast<HANDLE>(1));
+    m_keyRoute.Reset(SetWindowsHookExA(WH_MSGFILTER, &RouteToModeless, nullptr, GetCurrentThreadId()));
+    return true;
 }
 
 void CDialog::EndDialog(INT_PTR result)
@@ -96,6 +130,8 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND window, UINT message, WPARAM wPa
     INT_PTR handled = dialog->DialogProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, DWLP_USER, 0);
+        RemovePropA(window, kModelessProperty);
+        dialog->m_keyRoute.Reset();
         dialog->m_hWnd = nullptr;
     }
     return handled;

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <vector>
 
+#include "framework/win_handle.h"
+
 class CDialog {
 public:
     CDialog(int templateId, HWND parent = nullptr);
@@ -15,6 +17,11 @@ public:
     // Runs the dialog until EndDialog; returns its result, or -1 when the
     // dialog could not be created.
     INT_PTR DoModal();
+    // Creates the dialog as a modeless window owned by `owner`, run by the
+    // loop that is already running; false when it could not be created. It
+    // ends with DestroyWindow, not EndDialog. Its keys (Tab, Escape) work as
+    // in a modal dialog: that loop hands them to it.
+    bool CreateModeless(HWND owner);
     void EndDialog(INT_PTR result);
     HWND GetSafeHwnd() const { return m_hWnd; }
 
@@ -38,6 +45,7 @@ private:
     bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     int m_templateId;
+    HookHandle m_keyRoute;  // while a modeless window exists
     std::vector<UINT_PTR> m_oneShotTimers;
 };
 

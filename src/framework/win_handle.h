@@ -58,6 +58,7 @@ struct NullHandleTraits {
 };
 
 inline void CloseRegKey(HKEY key) { RegCloseKey(key); }
+inline void UnhookHook(HHOOK hook) { UnhookWindowsHookEx(hook); }
 template <typename GdiType>
 void DeleteGdiObject(GdiType object) { DeleteObject(object); }
 template <typename GdiType>
@@ -66,6 +67,7 @@ using GdiHandle = UniqueHandle<NullHandleTraits<GdiType, DeleteGdiObject<GdiType
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using RegKey = UniqueHandle<NullHandleTraits<HKEY, CloseRegKey>>;
+using HookHandle = UniqueHandle<NullHandleTraits<HHOOK, UnhookHook>>;
 using FontHandle = GdiHandle<HFONT>;
 using BrushHandle = GdiHandle<HBRUSH>;
 using PenHandle = GdiHandle<HPEN>;

@@ -67,28 +67,34 @@ std::string Column(sqlite3_stmt* s, int i)
     return bytes ? std::string(static_cast<const char*>(bytes), sqlite3_column_bytes(s, i)) : std::string();
 }
 
-HistoryEntry EntryOfRow(sqlite3_stmt* s)
+}  // namespace
+
+const char kEntryColumns[] =
+    "local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
+    " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
+    " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
+    " read_faults, handled, handled_note";
+
+HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
     HistoryEntry e;
     std::string* texts[] = {&e.localTime, &e.utcTime, &e.spoolKey};
-    for (int i = 0; i < 3; ++i) *texts[i] = Column(s, i);
-    e.mode = sqlite3_column_int(s, 3);
-    e.barcode = Column(s, 4);
-    e.statusText = Column(s, 5);
-    e.kind = sqlite3_column_int(s, 6);
+    for (int i = 0; i < 3; ++i) *texts[i] = Column(s, first + i);
+    e.mode = sqlite3_column_int(s, first + 3);
+    e.barcode = Column(s, first + 4);
+    e.statusText = Column(s, first + 5);
+    e.kind = sqlite3_column_int(s, first + 6);
     std::string* more[] = {&e.status, &e.messageHeading, &e.messageBody, &e.postTransactionId, &e.replyTransactionId,
                            &e.gtin, &e.lot, &e.exp, &e.sn};
-    for (int i = 0; i < 9; ++i) *more[i] = Column(s, 7 + i);
-    e.curlResult = sqlite3_column_int(s, 16);
+    for (int i = 0; i < 9; ++i) *more[i] = Column(s, first + 7 + i);
+    e.curlResult = sqlite3_column_int(s, first + 16);
     std::string* rest[] = {&e.userName, &e.computerName, &e.programVersion, &e.readFormat, &e.readProductCode,
                            &e.readBatch, &e.readExpiry, &e.readSerial, &e.readFaults};
-    for (int i = 0; i < 9; ++i) *rest[i] = Column(s, 17 + i);
-    e.handled = sqlite3_column_int(s, 26) != 0;
-    e.handledNote = Column(s, 27);
+    for (int i = 0; i < 9; ++i) *rest[i] = Column(s, first + 17 + i);
+    e.handled = sqlite3_column_int(s, first + 26) != 0;
+    e.handledNote = Column(s, first + 27);
     return e;
 }
-
-}  // namespace
 
 std::string CsvField(const std::string& text)
 {
@@ -148,11 +154,8 @@ ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string&
     sqlite3_busy_timeout(db.get(), 5000);
     sqlite3_stmt* prepared = nullptr;
     sqlite3_prepare_v2(db.get(),
-        "SELECT local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
-        " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
-        " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
-        " read_faults, handled, handled_note FROM outcome"
-        " WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR local_time < ?2 || 'T99') ORDER BY id",
+        (std::string("SELECT ") + kEntryColumns + " FROM outcome"
+        " WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR local_time < ?2 || 'T99') ORDER BY id").c_str(),
         -1, &prepared, nullptr);
     std::unique_ptr<sqlite3_stmt, StatementDeleter> query(prepared);
     if (!query) {
@@ -170,7 +173,7 @@ ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string&
         }
         out << CsvHeader();
         while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
-            out << CsvRow(EntryOfRow(query.get()));
+            out << CsvRow(EntryOfRow(query.get(), 0));
             ++rows;
         }
         out.flush();

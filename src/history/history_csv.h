@@ -8,10 +8,17 @@
 
 #include "history/history_entry.h"
 
+struct sqlite3_stmt;
+
 // One field, quoted where it must be. 8-bit text is taken as Latin-1.
 std::string CsvField(const std::string& text);
 std::string CsvHeader();                       // with the byte-order mark, ends "\r\n"
 std::string CsvRow(const HistoryEntry& entry);  // ends "\r\n"
+
+// The stored fields in HistoryEntry's order, for a SELECT, and the entry of
+// a row that selected them from column `first` on.
+extern const char kEntryColumns[];
+HistoryEntry EntryOfRow(sqlite3_stmt* statement, int first);
 
 // True for a real calendar date written YYYY-MM-DD.
 bool IsIsoDate(const std::string& text);

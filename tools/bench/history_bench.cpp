@@ -1,6 +1,8 @@
 // Benchmark: the scan history under Wine with the Windows SQLite build:
 // writing one outcome as the worker does (median and slowest of N), finding a
-// serial among a million rows, and the file size per million rows.
+// serial among a million rows, and the file size per million rows; and the
+// History window on that million: its first page (the real window, and the
+// reads alone) and a serial typed into its search box.
 // Usage: history_bench.exe [writes] [rows]
 #include <windows.h>
 
@@ -8,12 +10,18 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <ctime>
 #include <vector>
+
+#include <commctrl.h>
 
 #include <sqlite3.h>
 
 #include "core/program_context.h"
+#include "history/history_view_rows.h"
+#include "ui/history/history_window.h"
 #include "core/scan_result.h"
+#include "res/resource.h"
 #include "verify/scan_history.h"
 
 namespace {
@@ -88,6 +96,9 @@ long long FileSize(const std::string& path)
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void MeasureHistoryViews(const std::string& path, int rows);
+void MeasureHistoryWindow(const std::string& path, int rows);
+
 void MeasureLargeHistory(const std::string& folder, int rows)
 {
     std::string path = folder + "\\large.db";
@@ -151,6 +162,77 @@ void MeasureLargeHistory(const std::string& folder, int rows)
     std::sort(times.begin(), times.end());
     std::printf("find a serial among %d rows: median %.3f ms, slowest %.3f ms\n", rows, times[times.size() / 2],
                 times.back());
+    store.Close();
+    MeasureHistoryViews(path, rows);
+    MeasureHistoryWindow(path, rows);
+}
+
+double Median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// What the window does when it opens, and when a serial is typed into it.
+void MeasureHistoryViews(const std::string& path, int rows)
+{
+    std::vector<double> opens, counts, serials, searches;
+    for (int probe = 0; probe < 7; ++probe) {
+        auto start = Clock::now();
+        HistoryReader reader;
+        std::string reason;
+        if (!reader.Open(path, reason)) {
+            std::printf("cannot read %s: %s\n", path.c_str(), reason.c_str());
+            return;
+        }
+        HistoryViewRows view;
+        view.Start(reader, {HistoryView::AllScans, {}, "PHARM01", std::time(nullptr)});
+        for (int i = 0; i < 40; ++i) view.Row(reader, i);  // a screenful
+        opens.push_back(Ms(start));
+        start = Clock::now();
+        view.SettleCount(reader);
+        counts.push_back(Ms(start));
+
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "S%09d", (probe * 131071) % rows);
+        start = Clock::now();
+        view.Start(reader, {HistoryView::AllScans, {serial, "", "", -1, -1}, "PHARM01", std::time(nullptr)});
+        const HistoryEntry* found = view.Row(reader, 0);
+        serials.push_back(Ms(start));
+        if (!found || found->sn != serial) std::printf("serial %s not listed first\n", serial);
+        if (probe < 2) {  // the rest of the search, a slice at a time, as the window runs it
+            while (view.Step(reader)) {
+            }
+            searches.push_back(Ms(start));
+        }
+    }
+    std::printf("History window's first page on %d rows (open, 40 rows): median %.1f ms, slowest %.1f ms\n", rows,
+                Median(opens), *std::max_element(opens.begin(), opens.end()));
+    std::printf("  and the exact count that follows it: median %.1f ms\n", Median(counts));
+    std::printf("History window: a serial typed into the search box listed in median %.1f ms, slowest %.1f ms\n",
+                Median(serials), *std::max_element(serials.begin(), serials.end()));
+    std::printf("  and the search through every row's product code, batch and barcode done in %.0f ms\n",
+                Median(searches));
+}
+
+// The real window over the same file: created, its list painted.
+void MeasureHistoryWindow(const std::string& path, int rows)
+{
+    std::vector<double> times;
+    for (int probe = 0; probe < 5; ++probe) {
+        auto start = Clock::now();
+        CHistoryWindow window(path);
+        if (!window.Open(nullptr)) {
+            std::printf("History window: cannot be created here (no display?)\n");
+            return;
+        }
+        ShowWindow(window.Handle(), SW_SHOW);
+        UpdateWindow(GetDlgItem(window.Handle(), IDC_HISTORY_LIST));
+        times.push_back(Ms(start));
+        DestroyWindow(window.Handle());
+    }
+    std::printf("History window opened and its first page painted on %d rows: median %.1f ms, slowest %.1f ms\n",
+                rows, Median(times), *std::max_element(times.begin(), times.end()));
 }
 
 }  // namespace

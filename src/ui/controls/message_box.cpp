@@ -148,7 +148,12 @@ INT_PTR CMessageBoxDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam
 
 int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons)
 {
-    CMessageBoxDialog box;
+    return ShowOwnedMessageBox(nullptr, text, caption, buttons);
+}
+
+int ShowOwnedMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageBoxButtons buttons)
+{
+    CMessageBoxDialog box(owner);
     box.m_strCaption = caption;
     for (const TextRun& run : MessageRuns(text, caption)) box.AppendRun(run);
     box.m_buttons = buttons;

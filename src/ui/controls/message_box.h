@@ -47,3 +47,6 @@ private:
 // once the box is closed: 1 for "&Ok" or "&Yes", 0 for "&Cancel", "&No",
 // Escape or the close box.
 int ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxButtons buttons);
+// The same box owned by a window of the program's other than the main one
+// (the History window), which stays disabled until it is answered.
+int ShowOwnedMessageBox(HWND owner, const std::string& text, const std::string& caption, MessageBoxButtons buttons);

@@ -78,6 +78,7 @@ void CMainDialog::AddSystemMenuEntry()
     if (LoadStringA(GetModuleHandleA(nullptr), IDS_COUNTER_SAFETY, entry, sizeof entry) > 0)
         AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, entry);
     AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, "Scanner test...");
+    AppendMenuA(menu, MF_STRING, IDM_HISTORY, "Scan history...");
 }
 
 void CMainDialog::StartWorker()
@@ -187,6 +188,7 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case ID_TRAY_SHOW:
     case ID_TRAY_TITLE: BringToFront(); return true;
     case ID_TRAY_SCANNER_TEST: ShowScannerTest(); return true;
+    case ID_TRAY_HISTORY: ShowHistory(); return true;
     default:
         if (const char* barcode = TestBarcodeFor(id)) {
             InjectTestBarcode(barcode);
@@ -239,6 +241,10 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if ((wParam & 0xFFF0) == IDM_SCANNER_TEST) {
             ShowScannerTest();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_HISTORY) {
+            ShowHistory();
             return TRUE;
         }
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;

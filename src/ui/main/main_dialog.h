@@ -14,6 +14,7 @@
 #include "framework/win_handle.h"
 #include "scanner/port_discovery.h"
 #include "ui/controls/color_button.h"
+#include "ui/history/history_window.h"
 #include "ui/main/results_list.h"
 #include "ui/main/tray_icon.h"
 #include "ui/settings/settings_dialog.h"
@@ -59,6 +60,9 @@ public:
     void ShowAbout();
     // The scanner test window (tray menu and system menu).
     void ShowScannerTest();
+    // The History window (tray menu and system menu): opened, or brought
+    // forward when it is open.
+    void ShowHistory();
     // The test bench: spools `text` as if COM1's scanner had read it.
     void InjectTestBarcode(const std::string& text);
 
@@ -105,6 +109,7 @@ private:
     void ShowCounterSafety();
 
     std::atomic<HWND> m_scannerTestWindow{nullptr};  // while the scanner test is open
+    std::unique_ptr<CHistoryWindow> m_historyWindow;  // its window may have closed
     void ShowReleaseNotes(const std::string& title, const std::string& body);
     void AddSystemMenuEntry();
     void StartWorker();

@@ -1,0 +1,132 @@
+// The History window's rules: durations, the undo check, columns and details.
+#include "history/history_view_rules.h"
+
+#include <optional>
+
+#include "base/replace_all.h"
+#include "base/string_format.h"
+#include "base/text_escape.h"
+#include "core/scan_result.h"
+#include "history/past_successes.h"
+
+namespace {
+
+constexpr long long kDay = 24 * 60 * 60, kHour = 60 * 60;
+
+std::time_t TimeOf(const HistoryEntry& entry) { return ParseUtcTime(entry.utcTime).value_or(0); }
+
+std::string RowTimeText(const HistoryEntry& entry)
+{
+    std::string text = entry.localTime;
+    if (text.size() > 10 && text[10] == 'T') text[10] = ' ';
+    return text;
+}
+
+std::string Serial(const HistoryEntry& entry) { return entry.sn.empty() ? entry.readSerial : entry.sn; }
+
+std::string HandledText(const HistoryEntry& entry)
+{
+    if (!entry.handled) return "";
+    return entry.handledNote.empty() ? "Handled" : "Handled: " + entry.handledNote;
+}
+
+const char* KindName(int kind)
+{
+    static const char* const names[] = {"Log", "Scanned", "Failed", "Success", "Warning", "Error", "Waiting", "Held"};
+    return kind >= 0 && kind < 8 ? names[kind] : "Unknown";
+}
+
+// Line breaks of a multi-line field as CR LF, so an edit control shows them.
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string SearchBytes(const std::string& search)
+{
+    std::string bytes = search;
+    ReplaceAll(bytes, "\\u001D", "\x1D");
+    ReplaceAll(bytes, "\\u001d", "\x1D");
+    return bytes;
+}
+
+std::string DurationText(long long seconds)
+{
+    if (seconds < 0) seconds = 0;
+    long long days = seconds / kDay, hours = seconds % kDay / kHour, minutes = seconds % kHour / 60;
+    if (days > 0) return StringPrintf("%lld day%s %lld h", days, days == 1 ? "" : "s", hours);
+    if (hours > 0) return StringPrintf("%lld h %lld min", hours, minutes);
+    return StringPrintf("%lld min", minutes);
+}
+
+std::string TimeLeftText(std::time_t decommissioned, std::time_t now)
+{
+    long long left = static_cast<long long>(decommissioned) + kUndoDays * kDay - static_cast<long long>(now);
+    if (left <= 0) return "time passed";
+    // A few seconds left still read "1 min left", not "0 min left".
+    return DurationText(left < kHour ? left + 59 : left) + " left";
+}
+
+UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::time_t now, bool recommissionedSince)
+{
+    if (entry.kind != ScanResultKind::Success || entry.mode != Decommission || entry.statusText == "Done before")
+        return {false, "Only a pack decommissioned here can be put back into stock."};
+    if (recommissionedSince) return {false, "This pack has already been recommissioned."};
+    std::time_t decommissioned = TimeOf(entry);
+    if (decommissioned == 0 || now >= decommissioned + kUndoDays * kDay)
+        return {false, "This pack was decommissioned more than 10 days ago. It can no longer be put back into stock."};
+    if (entry.userName != account)
+        return {false, "This pack was decommissioned by the account \"" + entry.userName +
+                           "\". Only that account can put it back into stock: sign in with it in Settings first."};
+    return {true, ""};
+}
+
+std::vector<std::string> ViewColumns(HistoryView view)
+{
+    switch (view) {
+    case HistoryView::CanBeUndone: return {"Date/Time", "Time left", "Serial", "Barcode"};
+    case HistoryView::Alerts: return {"Date/Time", "Age", "Status", "Mode", "Handled", "Barcode"};
+    case HistoryView::AllScans: break;
+    }
+    return {"Date/Time", "Status", "Mode", "Serial", "Barcode"};
+}
+
+std::string CellText(HistoryView view, int column, const HistoryEntry& entry, std::time_t now)
+{
+    std::vector<std::string> header = ViewColumns(view);
+    if (column < 0 || column >= static_cast<int>(header.size())) return "";
+    const std::string& name = header[column];
+    if (name == "Date/Time") return RowTimeText(entry);
+    if (name == "Status") return entry.statusText;
+    if (name == "Mode") return ModeNames(entry.mode);
+    if (name == "Serial") return Serial(entry);
+    if (name == "Time left") return TimeLeftText(TimeOf(entry), now);
+    if (name == "Age") return DurationText(static_cast<long long>(now) - TimeOf(entry));
+    if (name == "Handled") return HandledText(entry);
+    return EscapeBarcode(entry.barcode);
+}
+
+std::string DetailsText(const HistoryEntry& e)
+{
+    const std::pair<const char*, std::string> fields[] = {
+        {"Local time", e.localTime}, {"UTC time", e.utcTime}, {"Spool key", e.spoolKey},
+        {"Mode", ModeNames(e.mode)}, {"Barcode", EscapeBarcode(e.barcode)}, {"Status text", e.statusText},
+        {"Kind", KindName(e.kind)}, {"Status", e.status}, {"Message heading", e.messageHeading},
+        {"Message body", e.messageBody}, {"PostTransactionID", e.postTransactionId},
+        {"ReplyTransactionID", e.replyTransactionId}, {"GTIN", e.gtin}, {"Lot", e.lot}, {"Exp", e.exp},
+        {"SN", e.sn}, {"curl exit code", std::to_string(e.curlResult)}, {"User name", e.userName},
+        {"Computer", e.computerName}, {"Program version", e.programVersion}, {"Read format", e.readFormat},
+        {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
+        {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
+        {"Handled note", e.handledNote}};
+    std::string text;
+    for (const auto& [name, value] : fields) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
+    return text;
+}

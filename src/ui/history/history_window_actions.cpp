@@ -1,0 +1,115 @@
+// The History window's actions: Recommission from the undo view (the pack's
+// barcode spooled in Recommission mode, as a scan is), the alerts' Handled
+// mark, and Export... of the view.
+#include "ui/history/history_window.h"
+
+#include <commdlg.h>
+
+#include <ctime>
+
+#include "base/text_escape.h"
+#include "core/log.h"
+#include "core/main_window_facade.h"
+#include "framework/sqlite_name.h"
+#include "res/resource.h"
+#include "scanner/spool_file.h"
+#include "ui/controls/message_box.h"
+
+namespace {
+
+// What a Recommission is sent with, read in one short lease.
+struct SpoolTarget {
+    std::string account, folder;
+    HWND resultsWindow = nullptr;
+};
+
+SpoolTarget CurrentTarget()
+{
+    SpoolTarget target;
+    RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
+    if (!host) return target;
+    target.account = host->SettingsSnapshot().Username;
+    target.folder = host->ScanFolder();
+    target.resultsWindow = host->ResultsWindow();
+    return target;
+}
+
+}  // namespace
+
+void CHistoryWindow::OnAction()
+{
+    std::optional<HistoryEntry> entry = Selected();
+    if (!entry) {
+        ShowOwnedMessageBox(m_hWnd, "Choose a row in the list first.", "", MessageBoxButtons::Ok);
+        return;
+    }
+    if (m_view == HistoryView::CanBeUndone) Recommission(*entry);
+    if (m_view == HistoryView::Alerts) ToggleHandled(*entry);
+}
+
+void CHistoryWindow::Recommission(const HistoryEntry& entry)
+{
+    SpoolTarget target = CurrentTarget();
+    UndoCheck check = CheckUndo(entry, target.account, std::time(nullptr), m_reader.RecommissionedSince(entry));
+    if (!check.allowed) {
+        Log("History - recommission of row %lld refused: %s", static_cast<long long>(entry.id), check.reason.c_str());
+        ShowOwnedMessageBox(m_hWnd, check.reason, "Cannot recommission", MessageBoxButtons::Ok);
+        return;
+    }
+    std::string question = "Put this pack back into stock?\n\n" + EscapeBarcode(entry.barcode);
+    if (!ShowOwnedMessageBox(m_hWnd, question, "Recommission", MessageBoxButtons::YesNo)) return;
+    if (target.folder.empty() ||
+        !SpoolBarcode(target.folder, ScanMode::Recommission, target.resultsWindow, entry.barcode)) {
+        Warning("History - recommission of row %lld could not be spooled", static_cast<long long>(entry.id));
+        ShowOwnedMessageBox(m_hWnd, "The pack could not be sent: its scan could not be saved. Please try again.", "",
+                       MessageBoxButtons::Ok);
+        return;
+    }
+    Log("History - row %lld sent for recommissioning", static_cast<long long>(entry.id));
+    m_status.SetText("Sent for recommissioning: the answer appears in the main window.");
+}
+
+void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
+{
+    char note[512] = "";
+    GetDlgItemTextA(m_hWnd, IDC_HISTORY_NOTE, note, sizeof note);
+    std::string reason;
+    if (!MarkHandled(SqliteFileName(m_historyPath), entry.id, !entry.handled, note, reason)) {
+        Warning("History - handled mark of row %lld not saved: %s", static_cast<long long>(entry.id), reason.c_str());
+        ShowOwnedMessageBox(m_hWnd, "The mark could not be saved: " + reason + ". Please try again.", "",
+                            MessageBoxButtons::Ok);
+        return;
+    }
+    Log("History - alert row %lld marked %s", static_cast<long long>(entry.id), entry.handled ? "open" : "handled");
+    m_rows.Forget();
+    InvalidateRect(m_list, nullptr, FALSE);
+    OnSelectionChanged();
+}
+
+void CHistoryWindow::Export()
+{
+    if (!m_reader.IsOpen()) {
+        ShowOwnedMessageBox(m_hWnd, "There is no scan history to export yet.", "", MessageBoxButtons::Ok);
+        return;
+    }
+    char path[MAX_PATH] = "scan-history.csv";
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "CSV file (*.csv)\0*.csv\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrDefExt = "csv";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameA(&dialog)) return;
+    std::string reason;
+    long long rows = 0;
+    if (!m_reader.ExportCsv(m_rows.Query(), path, reason, rows)) {
+        Warning("History - export to %s failed: %s", path, reason.c_str());
+        ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + reason + ". Choose another folder.", "",
+                       MessageBoxButtons::Ok);
+        return;
+    }
+    Log("History - %lld rows exported to %s", rows, path);
+    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + path);
+}

@@ -1,0 +1,172 @@
+// The History window on the real main window, over a real history file:
+// search and the three views, a Handled mark kept when the window opens
+// again, Recommission from the undo view reaching the stand-in, and the
+// refusals for a pack past its ten days and for another account.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include "history/history_store.h"
+#include "res/resource.h"
+#include "support/main_dialog_fixture.h"
+#include "support/scan_fixture.h"
+
+namespace {
+
+constexpr DWORD kWaitMs = 20000;
+constexpr std::time_t kDay = 24 * 60 * 60;
+
+std::string Barcode(const std::string& serial) { return "0104150123456782" "17291231" "10LOT24A\x1D" "21" + serial; }
+
+// Writes the rows the program would have written: {seconds ago, mode, kind, serial, account}.
+struct SeedRow {
+    std::time_t ago;
+    int mode, kind;
+    std::string serial, account;
+};
+void Seed(const MainDialogFixture& fixture, const std::vector<SeedRow>& rows)
+{
+    std::string folder = fixture.AppFolder() + "\\History", reason;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(folder + "\\history.db", "2026-12-08", reason)) << reason;
+    for (const SeedRow& row : rows) {
+        HistoryEntry e;
+        e.utcTime = UtcCutoff(std::time(nullptr) - row.ago, 0);
+        e.localTime = e.utcTime.substr(0, 19);
+        e.mode = row.mode;
+        e.kind = row.kind;
+        e.statusText = row.kind == ScanResultKind::Success ? "Success" : "Failed";
+        e.barcode = Barcode(row.serial);
+        e.sn = e.readSerial = row.serial;
+        e.userName = row.account;
+        ASSERT_TRUE(store.Add(e, reason)) << reason;
+    }
+}
+
+HWND List(HWND history) { return GetDlgItem(history, IDC_HISTORY_LIST); }
+int Rows(HWND history) { return static_cast<int>(SendMessageA(List(history), LVM_GETITEMCOUNT, 0, 0)); }
+std::string Cell(HWND history, int row, int column)
+{
+    char text[512] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(List(history), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+void Select(HWND history, int row)
+{
+    LVITEMA state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(List(history), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+std::string Text(HWND window, int id)
+{
+    char text[4096] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+void Press(HWND window, int id) { PostMessageA(window, WM_COMMAND, id, 0); }
+// Presses the action button on `row` and closes the box that answers; false when none came.
+bool ActionAnswers(HWND history, int row, const std::string& fragment, int boxButton = IDC_BOX_FIRST)
+{
+    Select(history, row);
+    Press(history, IDC_HISTORY_ACTION);
+    HWND box = WaitForMessageBox(GetCurrentProcessId(), fragment, kWaitMs);
+    return box && CloseWindowWith(box, boxButton);
+}
+
+}  // namespace
+
+TEST(HistoryWindow, SearchesItsViewsAndKeepsAHandledMarkWhenOpenedAgain)
+{
+    MainDialogFixture fixture;
+    Seed(fixture, {{3 * kDay, Decommission, ScanResultKind::Success, "DEMO0001", "PHARM01"},
+                   {2 * kDay, Verify, ScanResultKind::Failed, "NOTKNOWN", "PHARM01"},
+                   {kDay, Decommission, ScanResultKind::Success, "DEMO0003", "PHARM02"}});
+    ASSERT_TRUE(fixture.Start());
+    PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
+    HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
+    ASSERT_NE(history, nullptr);
+    ASSERT_EQ(Rows(history), 3);
+    EXPECT_EQ(Cell(history, 0, 3), "DEMO0003") << "newest first";
+    EXPECT_NE(Text(history, IDC_HISTORY_DETAILS).find("User name: PHARM02\r\n"), std::string::npos);
+
+    SetDlgItemTextA(history, IDC_HISTORY_SEARCH, "NOTKNOWN");
+    ASSERT_TRUE(WaitFor([&] { return Rows(history) == 1; }, kWaitMs));
+    EXPECT_EQ(Cell(history, 0, 1), "Failed");
+    const std::string listed = "Barcode: 01041501234567821729123110LOT24A\\u001D21NOTKNOWN\r\n";
+    EXPECT_NE(Text(history, IDC_HISTORY_DETAILS).find(listed), std::string::npos) << "as the results list shows it";
+    SetDlgItemTextA(history, IDC_HISTORY_FROM, "8.12.2026");
+    const std::string dateHint = "1 scan - write dates as YYYY-MM-DD, e.g. 2026-12-31";
+    EXPECT_TRUE(WaitFor([&] { return Text(history, IDC_HISTORY_STATUS) == dateHint; }, kWaitMs));
+
+    const struct {
+        int button, column;
+        const char* text;
+    } views[] = {{IDC_HISTORY_UNDO, 1, "6 days 23 h left"}, {IDC_HISTORY_ALERTS, 2, "Failed"}};
+    for (const auto& view : views) {
+        Press(history, view.button);
+        ASSERT_TRUE(WaitFor([&] { return Rows(history) == 1 && Cell(history, 0, view.column) == view.text; }, kWaitMs))
+            << view.button << ": " << Rows(history) << " rows, " << Cell(history, 0, view.column);
+    }
+    SetDlgItemTextA(history, IDC_HISTORY_NOTE, "Wholesaler called");
+    Press(history, IDC_HISTORY_ACTION);
+    ASSERT_TRUE(WaitFor([&] { return Cell(history, 0, 4) == "Handled: Wholesaler called"; }, kWaitMs));
+
+    // Escape in the search box closes it: its keys work as in any dialog.
+    PostMessageA(GetDlgItem(history, IDC_HISTORY_SEARCH), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(history); }, kWaitMs));
+    PostMessageA(fixture.Window(), WM_SYSCOMMAND, IDM_HISTORY, 0);
+    history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
+    ASSERT_NE(history, nullptr);
+    Press(history, IDC_HISTORY_ALERTS);
+    EXPECT_TRUE(WaitFor([&] { return Cell(history, 0, 4) == "Handled: Wholesaler called"; }, kWaitMs));
+}
+
+TEST(HistoryWindow, RecommissionReachesTheServiceAndTheRefusalsSayWhy)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture fixture;
+    constexpr std::time_t kMargin = 25;  // the last pack's ten days end this many seconds after the start
+    Seed(fixture, {{3 * kDay, Decommission, ScanResultKind::Success, "DEMO0001", "PHARM01"},
+                   {2 * kDay, Decommission, ScanResultKind::Success, "DEMO0003", "PHARM01"},
+                   {10 * kDay - kMargin, Decommission, ScanResultKind::Success, "DEMO0002", "PHARM01"}});
+    std::time_t endsAt = std::time(nullptr) + kMargin;
+    ASSERT_TRUE(fixture.Start());
+    PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
+    HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
+    ASSERT_NE(history, nullptr);
+    Press(history, IDC_HISTORY_UNDO);
+    ASSERT_TRUE(WaitFor([&] { return Rows(history) == 3; }, kWaitMs));
+
+    ASSERT_TRUE(ActionAnswers(history, 2, "Put this pack back into stock?"));  // Yes
+    EXPECT_TRUE(WaitFor([&] {
+        for (const std::string& body : standin.Requests())
+            if (body.find("API.Recommission.Request") != std::string::npos &&
+                body.find("21DEMO0001") != std::string::npos)
+                return true;
+        return false;
+    }, kWaitMs)) << "sent in Recommission mode through the scan folder";
+
+    ASSERT_TRUE(WaitFor([&] { return std::time(nullptr) > endsAt; }, (kMargin + 5) * 1000));
+    EXPECT_TRUE(ActionAnswers(history, 0, "more than 10 days ago"));
+
+    fixture.Dialog().openRealSettings = true;
+    Press(fixture.Window(), IDC_SETTINGS);
+    HWND sheet = WaitForTopWindow(GetCurrentProcessId(), "Settings", kWaitMs);
+    ASSERT_NE(sheet, nullptr);
+    SetDlgItemTextA(sheet, IDC_USERNAME, "PHARM02");
+    SetDlgItemTextA(sheet, IDC_PASSWORD, "other");
+    Press(sheet, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().Username == "PHARM02"; }, kWaitMs));
+    EXPECT_TRUE(ActionAnswers(history, 1, "decommissioned by the account \"PHARM01\""));
+    std::vector<std::string> requests = standin.Requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const std::string& body) {
+                  return body.find("API.Recommission.Request") != std::string::npos;
+              }), 1) << "the refusals sent nothing";
+}
