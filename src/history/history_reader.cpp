@@ -197,7 +197,7 @@ bool HistoryReader::RecommissionedSince(const HistoryEntry& entry) const
 }
 
 bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                              long long& rows) const
+                              long long& rows, const std::atomic<bool>* cancelled) const
 {
     rows = 0;
     Statement s = Prepare(m_db, std::string("SELECT id, ") + kEntryColumns + " FROM outcome WHERE " +
@@ -210,22 +210,24 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
     std::string temporary = csvPath + ".tmp";
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << CsvHeader();
-    int code;
-    while ((code = sqlite3_step(s.get())) == SQLITE_ROW && out) {
+    int code = SQLITE_OK;
+    auto goOn = [cancelled] { return !cancelled || !cancelled->load(); };
+    while (goOn() && (code = sqlite3_step(s.get())) == SQLITE_ROW && out) {
         out << CsvRow(EntryOfRow(s.get(), 1));
         ++rows;
     }
     out.close();
-    bool written = code == SQLITE_DONE && out;
+    bool written = goOn() && code == SQLITE_DONE && out;
     if (written) {
         std::remove(csvPath.c_str());
         written = std::rename(temporary.c_str(), csvPath.c_str()) == 0;
     }
     if (!written) {
         std::remove(temporary.c_str());
-        reason = code != SQLITE_DONE && code != SQLITE_ROW ? std::string("the history cannot be read: ") +
-                                                                 sqlite3_errmsg(m_db)
-                                                           : "the file cannot be written";
+        reason = !goOn()                                   ? "the export was stopped"
+                 : code != SQLITE_DONE && code != SQLITE_ROW ? std::string("the history cannot be read: ") +
+                                                                   sqlite3_errmsg(m_db)
+                                                             : "the file cannot be written";
     }
     return written;
 }

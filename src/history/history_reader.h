@@ -4,6 +4,7 @@
 // the view as CSV. Each query is a statement of its own, so no read is held
 // open between them. Portable.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,9 +43,10 @@ public:
     std::vector<int64_t> SerialMatches(const HistoryViewQuery& query) const;
     // Whether the pack of `entry` was recommissioned successfully after it.
     bool RecommissionedSince(const HistoryEntry& entry) const;
-    // Writes the view's rows, newest first, as the export writes them.
+    // Writes the view's rows, newest first, as the export writes them; stops
+    // and leaves no file once `cancelled` is set.
     bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                   long long& rows) const;
+                   long long& rows, const std::atomic<bool>* cancelled = nullptr) const;
 
 private:
     std::vector<int64_t> Ids(const HistoryViewQuery& query, const std::string& extra, int64_t low,

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -153,6 +154,13 @@ TEST_F(HistoryViewsTest, HandledMarksAreStoredAndTheViewExportsAsCsv)
     EXPECT_EQ(written, 1);
     EXPECT_EQ(text.rfind(CsvHeader(), 0), 0u);
     EXPECT_NE(text.find(",yes,Called the wholesaler\r\n"), std::string::npos) << text;
+
+    // A window closed during its export stops it: no file, not even a partial one.
+    std::atomic<bool> stopped{true};
+    EXPECT_FALSE(reader.ExportCsv({HistoryView::AllScans, {}, "PHARM01", kNow}, csv, m_reason, written, &stopped));
+    EXPECT_EQ(m_reason, "the export was stopped");
+    EXPECT_FALSE(std::ifstream(csv).good());
+    EXPECT_FALSE(std::ifstream(csv + ".tmp").good());
 }
 
 TEST(HistoryViewRules, TimeLeftAndTheUndoRefusals)

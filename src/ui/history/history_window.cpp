@@ -305,6 +305,13 @@ INT_PTR CHistoryWindow::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
+    case WM_HISTORYEXPORTED:
+        OnExported();
+        return TRUE;
+    case WM_DESTROY:
+        // An export still running stops and removes its unfinished file.
+        if (m_export) m_export->cancelled = true;
+        break;
     case WM_SIZE:
         Layout(LOWORD(lParam), HIWORD(lParam));
         InvalidateRect(m_hWnd, nullptr, TRUE);

@@ -3,16 +3,19 @@
 // and filters, Can be undone with the Recommission button, Alerts with their
 // Handled mark), a details pane with every stored field of the selected row,
 // and Export... of the view as CSV. It reads the history through a read-only
-// connection of its own on the window thread while the worker writes.
+// connection of its own on the window thread while the worker writes; the
+// export, which takes seconds on a long history, runs on a thread of its own.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "history/history_reader.h"
 #include "history/history_view_rows.h"
+#include "ui/history/history_export_thread.h"
 #include "ui/controls/color_button.h"
 #include "ui/controls/text_label.h"
 #include "ui/settings/sheet_dialog.h"
@@ -63,7 +66,10 @@ private:
     void Recommission(const HistoryEntry& entry);
     void ToggleHandled(const HistoryEntry& entry);
     void Export();
+    void OnExported();
     void Close();
+
+    static constexpr UINT WM_HISTORYEXPORTED = WM_APP + 23;
 
     std::string m_historyPath;
     HistoryReader m_reader;
@@ -73,6 +79,8 @@ private:
     int64_t m_keepId = 0;      // the row to select again once the view lists it
     bool m_pickFirst = true;   // select the newest row when none is
     HWND m_list = nullptr;
+    std::shared_ptr<HistoryExportOutcome> m_export;  // while an export runs
+    std::string m_exportPath;
     CColorButton m_allButton, m_undoButton, m_alertsButton, m_exportButton, m_closeButton, m_actionButton;
     CTextLabel m_searchLabel, m_fromLabel, m_toLabel, m_noteLabel, m_status, m_hint;
 };

@@ -1,0 +1,28 @@
+// The History window's export, written off the window thread.
+#include "ui/history/history_export_thread.h"
+
+#include <utility>
+
+#include "history/history_reader.h"
+
+CHistoryExportThread::CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, std::string csvPath,
+                                           HWND window, UINT doneMessage,
+                                           std::shared_ptr<HistoryExportOutcome> outcome)
+    : m_sqliteName(std::move(sqliteName)),
+      m_query(std::move(query)),
+      m_csvPath(std::move(csvPath)),
+      m_window(window),
+      m_doneMessage(doneMessage),
+      m_outcome(std::move(outcome))
+{
+}
+
+int CHistoryExportThread::Run()
+{
+    HistoryReader reader;
+    HistoryExportOutcome& outcome = *m_outcome;
+    if (reader.Open(m_sqliteName, outcome.reason))
+        outcome.written = reader.ExportCsv(m_query, m_csvPath, outcome.reason, outcome.rows, &outcome.cancelled);
+    if (!outcome.cancelled) PostMessageA(m_window, m_doneMessage, 0, 0);
+    return 0;
+}
