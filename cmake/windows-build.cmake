@@ -48,6 +48,7 @@ set(CORE_SOURCES
     src/ui/controls/color_button.cpp
     src/ui/controls/frame_panel.cpp
     src/ui/controls/message_box.cpp
+    src/ui/controls/save_dialog.cpp
     src/ui/controls/popup_window.cpp
     src/ui/controls/product_scan_dialog.cpp
     src/ui/controls/rich_text.cpp
@@ -67,6 +68,7 @@ set(CORE_SOURCES
     src/ui/settings/scanner_test_dialog.cpp
     src/ui/main/scanner_test_host.cpp
     src/ui/main/history_host.cpp
+    src/ui/history/history_export_thread.cpp
     src/ui/history/history_window.cpp
     src/ui/history/history_window_actions.cpp
     src/ui/history/history_window_list.cpp

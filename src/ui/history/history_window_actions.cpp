@@ -3,8 +3,6 @@
 // mark, and Export... of the view.
 #include "ui/history/history_window.h"
 
-#include <commdlg.h>
-
 #include <ctime>
 
 #include "base/text_escape.h"
@@ -14,6 +12,7 @@
 #include "res/resource.h"
 #include "scanner/spool_file.h"
 #include "ui/controls/message_box.h"
+#include "ui/controls/save_dialog.h"
 
 namespace {
 
@@ -92,24 +91,36 @@ void CHistoryWindow::Export()
         ShowOwnedMessageBox(m_hWnd, "There is no scan history to export yet.", "", MessageBoxButtons::Ok);
         return;
     }
-    char path[MAX_PATH] = "scan-history.csv";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "CSV file (*.csv)\0*.csv\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "csv";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&dialog)) return;
-    std::string reason;
-    long long rows = 0;
-    if (!m_reader.ExportCsv(m_rows.Query(), path, reason, rows)) {
-        Warning("History - export to %s failed: %s", path, reason.c_str());
-        ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + reason + ". Choose another folder.", "",
-                       MessageBoxButtons::Ok);
+    std::string path = "scan-history.csv";
+    if (!AskSavePath(m_hWnd, "CSV file (*.csv)\0*.csv\0", "csv", path)) return;
+    m_export = std::make_shared<HistoryExportOutcome>();
+    m_exportPath = path;
+    auto* thread = new CHistoryExportThread(SqliteFileName(m_historyPath), m_rows.Query(), path, m_hWnd,
+                                            WM_HISTORYEXPORTED, m_export);
+    if (!thread->CreateThread()) {
+        delete thread;
+        m_export.reset();
+        ShowOwnedMessageBox(m_hWnd, "The export could not be started. Try again.", "", MessageBoxButtons::Ok);
         return;
     }
+    EnableWindow(m_exportButton.Handle(), FALSE);
+    m_status.SetText("Saving the view to " + m_exportPath + "...");
+}
+
+void CHistoryWindow::OnExported()
+{
+    std::shared_ptr<HistoryExportOutcome> outcome = std::move(m_export);
+    if (!outcome) return;
+    EnableWindow(m_exportButton.Handle(), TRUE);
+    const char* path = m_exportPath.c_str();
+    if (!outcome->written) {
+        Warning("History - export to %s failed: %s", path, outcome->reason.c_str());
+        m_status.SetText("The view was not saved.");
+        ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + outcome->reason + ". Choose another folder.",
+                            "", MessageBoxButtons::Ok);
+        return;
+    }
+    long long rows = outcome->rows;
     Log("History - %lld rows exported to %s", rows, path);
-    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + path);
+    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + m_exportPath);
 }

@@ -2,8 +2,6 @@
 // printable sheet is the PNG the build drew, stored in the resources.
 #include "ui/settings/scanner_test_dialog.h"
 
-#include <commdlg.h>
-
 #include <memory>
 
 #include "core/log.h"
@@ -11,6 +9,7 @@
 #include "packcode/scanner_test_check.h"
 #include "packcode/scanner_test_codes.h"
 #include "res/resource.h"
+#include "ui/controls/save_dialog.h"
 
 namespace {
 
@@ -104,18 +103,10 @@ void CScannerTestDialog::ShowVerdict(const std::string& scan)
 
 void CScannerTestDialog::SavePicture()
 {
-    char path[MAX_PATH] = "scanner-test.png";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "PNG picture (*.png)\0*.png\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "png";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&dialog)) return;
+    std::string path = "scanner-test.png";
+    if (!AskSavePath(m_hWnd, "PNG picture (*.png)\0*.png\0", "png", path)) return;
     bool saved = WritePicture(path, SheetPicture());
-    Log("Scanner test picture %s %s", saved ? "saved to" : "could not be saved to", path);
+    Log("Scanner test picture %s %s", saved ? "saved to" : "could not be saved to", path.c_str());
     m_verdict.SetText(saved ? std::string("Picture saved: ") + path + "\r\nPrint it and scan the codes from the paper."
                             : std::string("The picture could not be saved to ") + path + ". Choose another folder.");
 }
