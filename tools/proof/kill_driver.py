@@ -30,6 +30,7 @@ Exits 1 when a scan is lost, sent twice without a kill between (with
 
 import argparse
 import random
+import sqlite3
 import sys
 import threading
 import time
@@ -112,6 +113,31 @@ def kill_moments(trace):
         elif text.startswith("COM") or text.startswith("Saved to"):
             reader = text
     return moments
+
+
+def history_faults(prefix, requests, drained):
+    """Checks the scan history that the killed lives wrote: it must be intact,
+    keep no pack more often than the service was sent it, and, once the queue
+    drained, keep every pack the service was sent. Prints and returns the count
+    of faults."""
+    path = prefix.app_folder / "History" / "history.db"
+    if not path.exists():
+        print("history: no file")
+        return 1
+    db = sqlite3.connect(str(path))
+    try:
+        intact = db.execute("PRAGMA integrity_check").fetchone()[0]
+        kept = Counter(bytes(raw).decode("latin-1") for (raw,) in db.execute("SELECT barcode FROM outcome"))
+    finally:
+        db.close()
+    sent = Counter(code for _, code in requests)
+    missing = [code for code in sent if not kept[code]] if drained else []
+    extra = [code for code in kept if kept[code] > sent[code]]
+    print(f"history: integrity_check {intact}; rows {sum(kept.values())}; packs sent but not kept: {len(missing)}; "
+          f"kept more often than sent: {len(extra)}")
+    for code in (missing + extra)[:10]:
+        print(f"  history: {code} sent {sent[code]}, kept {kept[code]}")
+    return (intact != "ok") + len(missing) + len(extra)
 
 
 def describe_process(pid):
@@ -206,8 +232,10 @@ def run(kills, seed, prefix_path, fast, keep_scans):
         for pid in prefix.processes("curl.exe"):
             print(f"curl.exe left: process {pid}, {describe_process(pid)}")
         twice = [pack["serial"] for pack in standin.packs() if pack["decommission_requests"] > 1]
-        return report(standin.pack_requests(), Trace(prefix), typed, kill_times, prefix.scan_folder_contents(),
-                      len(prefix.processes("curl.exe")), settled, fast, twice if keep_scans else None)
+        faults = history_faults(prefix, standin.pack_requests(), settled and not fast)
+        verdict = report(standin.pack_requests(), Trace(prefix), typed, kill_times, prefix.scan_folder_contents(),
+                         len(prefix.processes("curl.exe")), settled, fast, twice if keep_scans else None)
+        return verdict or (1 if faults else 0)
 
 
 def report(requests, trace, typed, kill_times, left, curls_left, settled, waiting_allowed=False,
