@@ -135,7 +135,7 @@ int main(int argc, char** argv)
     large.SkipOldestTo(large.Next() - 10000 + 1);
     double deepAtTenThousand = large.MicrosecondsPerDeepResult(samples / 4);
 
-    std::printf("results list: one result at ~100 rows %.1f us, at 10,000 rows %.1f us, P2 ratio %.2f (target <= 1.5)\n",
+    std::printf("results list: one result at ~100 rows %.1f us, at 10,000 rows %.1f us, ratio %.2f (target <= 1.5)\n",
                 atHundred, atTenThousand, atTenThousand / atHundred);
     std::printf("results list: result of the oldest scan in the list at ~100 rows %.1f us, at 10,000 rows %.1f us, "
                 "ratio %.2f\n", deepAtHundred, deepAtTenThousand, deepAtTenThousand / deepAtHundred);
