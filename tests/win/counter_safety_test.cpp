@@ -121,11 +121,11 @@ TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
     ASSERT_NE(question, nullptr);
     ASSERT_TRUE(CloseWindowWith(question, IDC_BOX_FIRST));
     EXPECT_TRUE(WaitFor([&] { return StoredValue("AllowPlainHttp") == "1"; }, 5000));
-    EXPECT_TRUE(fixture.Dialog().SettingsSnapshot().AllowPlainHttp);
+    EXPECT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().AllowPlainHttp; }, 5000));
 
     for (const char* minutes : {"25", "0"}) SetDlgItemTextA(sheet, IDC_SAFETY_MINUTES, minutes);
     EXPECT_EQ(StoredValue("DoubleScanMinutes"), "25") << "0 minutes is no guard: not stored";
-    EXPECT_EQ(fixture.Dialog().SettingsSnapshot().DoubleScanMinutes, 25);
+    EXPECT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().DoubleScanMinutes == 25; }, 5000));
     ASSERT_TRUE(CloseWindowWith(sheet, IDOK));
     // The system menu's entry opens the same sheet.
     PostMessageA(fixture.Window(), WM_SYSCOMMAND, IDM_COUNTER_SAFETY, 0);
