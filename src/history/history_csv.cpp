@@ -9,6 +9,7 @@
 
 #include "base/string_format.h"
 #include "base/text_escape.h"
+#include "history/sqlite_statement.h"
 
 namespace {
 
@@ -54,9 +55,6 @@ const char* const kColumns[] = {
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
     "Read serial", "Read faults", "Handled", "Handled note"};
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
 struct ConnectionDeleter {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -138,6 +136,35 @@ bool IsIsoDate(const std::string& text)
     return !(month == 2 && day == 29 && !leap);
 }
 
+CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, long long& rows,
+                           const std::atomic<bool>* cancelled)
+{
+    rows = 0;
+    const std::string temporary = csvPath + ".tmp";
+    auto stopped = [cancelled] { return cancelled && cancelled->load(); };
+    CsvRowsResult result = CsvRowsResult::Written;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return CsvRowsResult::Unwritable;
+        out << CsvHeader();
+        int code = SQLITE_ROW;
+        while (!stopped() && out && (code = sqlite3_step(query)) == SQLITE_ROW) {
+            out << CsvRow(EntryOfRow(query, first));
+            ++rows;
+        }
+        out.flush();
+        if (stopped()) result = CsvRowsResult::Stopped;
+        else if (!out) result = CsvRowsResult::Unwritable;
+        else if (code != SQLITE_DONE) result = CsvRowsResult::Unreadable;
+    }
+    if (result == CsvRowsResult::Written) {
+        std::remove(csvPath.c_str());
+        if (std::rename(temporary.c_str(), csvPath.c_str()) != 0) result = CsvRowsResult::Unwritable;
+    }
+    if (result != CsvRowsResult::Written) std::remove(temporary.c_str());
+    return result;
+}
+
 ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string& csvPath, const std::string& from,
                               const std::string& to, std::string& reason, long long& rows,
                               const std::string& historySqliteName)
@@ -152,46 +179,25 @@ ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string&
         return ExportResult::NoHistory;
     }
     sqlite3_busy_timeout(db.get(), 5000);
-    sqlite3_stmt* prepared = nullptr;
-    sqlite3_prepare_v2(db.get(),
-        (std::string("SELECT ") + kEntryColumns + " FROM outcome"
-        " WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR local_time < ?2 || 'T99') ORDER BY id").c_str(),
-        -1, &prepared, nullptr);
-    std::unique_ptr<sqlite3_stmt, StatementDeleter> query(prepared);
+    Statement query = Prepare(db.get(), std::string("SELECT ") + kEntryColumns +
+                                            " FROM outcome WHERE (?1 = '' OR local_time >= ?1)"
+                                            " AND (?2 = '' OR local_time < ?2 || 'T99') ORDER BY id");
     if (!query) {
         reason = std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get());
         return ExportResult::Unreadable;
     }
-    sqlite3_bind_text(query.get(), 1, from.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(query.get(), 2, to.c_str(), -1, SQLITE_TRANSIENT);
-    std::string temporary = csvPath + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            reason = "the file \"" + csvPath + "\" cannot be written";
-            return ExportResult::Unwritable;
-        }
-        out << CsvHeader();
-        while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
-            out << CsvRow(EntryOfRow(query.get(), 0));
-            ++rows;
-        }
-        out.flush();
-        if (code != SQLITE_DONE || !out) {
-            reason = code != SQLITE_DONE ? std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get())
-                                         : "the file \"" + csvPath + "\" cannot be written";
-            out.close();
-            std::remove(temporary.c_str());
-            return code != SQLITE_DONE ? ExportResult::Unreadable : ExportResult::Unwritable;
-        }
-    }
-    std::remove(csvPath.c_str());
-    if (std::rename(temporary.c_str(), csvPath.c_str()) != 0) {
-        std::remove(temporary.c_str());
+    BindText(query.get(), 1, from);
+    BindText(query.get(), 2, to);
+    switch (WriteRowsCsv(query.get(), 0, csvPath, rows)) {
+    case CsvRowsResult::Written:
+        return ExportResult::Written;
+    case CsvRowsResult::Unreadable:
+        reason = std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get());
+        return ExportResult::Unreadable;
+    default:
         reason = "the file \"" + csvPath + "\" cannot be written";
         return ExportResult::Unwritable;
     }
-    return ExportResult::Written;
 }
 
 std::vector<std::string> CommandLineWords(const std::string& commandLine)

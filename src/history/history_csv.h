@@ -3,6 +3,7 @@
 // results list's escaped form, and no field a spreadsheet would run as a
 // formula. Portable.
 #pragma once
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ HistoryEntry EntryOfRow(sqlite3_stmt* statement, int first);
 
 // True for a real calendar date written YYYY-MM-DD.
 bool IsIsoDate(const std::string& text);
+
+// Writes the header and every row of `query` (the entry's columns from
+// `first` on) to `csvPath` through a temporary file that replaces it only
+// when complete; stops, leaving no file, once `cancelled` is set.
+enum class CsvRowsResult { Written, Unreadable, Unwritable, Stopped };
+CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, long long& rows,
+                           const std::atomic<bool>* cancelled = nullptr);
 
 enum class ExportResult { Written, NoHistory, Unreadable, Unwritable };
 

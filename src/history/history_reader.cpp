@@ -4,26 +4,14 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 #include "core/scan_result.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
+#include "history/sqlite_statement.h"
 
 namespace {
-
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-Statement Prepare(sqlite3* db, const std::string& sql)
-{
-    sqlite3_stmt* statement = nullptr;
-    if (db) sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
-    return Statement(statement);
-}
 
 // Parameters: ?1 search text, ?2 its bytes, ?3 first day, ?4 last day,
 // ?5 mode, ?6 kind, ?7 account, ?8 the undo time's start (UTC).
@@ -57,11 +45,6 @@ std::string Condition(HistoryView view)
                                  " AND utc_time >= ?8 AND NOT ") + kRecommissionedLater;
     if (view == HistoryView::Alerts) condition += std::string(" AND ") + kAlert;
     return condition;
-}
-
-void BindText(sqlite3_stmt* s, int index, const std::string& text)
-{
-    sqlite3_bind_text(s, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
 void BindQuery(sqlite3_stmt* s, const HistoryViewQuery& query)
@@ -207,29 +190,19 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
         return false;
     }
     BindQuery(s.get(), query);
-    std::string temporary = csvPath + ".tmp";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << CsvHeader();
-    int code = SQLITE_OK;
-    auto goOn = [cancelled] { return !cancelled || !cancelled->load(); };
-    while (goOn() && (code = sqlite3_step(s.get())) == SQLITE_ROW && out) {
-        out << CsvRow(EntryOfRow(s.get(), 1));
-        ++rows;
+    switch (WriteRowsCsv(s.get(), 1, csvPath, rows, cancelled)) {
+    case CsvRowsResult::Written:
+        return true;
+    case CsvRowsResult::Stopped:
+        reason = "the export was stopped";
+        return false;
+    case CsvRowsResult::Unreadable:
+        reason = std::string("the history cannot be read: ") + sqlite3_errmsg(m_db);
+        return false;
+    default:
+        reason = "the file cannot be written";
+        return false;
     }
-    out.close();
-    bool written = goOn() && code == SQLITE_DONE && out;
-    if (written) {
-        std::remove(csvPath.c_str());
-        written = std::rename(temporary.c_str(), csvPath.c_str()) == 0;
-    }
-    if (!written) {
-        std::remove(temporary.c_str());
-        reason = !goOn()                                   ? "the export was stopped"
-                 : code != SQLITE_DONE && code != SQLITE_ROW ? std::string("the history cannot be read: ") +
-                                                                   sqlite3_errmsg(m_db)
-                                                             : "the file cannot be written";
-    }
-    return written;
 }
 
 bool MarkHandled(const std::string& sqliteName, int64_t id, bool handled, const std::string& note,

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "history/sqlite_statement.h"
+
 namespace {
 
 // Each step brings the schema from its index to the next version; a new
@@ -30,23 +32,6 @@ const char* const kSchemaSteps[] = {
     "CREATE INDEX outcome_by_read_serial ON outcome(read_serial);",
 };
 static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
-
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-Statement Prepare(sqlite3* db, const char* sql)
-{
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    return Statement(statement);
-}
-
-void BindText(sqlite3_stmt* statement, int index, const std::string& text)
-{
-    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
 
 bool IsDamage(int code) { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
 

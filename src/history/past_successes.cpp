@@ -4,13 +4,10 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <memory>
+
+#include "history/sqlite_statement.h"
 
 namespace {
-
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
 
 // Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's
 // days_from_civil), so no time-zone setting can shift the result.
@@ -44,15 +41,12 @@ std::vector<PastSuccess> SuccessesSince(const HistoryStore& store, std::time_t s
 {
     std::vector<PastSuccess> found;
     if (!store.IsOpen()) return found;
-    sqlite3_stmt* raw = nullptr;
-    sqlite3_prepare_v2(store.Connection(),
-                       "SELECT mode, barcode, utc_time FROM outcome"
-                       " WHERE utc_time >= ? AND kind = ? AND status_text <> 'Done before' ORDER BY id",
-                       -1, &raw, nullptr);
-    std::unique_ptr<sqlite3_stmt, StatementDeleter> query(raw);
+    Statement query = Prepare(store.Connection(),
+                              "SELECT mode, barcode, utc_time FROM outcome"
+                              " WHERE utc_time >= ? AND kind = ? AND status_text <> 'Done before' ORDER BY id");
     if (!query) return found;
-    std::string cutoff = UtcCutoff(since, 0);
-    sqlite3_bind_text(raw, 1, cutoff.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_stmt* raw = query.get();
+    BindText(raw, 1, UtcCutoff(since, 0));
     sqlite3_bind_int(raw, 2, successKind);
     while (sqlite3_step(raw) == SQLITE_ROW) {
         const char* utc = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
