@@ -102,6 +102,14 @@ class Installer(unittest.TestCase):
         trace = self.app_folder / "Logs" / "trace-1.txt"
         return trace.read_bytes().decode("latin-1")[-3000:] if trace.exists() else "(no trace)"
 
+    def spool_scan(self, name, barcode):
+        """Puts a scan in the program's folder the way the program does: whole
+        under another name first, so the worker never reads it half-written."""
+        folder = self.app_folder / "Scanned"
+        folder.mkdir(exist_ok=True)
+        (folder / (name + ".tmp")).write_bytes(b"1" + barcode.encode())
+        os.replace(folder / (name + ".tmp"), folder / name)
+
     def scan_folder(self):
         folder = self.app_folder / "Scanned"
         return sorted(p.name for p in folder.iterdir()) if folder.is_dir() else []
@@ -143,9 +151,9 @@ class Installer(unittest.TestCase):
             old = self.running()
             # The service goes down behind the network; a scan comes and its exchange hangs.
             standin.control(reachable=False)
-            (self.app_folder / "Scanned").mkdir(exist_ok=True)
-            (self.app_folder / "Scanned" / "900000000000000001.dat").write_bytes(b"1" + barcode.encode())
-            self.assertTrue(wait_until(lambda: standin.control()["held"] == 1, 30), "the exchange hangs")
+            self.spool_scan("900000000000000001.dat", barcode)
+            self.assertTrue(wait_until(lambda: standin.control()["held"] == 1, 30),
+                            "the exchange hangs: %s\n%s" % (standin.control(), self.trace_tail()))
             # Another program of this user by the same name, found after the first: it ends too.
             other = self.work / "other" / "Pellwick.exe"
             other.parent.mkdir(exist_ok=True)
@@ -173,7 +181,7 @@ class Installer(unittest.TestCase):
             self.install(INSTALLER)
             self.assertTrue(wait_until(self.installed_program_runs, 30))
             self.assertTrue(wait_until(lambda: (self.app_folder / "Scanned").is_dir(), 30))
-            (self.app_folder / "Scanned" / "900000000000000002.dat").write_bytes(b"1" + pack_barcode("KEEP", 2).encode())
+            self.spool_scan("900000000000000002.dat", pack_barcode("KEEP", 2))
 
             self.uninstall(*switches)
             self.assertFalse(self.install_dir.exists())
