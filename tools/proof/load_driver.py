@@ -8,13 +8,14 @@ Usage: load_driver.py [--ports N] [--per-port N] [--prefix PATH]
 Exits 1 when a scan is missing, doubled, left unanswered or left behind."""
 
 import argparse
+import re
 import sys
 import threading
 import time
 from collections import Counter
 from pathlib import Path
 
-from harness import BUILD, Prefix, Program, Standin, pack_barcode, wait_until, work_folder
+from harness import BUILD, Prefix, Program, Standin, Trace, pack_barcode, wait_until, work_folder
 
 FIRST_PORT = 5
 
@@ -53,7 +54,10 @@ def run(ports, per_port, prefix_path):
         time.sleep(1)  # the last results reach the list
         rows = program.rows()
         program.kill()
-        return report(every, standin.pack_requests(), rows, prefix.scan_folder_files(), arrived, typed_in, elapsed)
+        failed = report(every, standin.pack_requests(), rows, prefix.scan_folder_files(), arrived, typed_in, elapsed)
+        if failed:
+            print_exchanges_of_failures(Trace(prefix))
+        return failed
 
 
 def report(every, requests, rows, left, arrived, typed_in, elapsed):
@@ -79,6 +83,29 @@ def report(every, requests, rows, left, arrived, typed_in, elapsed):
         shown = ["/".join(cells[:3]) for cells in rows if len(cells) >= 4 and cells[3].startswith(code)]
         print(f"  {code}: rows {shown or 'none'}")
     return 1 if missing or doubled or unanswered or left or not arrived else 0
+
+
+def print_exchanges_of_failures(trace):
+    """The worker's trace lines, with their times, of each exchange that
+    failed or took over ten seconds: what curl did, and for how long."""
+    keys = trace.spooled()
+    worker, shown = None, 0
+    for (thread, text), at in zip(trace.lines, trace.seconds):
+        if (match := re.match(r'FMD - Found file "(\d+)\.dat"$', text)):
+            worker, exchange = thread, [(at, f"{text} ({keys.get(match.group(1), '?')!r})")]
+        elif thread == worker and worker is not None:
+            exchange.append((at, text))
+            slow = at - exchange[0][0] > 10
+            if text.startswith("FMD - Deleting") and (slow or any("failed" in line for _, line in exchange)):
+                print("\n".join(f"  {at:10.3f}  {line}" for at, line in exchange))
+                shown += 1
+            if text.startswith("FMD - Deleting"):
+                worker = None
+        if shown >= 5:
+            break
+    troubles = [(at, text) for (_, text), at in zip(trace.lines, trace.seconds)
+                if at is not None and re.search(r"cannot|could not|failed|ended", text)]
+    print("\n".join(f"  {at:10.3f}  {text}" for at, text in troubles[:10]))
 
 
 def main():
