@@ -149,6 +149,8 @@ class Installer(unittest.TestCase):
             self.install(INSTALLER)
             self.assertTrue(wait_until(lambda: self.window_shown(VERSION), 60))
             old = self.running()
+            # The start's credentials check first, or it would hang beside the scan.
+            self.assertTrue(wait_until(lambda: any(standin.records.iterdir()), 60), "no credentials check")
             # The service goes down behind the network; a scan comes and its exchange hangs.
             standin.control(reachable=False)
             self.spool_scan("900000000000000001.dat", barcode)
