@@ -103,7 +103,8 @@ def main():
         figures = Path(work) / "scans.csv"
         bench = subprocess.run(["wine", str(BIN / "scan_to_row_bench.exe"), windows_path(BIN / "Pellwick.exe"),
                                 windows_path(prefix.scanner_input(PORT)), f"COM{PORT}", standin.host,
-                                str(args.scans), windows_path(figures)], env=prefix.env, check=False)
+                                str(args.scans), windows_path(figures),
+                                windows_path(prefix.app_folder / "Logs" / "trace-1.txt")], env=prefix.env, check=False)
         if bench.returncode != 0:
             return bench.returncode
         lines = trace_lines(prefix)

@@ -4,7 +4,7 @@
 // the final status, side by side with bare curl.exe exchanges of the same
 // request against the same stand-in, and with timed curl runs that split an
 // exchange. Run it through tools/bench/scan-to-row.sh.
-// Usage: scan_to_row_bench.exe <program> <scanner input> <COMn> <service host> <scans> <csv out>
+// Usage: scan_to_row_bench.exe <program> <scanner input> <COMn> <service host> <scans> <csv out> <trace>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -29,9 +29,12 @@ constexpr int kStatusColumn = 1, kBarcodeColumn = 3;
 constexpr DWORD kStartTimeoutMs = 60000, kScanTimeoutMs = 60000;
 constexpr int kScanCheckRowsAtMost = 4;
 // Each look at the list costs the program's Wine server three requests and
-// its window thread a message: looked at every millisecond, the list slowed
-// the very scan being timed (by some 100 ms). Every 5 ms adds 2.5 ms on average.
-static DWORD kPollMs = getenv("BENCH_POLL_MS") ? atoi(getenv("BENCH_POLL_MS")) : 5;
+// its window thread a message: looked at every 5 ms during the exchange, the
+// list slowed the very scan being timed by some 20 ms. So the bench waits on
+// the program's trace, a file read that costs the program nothing, and looks
+// at the list once its line says the row has its answer. Every 5 ms adds
+// 2.5 ms on average.
+constexpr DWORD kPollMs = 5;
 constexpr int32_t kDecommission = 1;  // the mode the program forces at start
 constexpr SIZE_T kTextSize = 1024;
 // curl's own clock: connected, TLS done, request about to go, first reply
@@ -97,6 +100,56 @@ private:
     HWND m_list = nullptr;
 };
 
+// The program's trace file, read as it grows: each look returns the lines
+// written since the last one. A rotation (the file renamed, a new one begun)
+// is followed by reading the new file from its start.
+class TraceWatch {
+public:
+    explicit TraceWatch(std::string path) : m_path(std::move(path)) {}
+
+    // Skips what is there already.
+    void SkipToEnd()
+    {
+        Open();
+        if (m_file) m_offset = SetFilePointer(m_file.Get(), 0, nullptr, FILE_END);
+        m_partial.clear();
+    }
+
+    std::vector<std::string> NewLines()
+    {
+        std::vector<std::string> lines;
+        if (!m_file) return lines;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(m_file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
+            m_offset += got;
+            m_partial.append(chunk, got);
+        }
+        for (size_t end; (end = m_partial.find('\n')) != std::string::npos; m_partial.erase(0, end + 1))
+            lines.push_back(m_partial.substr(0, end));
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (lines.empty() && GetFileAttributesExA(m_path.c_str(), GetFileExInfoStandard, &data) &&
+            data.nFileSizeLow < m_offset) {  // rotated
+            Open();
+            m_offset = 0;
+            m_partial.clear();
+        }
+        return lines;
+    }
+
+private:
+    void Open()
+    {
+        m_file.Reset(CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+
+    std::string m_path;
+    FileHandle m_file;
+    DWORD m_offset = 0;
+    std::string m_partial;
+};
+
 // Runs a command and waits for it; its exit code, or -1. With `output`, the
 // command's standard output goes to that file.
 int Run(const std::string& executable, std::string commandLine, HANDLE output = nullptr)
@@ -138,7 +191,7 @@ class Bench {
 public:
     explicit Bench(char** argv)
         : m_program(argv[1]), m_scannerInput(argv[2]), m_port(argv[3]), m_host(argv[4]),
-          m_curl(FolderOf(m_program) + "\\curl.exe"), m_folder(FolderOf(argv[6]))
+          m_curl(FolderOf(m_program) + "\\curl.exe"), m_folder(FolderOf(argv[6])), m_trace(argv[7])
     {
     }
 
@@ -167,6 +220,7 @@ private:
 
     std::string m_program, m_scannerInput, m_port, m_host, m_curl;
     std::string m_folder;  // the bare exchanges' files, beside the figures
+    TraceWatch m_trace;
     KernelHandle m_programProcess;
     RemoteList m_list;
 };
@@ -209,37 +263,39 @@ std::string Bench::WriteRequest(const std::string& barcode, const std::string& n
 }
 
 // Types the barcode as the scanner does and waits for its row's final
-// status. Only the status cell is polled: each look costs the program's
-// Wine server three requests, which slow the program down.
+// status: the trace names the scan's spool file, then says when its row shows
+// an answer; from then on the list is read until it shows it.
 bool Bench::Scan(const std::string& barcode, Sample& sample)
 {
     std::string typed = barcode + "\r\n";
     FileHandle input(CreateFileA(m_scannerInput.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     DWORD written = 0;
     if (!input) return false;
+    m_trace.SkipToEnd();
     sample.typedAt = WallMs();
     double start = NowMs();
     if (!WriteFile(input.Get(), typed.data(), static_cast<DWORD>(typed.size()), &written, nullptr)) return false;
+    std::string key;
+    auto answerTraced = [&] {
+        for (const std::string& line : m_trace.NewLines()) {
+            size_t saved = line.find("Saved to \"");
+            if (key.empty() && saved != std::string::npos)
+                key = line.substr(saved + 10, line.find(".dat\"", saved) - saved - 10);
+            else if (!key.empty() && line.find("Results - row \"" + key + "\" shows ") != std::string::npos &&
+                     line.find(" shows Scanned") == std::string::npos)
+                return true;
+        }
+        return false;
+    };
     // The scan's row is the newest, unless "Scan check" rows came just
     // after its answer: then it is one of the next rows.
     const std::string shown = EscapeBarcode(barcode);  // as the list writes it
-    auto rowOfScan = [&] {
+    auto answerListed = [&] {
         for (int row = 0; row <= kScanCheckRowsAtMost; ++row)
-            if (m_list.Cell(row, kBarcodeColumn) == shown) return row;
-        return -1;
-    };
-    bool seenScanned = false;
-    int row = 0;
-    double done = WaitUntil([&] {
-        std::string status = m_list.Cell(row, kStatusColumn);
-        if (status == "Scanned" || !seenScanned) {
-            seenScanned = seenScanned || status == "Scanned";
-            return false;
-        }
-        if (m_list.Cell(row, kBarcodeColumn) == shown) return true;
-        row = std::max(rowOfScan(), 0);  // rows came above it: looked at again on the next poll
+            if (m_list.Cell(row, kBarcodeColumn) == shown) return m_list.Cell(row, kStatusColumn) != "Scanned";
         return false;
-    }, kScanTimeoutMs);
+    };
+    double done = WaitUntil(answerTraced, kScanTimeoutMs) < 0 ? -1 : WaitUntil(answerListed, kScanTimeoutMs);
     sample.rowAt = WallMs();
     sample.scanMs = done - start;
     return done >= 0;
@@ -328,8 +384,9 @@ void PrintSplit(const std::vector<Sample>& all)
 
 int main(int argc, char** argv)
 {
-    if (argc != 7) {
-        std::fprintf(stderr, "usage: scan_to_row_bench <program> <scanner input> <COMn> <service host> <scans> <csv>\n");
+    if (argc != 8) {
+        std::fprintf(stderr,
+                     "usage: scan_to_row_bench <program> <scanner input> <COMn> <service host> <scans> <csv> <trace>\n");
         return 2;
     }
     Bench bench(argv);
