@@ -141,8 +141,10 @@ TEST(HistoryWindow, RecommissionReachesTheServiceAndTheRefusalsSayWhy)
     PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
     HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
     ASSERT_NE(history, nullptr);
+    // The list held three rows before too: the button's caption says the undo list is shown.
     Press(history, IDC_HISTORY_UNDO);
-    ASSERT_TRUE(WaitFor([&] { return Rows(history) == 3; }, kWaitMs));
+    ASSERT_TRUE(WaitFor([&] { return Text(history, IDC_HISTORY_ACTION) == "Recommission" && Rows(history) == 3; },
+                        kWaitMs));
 
     ASSERT_TRUE(ActionAnswers(history, 2, "Put this pack back into stock?"));  // Yes
     EXPECT_TRUE(WaitFor([&] {
@@ -151,7 +153,8 @@ TEST(HistoryWindow, RecommissionReachesTheServiceAndTheRefusalsSayWhy)
                 body.find("21DEMO0001") != std::string::npos)
                 return true;
         return false;
-    }, kWaitMs)) << "sent in Recommission mode through the scan folder";
+    }, kWaitMs)) << "sent in Recommission mode through the scan folder; the trace ends:\n"
+                 << fixture.Trace().substr(fixture.Trace().size() > 3000 ? fixture.Trace().size() - 3000 : 0);
 
     ASSERT_TRUE(WaitFor([&] { return std::time(nullptr) > endsAt; }, (kMargin + 5) * 1000));
     EXPECT_TRUE(ActionAnswers(history, 0, "more than 10 days ago"));
