@@ -1,10 +1,13 @@
 // Benchmark: what starting curl.exe costs a windowed program, by the way it
 // is started. A console program started from one without a console gets a
 // console of its own unless told otherwise; the exchanges start it detached.
-// Each way in turn, so that all see the same machine.
+// Each way in turn, so that all see the same machine; then the exchanges' way
+// in blocks without and with what a running program holds (a shown list, its
+// libraries, idle threads), to see whether those slow a start.
 // Usage (a windowed program: it writes its figures to a file):
 //   curl_start_bench.exe <curl.exe> <runs> <figures file>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,6 +72,54 @@ double TimedRun(const std::string& curl, DWORD flags, bool inJob)
     return NowMs() - start;
 }
 
+// What the program holds while it starts curl: a shown window with a list
+// (the X connection and its resources), the libraries it loads, and its
+// threads, which here only wait.
+class ProgramLikeSurroundings {
+public:
+    ProgramLikeSurroundings() : m_stop(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        for (const char* library : {"riched20.dll", "winmm.dll", "ws2_32.dll", "shell32.dll"}) LoadLibraryA(library);
+        m_window = CreateWindowExA(0, WC_LISTVIEWA, "list", WS_OVERLAPPEDWINDOW | WS_VISIBLE | LVS_REPORT, 0, 0, 800,
+                                   500, nullptr, nullptr, nullptr, nullptr);
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH | LVCF_TEXT;
+        column.cx = 300;
+        column.pszText = const_cast<char*>("Barcode");
+        SendMessageA(m_window, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+        for (int row = 0; row < 100; ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = const_cast<char*>("01041501234567821729123110LOT24A 21S00001");
+            SendMessageA(m_window, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
+        UpdateWindow(m_window);
+        for (HANDLE& thread : m_threads)
+            thread = CreateThread(nullptr, 0, [](void* stop) -> DWORD {
+                return WaitForSingleObject(static_cast<HANDLE>(stop), INFINITE);
+            }, m_stop.Get(), 0, nullptr);
+    }
+    ~ProgramLikeSurroundings()
+    {
+        SetEvent(m_stop.Get());
+        for (HANDLE thread : m_threads) {
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+        DestroyWindow(m_window);
+    }
+    ProgramLikeSurroundings(const ProgramLikeSurroundings&) = delete;
+    ProgramLikeSurroundings& operator=(const ProgramLikeSurroundings&) = delete;
+
+private:
+    KernelHandle m_stop;
+    HWND m_window = nullptr;
+    HANDLE m_threads[6] = {};
+};
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -101,6 +152,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         for (int run = 0; run < runs; ++run) shared.ms.push_back(TimedRun(curl, 0, true));
         FreeConsole();
     }
+    // Detached in a job again, in blocks of five runs taken in turns without
+    // and with a program's surroundings, so that both see the same machine.
+    Way plain{"the exchanges' way, in blocks beside the next", DETACHED_PROCESS, true, {}};
+    Way surrounded{"the same, with a shown list and 6 threads", DETACHED_PROCESS, true, {}};
+    for (int block = 0; block < (runs + 4) / 5; ++block) {
+        for (int run = 0; run < 5; ++run) plain.ms.push_back(TimedRun(curl, DETACHED_PROCESS, true));
+        ProgramLikeSurroundings surroundings;
+        for (int run = 0; run < 5; ++run) surrounded.ms.push_back(TimedRun(curl, DETACHED_PROCESS, true));
+    }
     FILE* figures = std::fopen(__argv[3], "w");
     if (!figures) return 1;
     std::fprintf(figures, "curl.exe from a windowed program, %d runs each     median ms   ratio\n", runs);
@@ -109,6 +169,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         std::fprintf(figures, "%-46s %9.1f %7.2f\n", way.name, Median(way.ms), Median(way.ms) / detached);
     if (!shared.ms.empty())
         std::fprintf(figures, "%-46s %9.1f %7.2f\n", shared.name, Median(shared.ms), Median(shared.ms) / detached);
+    for (const Way* way : {&plain, &surrounded})
+        std::fprintf(figures, "%-46s %9.1f %7.2f\n", way->name, Median(way->ms), Median(way->ms) / detached);
     std::fclose(figures);
     return 0;
 }
