@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <memory>
 
 #include "base/string_format.h"
 #include "base/text_escape.h"
@@ -55,9 +54,6 @@ const char* const kColumns[] = {
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
     "Read serial", "Read faults", "Handled", "Handled note"};
 
-struct ConnectionDeleter {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
 
 std::string Column(sqlite3_stmt* s, int i)
 {
@@ -173,7 +169,7 @@ ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string&
     sqlite3* raw = nullptr;
     const std::string& name = historySqliteName.empty() ? historyPath : historySqliteName;
     int code = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, ConnectionDeleter> db(raw);
+    Connection db(raw);
     if (code != SQLITE_OK) {
         reason = "there is no scan history at \"" + historyPath + "\"";
         return ExportResult::NoHistory;

@@ -3,9 +3,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <memory>
-
 #include "core/scan_result.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
@@ -210,7 +207,7 @@ bool MarkHandled(const std::string& sqliteName, int64_t id, bool handled, const 
 {
     sqlite3* raw = nullptr;
     int code = sqlite3_open_v2(sqliteName.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
+    Connection db(raw);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(raw, 5000);
         Statement s = Prepare(raw, "UPDATE outcome SET handled = ?, handled_note = ? WHERE id = ?");

@@ -1,10 +1,15 @@
-// A prepared SQLite statement owned by a handle, and text bound by its length
-// (a barcode may hold any byte). Portable.
+// SQLite connections and prepared statements owned by handles, and text bound
+// by its length (a barcode may hold any byte). Portable.
 #pragma once
 #include <sqlite3.h>
 
 #include <memory>
 #include <string>
+
+struct ConnectionDeleter {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionDeleter>;
 
 struct StatementDeleter {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }

@@ -45,6 +45,8 @@ void Seed(const MainDialogFixture& fixture, const std::vector<SeedRow>& rows)
     }
 }
 
+std::string TraceTail(const std::string& trace) { return trace.substr(trace.size() > 3000 ? trace.size() - 3000 : 0); }
+
 HWND List(HWND history) { return GetDlgItem(history, IDC_HISTORY_LIST); }
 int Rows(HWND history) { return static_cast<int>(SendMessageA(List(history), LVM_GETITEMCOUNT, 0, 0)); }
 std::string Cell(HWND history, int row, int column)
@@ -154,7 +156,7 @@ TEST(HistoryWindow, RecommissionReachesTheServiceAndTheRefusalsSayWhy)
                 return true;
         return false;
     }, kWaitMs)) << "sent in Recommission mode through the scan folder; the trace ends:\n"
-                 << fixture.Trace().substr(fixture.Trace().size() > 3000 ? fixture.Trace().size() - 3000 : 0);
+                 << TraceTail(fixture.Trace());
 
     ASSERT_TRUE(WaitFor([&] { return std::time(nullptr) > endsAt; }, (kMargin + 5) * 1000));
     EXPECT_TRUE(ActionAnswers(history, 0, "more than 10 days ago"));

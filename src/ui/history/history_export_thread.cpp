@@ -5,12 +5,10 @@
 
 #include "history/history_reader.h"
 
-CHistoryExportThread::CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, std::string csvPath,
-                                           HWND window, UINT doneMessage,
-                                           std::shared_ptr<HistoryExportOutcome> outcome)
+CHistoryExportThread::CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, HWND window,
+                                           UINT doneMessage, std::shared_ptr<HistoryExportOutcome> outcome)
     : m_sqliteName(std::move(sqliteName)),
       m_query(std::move(query)),
-      m_csvPath(std::move(csvPath)),
       m_window(window),
       m_doneMessage(doneMessage),
       m_outcome(std::move(outcome))
@@ -22,7 +20,7 @@ int CHistoryExportThread::Run()
     HistoryReader reader;
     HistoryExportOutcome& outcome = *m_outcome;
     if (reader.Open(m_sqliteName, outcome.reason))
-        outcome.written = reader.ExportCsv(m_query, m_csvPath, outcome.reason, outcome.rows, &outcome.cancelled);
+        outcome.written = reader.ExportCsv(m_query, outcome.csvPath, outcome.reason, outcome.rows, &outcome.cancelled);
     if (!outcome.cancelled) PostMessageA(m_window, m_doneMessage, 0, 0);
     return 0;
 }

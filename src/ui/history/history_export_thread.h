@@ -8,13 +8,16 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "framework/win_thread.h"
 #include "history/history_view_rules.h"
 
-// What the window learns when the thread has ended; shared by both, so that
-// a window closed meanwhile leaves nothing dangling.
+// The file asked for, and what the window learns when the thread has ended;
+// shared by both, so that a window closed meanwhile leaves nothing dangling.
 struct HistoryExportOutcome {
+    explicit HistoryExportOutcome(std::string path) : csvPath(std::move(path)) {}
+    const std::string csvPath;
     std::atomic<bool> cancelled{false};  // set by the window when it closes
     bool written = false;
     std::string reason;
@@ -24,8 +27,8 @@ struct HistoryExportOutcome {
 class CHistoryExportThread : public CWinThread {
 public:
     // Posts `doneMessage` to `window` when it has ended, unless cancelled.
-    CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, std::string csvPath, HWND window,
-                         UINT doneMessage, std::shared_ptr<HistoryExportOutcome> outcome);
+    CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, HWND window, UINT doneMessage,
+                         std::shared_ptr<HistoryExportOutcome> outcome);
 
 protected:
     int Run() override;
@@ -33,7 +36,6 @@ protected:
 private:
     std::string m_sqliteName;
     HistoryViewQuery m_query;
-    std::string m_csvPath;
     HWND m_window;
     UINT m_doneMessage;
     std::shared_ptr<HistoryExportOutcome> m_outcome;

@@ -80,7 +80,6 @@ private:
     bool m_pickFirst = true;   // select the newest row when none is
     HWND m_list = nullptr;
     std::shared_ptr<HistoryExportOutcome> m_export;  // while an export runs
-    std::string m_exportPath;
     CColorButton m_allButton, m_undoButton, m_alertsButton, m_exportButton, m_closeButton, m_actionButton;
     CTextLabel m_searchLabel, m_fromLabel, m_toLabel, m_noteLabel, m_status, m_hint;
 };

@@ -93,10 +93,9 @@ void CHistoryWindow::Export()
     }
     std::string path = "scan-history.csv";
     if (!AskSavePath(m_hWnd, "CSV file (*.csv)\0*.csv\0", "csv", path)) return;
-    m_export = std::make_shared<HistoryExportOutcome>();
-    m_exportPath = path;
-    auto* thread = new CHistoryExportThread(SqliteFileName(m_historyPath), m_rows.Query(), path, m_hWnd,
-                                            WM_HISTORYEXPORTED, m_export);
+    m_export = std::make_shared<HistoryExportOutcome>(path);
+    auto* thread = new CHistoryExportThread(SqliteFileName(m_historyPath), m_rows.Query(), m_hWnd, WM_HISTORYEXPORTED,
+                                            m_export);
     if (!thread->CreateThread()) {
         delete thread;
         m_export.reset();
@@ -104,7 +103,7 @@ void CHistoryWindow::Export()
         return;
     }
     EnableWindow(m_exportButton.Handle(), FALSE);
-    m_status.SetText("Saving the view to " + m_exportPath + "...");
+    m_status.SetText("Saving the view to " + path + "...");
 }
 
 void CHistoryWindow::OnExported()
@@ -112,15 +111,15 @@ void CHistoryWindow::OnExported()
     std::shared_ptr<HistoryExportOutcome> outcome = std::move(m_export);
     if (!outcome) return;
     EnableWindow(m_exportButton.Handle(), TRUE);
-    const char* path = m_exportPath.c_str();
+    const std::string& path = outcome->csvPath;
     if (!outcome->written) {
-        Warning("History - export to %s failed: %s", path, outcome->reason.c_str());
+        Warning("History - export to %s failed: %s", path.c_str(), outcome->reason.c_str());
         m_status.SetText("The view was not saved.");
         ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + outcome->reason + ". Choose another folder.",
                             "", MessageBoxButtons::Ok);
         return;
     }
     long long rows = outcome->rows;
-    Log("History - %lld rows exported to %s", rows, path);
-    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + m_exportPath);
+    Log("History - %lld rows exported to %s", rows, path.c_str());
+    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + path);
 }
