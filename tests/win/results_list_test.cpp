@@ -87,6 +87,24 @@ TEST_F(ResultsList, ScannedThenSuccessInDecommissionIsOneGreenRowWithoutAlert)
     EXPECT_EQ(LiveRecordCounter::Live(), baseline + 1) << "the Scanned record was freed";
 }
 
+// A column widens at once, so no text is ever cut, and narrows to its widest
+// text once the rows have been still: not at each answer, which would make
+// the columns jump twice a scan.
+TEST_F(ResultsList, ColumnsWidenAtOnceAndNarrowOnceTheRowsAreStill)
+{
+    auto statusWidth = [&] { return static_cast<int>(SendMessageA(main.List(), LVM_GETCOLUMNWIDTH, 1, 0)); };
+    main.Send(MakeRecord(K::Scanned, Decommission, "100", "Scanned"));
+    const int scanned = statusWidth();
+    main.Send(MakeRecord(K::Success, Decommission, "100", "Success", "1"));
+    EXPECT_EQ(statusWidth(), scanned) << "narrowed at the answer";
+    EXPECT_TRUE(WaitFor([&] { return statusWidth() < scanned; }, 5000)) << "never narrowed";
+    const int success = statusWidth();
+    main.Send(MakeRecord(K::Warning, Decommission, "101", "Decommissioned earlier at another pharmacy", "2"));
+    EXPECT_GT(statusWidth(), scanned) << "widened at once";
+    main.Send(MakeRecord(K::Success, Decommission, "101", "Success", "1"));
+    EXPECT_TRUE(WaitFor([&] { return statusWidth() == success; }, 5000)) << "back to the widest text left";
+}
+
 TEST_F(ResultsList, VerifyResultBringsTheWindowForwardAlertsAndOpensThePopUp)
 {
     ShowWindow(main.Window(), SW_HIDE);

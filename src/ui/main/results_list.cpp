@@ -19,6 +19,12 @@ namespace {
 const char* const kHeaders[kResultColumns] = {"Date/Time", "Status", "Mode", "Barcode"};
 // Room around a cell's text, as the list view leaves it.
 constexpr int kCellPadding = 14;
+// A column widens at once but narrows only once the list has been still for
+// this long. A scan's "Scanned" is wider than most answers: narrowing at each
+// answer made the columns jump twice a scan, and repainted the header and
+// every row (under Wine some 20 ms) just as the answer was to show.
+constexpr UINT_PTR kSettleColumnsTimer = 0x5C01;
+constexpr UINT kSettleColumnsMs = 1500;
 
 }  // namespace
 
@@ -93,7 +99,7 @@ void CResultsList::OnScanResult(ScanResult* posted)
         ScrollTo(index);
     }
     Trim();
-    SizeColumns();
+    SizeColumns(false);
 }
 
 int CResultsList::AddRow(const std::string& time, ScanResult* record, const std::string cells[3])
@@ -175,14 +181,21 @@ void CResultsList::Trim()
     }
 }
 
-void CResultsList::SizeColumns()
+void CResultsList::SizeColumns(bool narrowToo)
 {
+    bool narrowLater = false;
     for (int column = 0; column < kResultColumns; ++column) {
         int width = std::max(m_book.WidestCell(column), m_headerWidths[column]) + kCellPadding;
         if (width == m_appliedWidths[column]) continue;
+        if (width < m_appliedWidths[column] && !narrowToo) {
+            narrowLater = true;
+            continue;
+        }
         m_appliedWidths[column] = width;
         SendMessageA(m_hWnd, LVM_SETCOLUMNWIDTH, column, width);
     }
+    // Set again at each change, so it fires once the rows have been still.
+    if (narrowLater) SetTimer(m_hWnd, kSettleColumnsTimer, kSettleColumnsMs, nullptr);
 }
 
 LRESULT CResultsList::OnCustomDraw(NMLVCUSTOMDRAW& draw) const
@@ -237,6 +250,11 @@ LRESULT CResultsList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SCANRESULT) {
         OnScanResult(reinterpret_cast<ScanResult*>(lParam));
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kSettleColumnsTimer) {
+        KillTimer(m_hWnd, kSettleColumnsTimer);
+        SizeColumns(true);
         return 0;
     }
     if (message == WM_DESTROY) {

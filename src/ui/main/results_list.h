@@ -54,7 +54,9 @@ private:
     // Scrolls only when the row is not already in view: asking the list view
     // to do it costs a scroll even then.
     void ScrollTo(int index);
-    void SizeColumns();
+    // Each column fits its widest text and its header; narrowing waits for
+    // the rows to be still unless `narrowToo`.
+    void SizeColumns(bool narrowToo);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void OnDoubleClick();
     void FreeAllRecords();
