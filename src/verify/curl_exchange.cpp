@@ -56,6 +56,7 @@ constexpr DWORD_PTR kJobListAttribute = 0x0002000D;
 // would leave it running on its own.
 class JobAttribute {
 public:
+    JobAttribute(HANDLE&&) = delete;  // the handle must outlive the list
     explicit JobAttribute(const HANDLE& job)
     {
         if (!job) return;
@@ -126,50 +127,79 @@ bool WaitForProcess(HANDLE process, DWORD waitMs, bool pumpMessages, const Outpu
     }
 }
 
-// Starts curl and waits for it; -1 when it cannot be started.
-int RunCurl(const std::string& executable, std::string commandLine, DWORD waitMs, bool pumpMessages,
-            const OutputWatch& output)
-{
-    KernelHandle job = KillOnCloseJob();
-    HANDLE jobHandle = job.Get();
-    JobAttribute inJob(jobHandle);
-    STARTUPINFOEXA startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
-    startup.StartupInfo.wShowWindow = SW_HIDE;
-    startup.lpAttributeList = inJob.Get();
-    // Where the job cannot be given at creation (no job, or a Windows without
-    // the attribute), curl joins it just after: never suspended, so a kill in
-    // between leaves a curl that its own time limits end.
-    // Without a console: curl.exe is a console program, and one started from
-    // this windowed program would get a console of its own each time (under
-    // Wine a console host process, some 300 ms more per run). curl's output
-    // goes to files; it prints nothing that is read.
-    DWORD flags = (inJob.Get() ? EXTENDED_STARTUPINFO_PRESENT : 0) | DETACHED_PROCESS;
-    PROCESS_INFORMATION info{};
-    if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
-                                              nullptr, nullptr, &startup.StartupInfo, &info)) {
-        DWORD error = executable.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
-        std::printf("CreateProcess failed (%lu).\n", static_cast<unsigned long>(error));
-        return -1;
+// One curl.exe inside a job that ends it with this object, so no curl
+// outlives its exchange. It may be created held, before its first
+// instruction: the creation (under Wine some 20-30 ms of a run's 120) is then
+// paid ahead, and nothing runs until Run.
+class CurlProcess {
+public:
+    // False when it cannot be created. A held one is made only where the job
+    // holds it from its creation: held outside the job, a kill of this
+    // program would leave it waiting for ever.
+    bool Create(const std::string& executable, std::string commandLine, bool held)
+    {
+        m_job = KillOnCloseJob();
+        HANDLE job = m_job.Get();  // the attribute keeps its address until CreateProcess
+        JobAttribute inJob(job);
+        if (held && !inJob.Get()) return false;
+        STARTUPINFOEXA startup{};
+        startup.StartupInfo.cb = sizeof startup;
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = SW_HIDE;
+        startup.lpAttributeList = inJob.Get();
+        // Where the job cannot be given at creation (no job, or a Windows
+        // without the attribute), curl joins it just after: never held, so a
+        // kill in between leaves a curl that its own time limits end.
+        // Without a console: curl.exe is a console program, and one started
+        // from this windowed program would get a console of its own each time
+        // (under Wine a console host process, some 300 ms more per run).
+        // curl's output goes to files; it prints nothing that is read.
+        DWORD flags = (inJob.Get() ? EXTENDED_STARTUPINFO_PRESENT : 0) | DETACHED_PROCESS | (held ? CREATE_SUSPENDED : 0);
+        PROCESS_INFORMATION info{};
+        if (executable.empty() || !CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, flags,
+                                                  nullptr, nullptr, &startup.StartupInfo, &info)) {
+            m_error = executable.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
+            return false;
+        }
+        m_process.Reset(info.hProcess);
+        m_thread.Reset(info.hThread);
+        m_held = held;
+        if (m_job && !inJob.Get()) AssignProcessToJobObject(m_job.Get(), m_process.Get());
+        return true;
     }
-    KernelHandle process(info.hProcess), thread(info.hThread);
-    if (job && !inJob.Get()) AssignProcessToJobObject(job.Get(), process.Get());
+    bool Exists() const { return m_process.Valid(); }
+    DWORD Error() const { return m_error; }
 
-    if (!WaitForProcess(process.Get(), waitMs, pumpMessages, output)) {
-        bool tooLarge = output.Exceeded();
-        if (tooLarge)
-            Log("curl's answer past %lld bytes: ended", output.maxBytes);
-        else
-            Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
-        TerminateProcess(process.Get(), tooLarge ? kFileSizeExceeded : kTimedOut);
-        WaitForSingleObject(process.Get(), 5000);
-        return tooLarge ? kFileSizeExceeded : kTimedOut;
+    void Run()
+    {
+        if (m_held) ResumeThread(m_thread.Get());
+        m_held = false;
     }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.Get(), &exitCode);
-    return static_cast<int>(exitCode);
-}
+
+    // Waits for the end of a running curl: its exit code; 28 when it ran
+    // past waitMs, 63 when its output outgrew the cap (both then ended).
+    int Finish(DWORD waitMs, bool pumpMessages, const OutputWatch& output)
+    {
+        if (!WaitForProcess(m_process.Get(), waitMs, pumpMessages, output)) {
+            bool tooLarge = output.Exceeded();
+            if (tooLarge)
+                Log("curl's answer past %lld bytes: ended", output.maxBytes);
+            else
+                Log("curl still running %lu ms after its start: ended", static_cast<unsigned long>(waitMs));
+            TerminateProcess(m_process.Get(), tooLarge ? kFileSizeExceeded : kTimedOut);
+            WaitForSingleObject(m_process.Get(), 5000);
+            return tooLarge ? kFileSizeExceeded : kTimedOut;
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(m_process.Get(), &exitCode);
+        return static_cast<int>(exitCode);
+    }
+
+private:
+    KernelHandle m_job, m_process, m_thread;
+    bool m_held = false;
+    DWORD m_error = 0;
+};
 
 }  // namespace
 
@@ -202,27 +232,66 @@ std::string FindCurlExecutable()
     return length > 0 && FileExists(inSystem) ? inSystem : std::string();
 }
 
-int CurlExchange(const CurlContext& context, const std::string& url, std::string& resultPath, const std::string& data,
-                 const std::string& contentType, std::string outputPath)
+struct CurlExchangeRun::Steps {
+    CurlContext context;
+    std::string commandLine, outputPath;
+    bool outputExisted = false;
+    CurlProcess curl;
+};
+
+CurlExchangeRun::CurlExchangeRun(const CurlContext& context, const std::string& url, const std::string& data,
+                                 const std::string& contentType, std::string outputPath)
+    : m_steps(std::make_unique<Steps>())
 {
     if (outputPath.empty()) outputPath = MakeUniqueFileName(context.downloadFolder, "", "dat");
     CurlCommand command{outputPath, data, contentType, context.proxy, url, context.connectTimeoutSeconds,
                         context.totalTimeoutSeconds, context.lowSpeedBytesPerSecond, context.lowSpeedSeconds};
-    std::string commandLine = BuildCurlCommandLine(command);
-    if (IsTestAccount(context.username)) AddLogRow("Curl = %s", commandLine.c_str());
+    m_steps->context = context;
+    m_steps->commandLine = BuildCurlCommandLine(command);
+    m_steps->outputPath = outputPath;
+}
 
-    DWORD waitMs = static_cast<DWORD>(context.totalTimeoutSeconds) * 1000 + kBackstopGraceMs;
-    bool outputExisted = FileExists(outputPath);
-    OutputWatch output{outputPath, context.maxBytes};
-    int result = RunCurl(FindCurlExecutable(), commandLine, waitMs, context.pumpMessages, output);
+CurlExchangeRun::~CurlExchangeRun() = default;
+
+void CurlExchangeRun::Prepare()
+{
+    if (!m_steps->curl.Exists()) m_steps->curl.Create(FindCurlExecutable(), m_steps->commandLine, true);
+}
+
+void CurlExchangeRun::Start()
+{
+    Steps& steps = *m_steps;
+    if (IsTestAccount(steps.context.username)) AddLogRow("Curl = %s", steps.commandLine.c_str());
+    steps.outputExisted = FileExists(steps.outputPath);
+    if (!steps.curl.Exists() && !steps.curl.Create(FindCurlExecutable(), steps.commandLine, false)) {
+        std::printf("CreateProcess failed (%lu).\n", static_cast<unsigned long>(steps.curl.Error()));
+        return;
+    }
+    steps.curl.Run();
+}
+
+int CurlExchangeRun::Finish(std::string& resultPath)
+{
+    Steps& steps = *m_steps;
+    if (!steps.curl.Exists()) return -1;
+    DWORD waitMs = static_cast<DWORD>(steps.context.totalTimeoutSeconds) * 1000 + kBackstopGraceMs;
+    OutputWatch output{steps.outputPath, steps.context.maxBytes};
+    int result = steps.curl.Finish(waitMs, steps.context.pumpMessages, output);
     // Checked again at the end: the last burst may have come after the last look.
     if (result == 0 && output.Exceeded()) result = kFileSizeExceeded;
-    if (result != 0 && !outputExisted) DeleteFileA(outputPath.c_str());
-    if (result == -1) return -1;
+    if (result != 0 && !steps.outputExisted) DeleteFileA(steps.outputPath.c_str());
     if (result != 0) {
         Log("download failed %d - %s", result, CurlErrorName(result));
         return result;
     }
-    resultPath = outputPath;
+    resultPath = steps.outputPath;
     return 0;
+}
+
+int CurlExchange(const CurlContext& context, const std::string& url, std::string& resultPath, const std::string& data,
+                 const std::string& contentType, std::string outputPath)
+{
+    CurlExchangeRun run(context, url, data, contentType, std::move(outputPath));
+    run.Start();
+    return run.Finish(resultPath);
 }

@@ -45,11 +45,22 @@ ServiceExchange ExchangeWithService(const AppSettings& settings, const std::stri
     exchange.sent = true;
     CurlContext context = ContextFor(settings);
     std::string endpoint = ServiceEndpoint(settings.ServiceHost), resultPath;
-    exchange.result = CurlExchange(context, "https://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
-    if (exchange.result == kSslConnectError && !settings.AllowPlainHttp)
+    CurlExchangeRun secure(context, "https://" + endpoint, "@" + postPath, "application/json", replyPath);
+    secure.Start();
+    // Where the plain retry is allowed, its curl is created while the https
+    // attempt runs, so the retry skips a process creation.
+    std::unique_ptr<CurlExchangeRun> plain;
+    if (settings.AllowPlainHttp) {
+        plain = std::make_unique<CurlExchangeRun>(context, "http://" + endpoint, "@" + postPath, "application/json", replyPath);
+        plain->Prepare();
+    }
+    exchange.result = secure.Finish(resultPath);
+    if (exchange.result == kSslConnectError && !plain) {
         Log("FMD - TLS connection failed; not retried over plain HTTP (registry value AllowPlainHttp is not \"1\")");
-    else if (exchange.result == kSslConnectError)
-        exchange.result = CurlExchange(context, "http://" + endpoint, resultPath, "@" + postPath, "application/json", replyPath);
+    } else if (exchange.result == kSslConnectError) {
+        plain->Start();
+        exchange.result = plain->Finish(resultPath);
+    }
     if (!resultPath.empty()) ReadWholeFile(resultPath, exchange.reply);
     return exchange;
 }

@@ -3,25 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include "support/test_support.h"
 #include "verify/curl_exchange.h"
-
-namespace {
-
-int CurlChildren()
-{
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry))
-        count += entry.th32ParentProcessID == GetCurrentProcessId() && _stricmp(entry.szExeFile, "curl.exe") == 0;
-    return count;
-}
-
-}  // namespace
 
 TEST(CurlBackstop, ACurlThatIgnoresItsLimitsIsEndedAfterThemAndTheGrace)
 {
@@ -38,5 +22,5 @@ TEST(CurlBackstop, ACurlThatIgnoresItsLimitsIsEndedAfterThemAndTheGrace)
     EXPECT_GE(took, 1000u + 15000u - 50u) << "the total limit, then 15 s of grace";
     EXPECT_LT(took, 25000u);
     EXPECT_TRUE(resultPath.empty());
-    EXPECT_TRUE(WaitFor([] { return CurlChildren() == 0; }, 5000)) << "the stubborn curl.exe is gone";
+    EXPECT_TRUE(WaitFor([] { return ChildProcessesNamed("curl.exe") == 0; }, 5000)) << "the stubborn curl.exe is gone";
 }

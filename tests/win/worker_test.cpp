@@ -13,7 +13,9 @@
 #include "history/history_store.h"
 #include "support/scan_fixture.h"
 #include "res/version.h"
+#include "verify/curl_exchange.h"
 #include "verify/fmd_thread.h"
+#include "verify/request_templates.h"
 
 namespace {
 
@@ -425,6 +427,37 @@ TEST_F(Worker, ACutTlsHandshakeIsRetriedOverPlainHttpOnlyWhenAllowed)
     EXPECT_TRUE(CFMDThread::CheckLogin(host.SettingsSnapshot(), host.folder.Path()));
     EXPECT_EQ(standin.Requests().size(), 2u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+// The plain retry's curl is made ready while the https attempt runs. Until
+// it is started it sends nothing, and dropped unstarted (https answered) it
+// leaves neither a process nor a file.
+TEST_F(Worker, APreparedExchangeSendsNothingUntilStartedAndLeavesNoCurlWhenDropped)
+{
+    std::string post = host.folder / "prepared.post", reply = host.folder / "prepared.reply";
+    ASSERT_TRUE(WriteWholeFile(post, PackRequest("Verify", "0104150123456782")));
+    const std::string url = "http://" + ServiceEndpoint(standin.Host());
+    CurlContext context;
+    {
+        CurlExchangeRun dropped(context, url, "@" + post, "application/json", reply);
+        dropped.Prepare();
+        EXPECT_EQ(ChildProcessesNamed("curl.exe"), 1);
+        Sleep(1500);  // a curl let run would have answered by now
+    }
+    EXPECT_TRUE(WaitFor([] { return ChildProcessesNamed("curl.exe") == 0; }, 5000)) << "the unstarted curl is ended";
+    EXPECT_TRUE(standin.Requests().empty());
+    EXPECT_FALSE(PathExists(reply));
+
+    CurlExchangeRun used(context, url, "@" + post, "application/json", reply);
+    used.Prepare();
+    used.Start();
+    std::string resultPath;
+    EXPECT_EQ(used.Finish(resultPath), 0);
+    EXPECT_EQ(resultPath, reply);
+    EXPECT_EQ(standin.Requests().size(), 1u);
+    EXPECT_NE(ReadBytes(reply).find("GS1.ItemStatus"), std::string::npos);
+    DeleteFileA(post.c_str());
+    DeleteFileA(reply.c_str());
 }
 
 // Keeping scans through an outage (KeepScansDuringOutage on).

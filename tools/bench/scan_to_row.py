@@ -5,6 +5,7 @@ program, from its trace. Run it through tools/bench/scan-to-row.sh."""
 
 import argparse
 import re
+import shutil
 import statistics
 import subprocess
 import sys
@@ -96,6 +97,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--scans", type=int, default=100)
+    parser.add_argument("--keep-trace", help="a folder to copy the program's trace files into")
     args = parser.parse_args()
     codes = [pack_barcode(tag, i) for tag in "SBT" for i in range(args.scans)]
     with work_folder("scan-to-row") as work, Standin(work, codes) as standin, \
@@ -108,6 +110,10 @@ def main():
         if bench.returncode != 0:
             return bench.returncode
         lines = trace_lines(prefix)
+        if args.keep_trace:
+            Path(args.keep_trace).mkdir(parents=True, exist_ok=True)
+            for trace in (prefix.app_folder / "Logs").glob("trace-*.txt"):
+                shutil.copy(trace, args.keep_trace)
         rows = [[float(cell) for cell in row.split(",")] for row in figures.read_text().splitlines() if row[0].isdigit()]
         print_phases(lines, [(row[2], row[3]) for row in rows[1:]])
         print_start(lines, *rows[0])

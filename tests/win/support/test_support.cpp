@@ -208,6 +208,17 @@ std::vector<DWORD> ProcessesNamed(const std::string& name)
     return ids;
 }
 
+int ChildProcessesNamed(const std::string& name)
+{
+    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry))
+        count += entry.th32ParentProcessID == GetCurrentProcessId() && _stricmp(entry.szExeFile, name.c_str()) == 0;
+    return count;
+}
+
 void EndProcessesNamed(const std::string& name)
 {
     for (DWORD id : ProcessesNamed(name)) {

@@ -70,6 +70,8 @@ private:
 // The ids of this prefix's processes whose file is named `name`, and ending them.
 std::vector<DWORD> ProcessesNamed(const std::string& name);
 void EndProcessesNamed(const std::string& name);
+// How many processes named `name` this process started and that still run.
+int ChildProcessesNamed(const std::string& name);
 
 // The program and tools built beside the tests (PELLWICK_BIN).
 std::string BinaryPath(const std::string& name);
