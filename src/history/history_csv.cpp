@@ -54,7 +54,6 @@ const char* const kColumns[] = {
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
     "Read serial", "Read faults", "Handled", "Handled note"};
 
-
 std::string Column(sqlite3_stmt* s, int i)
 {
     const void* bytes = sqlite3_column_blob(s, i);

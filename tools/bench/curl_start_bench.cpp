@@ -97,18 +97,16 @@ public:
             SendMessageA(m_window, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
         UpdateWindow(m_window);
-        for (HANDLE& thread : m_threads)
-            thread = CreateThread(nullptr, 0, [](void* stop) -> DWORD {
+        for (KernelHandle& thread : m_threads)
+            thread.Reset(CreateThread(nullptr, 0, [](void* stop) -> DWORD {
                 return WaitForSingleObject(static_cast<HANDLE>(stop), INFINITE);
-            }, m_stop.Get(), 0, nullptr);
+            }, m_stop.Get(), 0, nullptr));
     }
     ~ProgramLikeSurroundings()
     {
         SetEvent(m_stop.Get());
-        for (HANDLE thread : m_threads) {
-            WaitForSingleObject(thread, INFINITE);
-            CloseHandle(thread);
-        }
+        for (const KernelHandle& thread : m_threads)
+            if (thread) WaitForSingleObject(thread.Get(), INFINITE);
         DestroyWindow(m_window);
     }
     ProgramLikeSurroundings(const ProgramLikeSurroundings&) = delete;
@@ -117,7 +115,7 @@ public:
 private:
     KernelHandle m_stop;
     HWND m_window = nullptr;
-    HANDLE m_threads[6] = {};
+    KernelHandle m_threads[6];
 };
 
 double Median(std::vector<double> values)
