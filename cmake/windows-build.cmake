@@ -78,6 +78,9 @@ set(CORE_SOURCES
     src/ui/update/signature_check.cpp
     src/verify/curl_exchange.cpp
     src/verify/fmd_thread.cpp
+    src/verify/fmd_waiting.cpp
+    src/verify/fmd_held.cpp
+    src/verify/service_exchange.cpp
     src/verify/scan_history.cpp
     src/core/scan_result_post.cpp
 )
@@ -219,6 +222,7 @@ pellwick_windows_test(scanner_test_tests SOURCES tests/win/scanner_test_test.cpp
 pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test.cpp SCANNERS "5 7 9"
                       LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
+pellwick_windows_test(uncertain_outcome_tests STANDIN SOURCES tests/win/uncertain_outcome_test.cpp)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)
 # Built beside a curl.exe that ignores its limits, for the backstop.

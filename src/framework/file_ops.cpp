@@ -39,9 +39,24 @@ std::string MakeUniqueFileName(const std::string& folder, const std::string& pre
 std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, const std::string& prefix,
                                  const std::string& extension)
 {
+    return MakeUniqueFileNameAt(reading, std::vector<std::string>{folder}, prefix, extension);
+}
+
+std::string MakeUniqueFileNameIn(const std::vector<std::string>& folders, const std::string& extension)
+{
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    return MakeUniqueFileNameAt(counter.QuadPart, folders, "", extension);
+}
+
+std::string MakeUniqueFileNameAt(long long reading, const std::vector<std::string>& folders, const std::string& prefix,
+                                 const std::string& extension)
+{
     for (long long n = ClaimNumberAbove(reading);; n = ClaimNumberAbove(n)) {
-        std::string base = StringPrintf("%s\\%s%lld", folder.c_str(), prefix.c_str(), n);
-        if (!FileExists(base + "." + extension)) return base;
+        std::string name = StringPrintf("%s%lld", prefix.c_str(), n);
+        bool taken = false;
+        for (const std::string& folder : folders) taken = taken || FileExists(folder + "\\" + name + "." + extension);
+        if (!taken) return folders.front() + "\\" + name;
     }
 }
 
@@ -167,17 +182,35 @@ bool FinishTemporaryFile(const std::string& temp, std::string& text)
     return complete && temp.size() > 4 && WriteWholeFile(temp.substr(0, temp.size() - 4), text);
 }
 
+std::vector<ListedFile> ListFilesWithTimes(const std::string& folder, const char* pattern)
+{
+    std::vector<ListedFile> files;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        unsigned long long time =
+            (static_cast<unsigned long long>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
+        files.push_back({entry.cFileName, time});
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return files;
+}
+
 std::vector<std::string> ListFiles(const std::string& folder, const char* pattern)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    for (ListedFile& file : ListFilesWithTimes(folder, pattern)) names.push_back(std::move(file.name));
     return names;
+}
+
+bool FileSize(const std::string& path, unsigned long long& size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

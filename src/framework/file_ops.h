@@ -12,6 +12,12 @@ std::string MakeUniqueFileName(const std::string& folder, const std::string& pre
 // test can make threads read equal values.
 std::string MakeUniqueFileNameAt(long long reading, const std::string& folder, const std::string& prefix,
                                  const std::string& extension);
+// The same, with a name free in every one of `folders` (the path is in the
+// first): a scan keeps its key as it moves between them, and the counter
+// starts again near zero at every restart of Windows.
+std::string MakeUniqueFileNameIn(const std::vector<std::string>& folders, const std::string& extension);
+std::string MakeUniqueFileNameAt(long long reading, const std::vector<std::string>& folders, const std::string& prefix,
+                                 const std::string& extension);
 
 // Appends the file to `text` chunk by chunk, each chunk up to its first zero
 // byte. False (and `text` emptied) when the file cannot be opened.
@@ -40,6 +46,17 @@ bool FinishTemporaryFile(const std::string& temp, std::string& text);
 // Names (without folder) of the files, not folders, matching `pattern` in
 // the folder; empty when there is none or no such folder.
 std::vector<std::string> ListFiles(const std::string& folder, const char* pattern);
+
+// A file's name with its last-write time (100 ns steps since 1601, UTC): the
+// time it was saved, which a move keeps and a restart does not reset.
+struct ListedFile {
+    std::string name;
+    unsigned long long savedAt = 0;
+};
+std::vector<ListedFile> ListFilesWithTimes(const std::string& folder, const char* pattern);
+
+// The file's size; false when its attributes cannot be read.
+bool FileSize(const std::string& path, unsigned long long& size);
 
 bool FileExists(const std::string& path);       // a file or folder
 bool DirectoryExists(const std::string& path);  // a folder

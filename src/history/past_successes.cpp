@@ -1,4 +1,4 @@
-// SuccessesSince: the history's recent successes for the double-scan guard.
+// OutcomesSince: the history's recent pack changes, for the worker.
 #include "history/past_successes.h"
 
 #include <sqlite3.h>
@@ -37,23 +37,37 @@ std::optional<std::time_t> ParseUtcTime(const std::string& text)
     return static_cast<std::time_t>(days * 86400 + hour * 3600 + minute * 60 + second);
 }
 
-std::vector<PastSuccess> SuccessesSince(const HistoryStore& store, std::time_t since, int successKind)
+namespace {
+
+std::string TextColumn(sqlite3_stmt* row, int column)
 {
-    std::vector<PastSuccess> found;
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    return text ? text : "";
+}
+
+std::string BlobColumn(sqlite3_stmt* row, int column)
+{
+    const char* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
+    return std::string(bytes ? bytes : "", sqlite3_column_bytes(row, column));
+}
+
+}  // namespace
+
+std::vector<PastOutcome> OutcomesSince(const HistoryStore& store, std::time_t since)
+{
+    std::vector<PastOutcome> found;
     if (!store.IsOpen()) return found;
     Statement query = Prepare(store.Connection(),
-                              "SELECT mode, barcode, utc_time FROM outcome"
-                              " WHERE utc_time >= ? AND kind = ? AND status_text <> 'Done before' ORDER BY id");
+                              "SELECT mode, kind, barcode, status_text, status, message_heading, curl_result, utc_time"
+                              " FROM outcome WHERE utc_time >= ? AND mode IN (1, 2) ORDER BY id");
     if (!query) return found;
     sqlite3_stmt* raw = query.get();
     BindText(raw, 1, UtcCutoff(since, 0));
-    sqlite3_bind_int(raw, 2, successKind);
     while (sqlite3_step(raw) == SQLITE_ROW) {
-        const char* utc = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
-        std::optional<std::time_t> when = ParseUtcTime(utc ? utc : "");
+        std::optional<std::time_t> when = ParseUtcTime(TextColumn(raw, 7));
         if (!when) continue;
-        const char* bytes = static_cast<const char*>(sqlite3_column_blob(raw, 1));
-        found.push_back({sqlite3_column_int(raw, 0), std::string(bytes ? bytes : "", sqlite3_column_bytes(raw, 1)), *when});
+        found.push_back({sqlite3_column_int(raw, 0), sqlite3_column_int(raw, 1), BlobColumn(raw, 2), TextColumn(raw, 3),
+                         TextColumn(raw, 4), TextColumn(raw, 5), sqlite3_column_int(raw, 6), *when});
     }
     return found;
 }

@@ -3,6 +3,7 @@
 
 #include "core/log.h"
 #include "core/main_window_facade.h"
+#include "core/scan_folders.h"
 #include "core/scan_result_post.h"
 #include "framework/file_ops.h"
 
@@ -23,7 +24,7 @@ ScanResult* NewRecord(int32_t kind, int32_t mode, const std::string& key, const 
 
 bool SpoolBarcode(const std::string& folder, int32_t mode, HWND resultsWindow, const std::string& barcode)
 {
-    std::string base = MakeUniqueFileName(folder, "", "dat");
+    std::string base = MakeUniqueFileNameIn(ScanFoldersOf(folder), "dat");
     std::string key = base.substr(base.rfind('\\') + 1);
     PostScanResult(resultsWindow, NewRecord(ScanResultKind::Scanned, mode, key, barcode));
 

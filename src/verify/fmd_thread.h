@@ -1,20 +1,26 @@
 // The verification worker: looks in the scan folder as soon as a spool file
 // has been written, and every 100 ms in any case, and sends each spool file's
 // barcode to the service through curl, posting the result to the results
-// list. Also the credentials check used by the window thread.
+// list. What to do with each scan is decided in scan_route; this thread does
+// the files, curl and the posting. Also the credentials check used by the
+// window thread.
 #pragma once
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/app_settings.h"
+#include "core/scan_folders.h"
 #include "core/scan_result.h"
 #include "framework/win_handle.h"
 #include "framework/win_thread.h"
-#include "verify/outage_rules.h"
 #include "verify/double_scan_guard.h"
+#include "verify/outage_rules.h"
 #include "verify/scan_history.h"
+#include "verify/scan_route.h"
+#include "verify/uncertain_packs.h"
 
 class CFMDThread : public CWinThread {
 public:
@@ -45,39 +51,51 @@ private:
     bool TakePassView();
     // Until the poll interval has passed or a spool file has been written.
     void WaitForNextPass();
-    // Keeps the scan's outcome in the history, then posts it to the list.
+    // What this computer did before this run: the guard's successes and the
+    // packs left uncertain, from the history, once.
+    void RememberFromHistory();
+
+    enum class SendOutcome { Settled, Waiting, Skipped, Unreadable };
+    // One scan from `folder` (the scan folder or the waiting folder).
+    SendOutcome HandleScan(const std::string& folder, const std::string& fileName);
+    ScanSituation SituationOf(const std::string& folder, const ScanResult& record, std::vector<std::string>& faults);
+    // The spool file's content; false when it is not to be handled now. A
+    // file too large for a scan, or unreadable pass after pass, is set aside.
+    bool ReadSpoolFile(const std::string& folder, const std::string& fileName, std::string& content);
+    void SetAside(const std::string& folder, const std::string& fileName, const char* why);
+    // Moves the scans set aside into ScanFolder\Unreadable, as soon as they can be.
+    void MoveSetAsideFiles();
+    bool LeftAlone(const std::string& path) const;
+
+    SendOutcome SendAndSettle(const std::string& folder, const std::string& fileName,
+                              std::unique_ptr<ScanResult> record, const ScanSituation& scan, bool uncertainBefore);
+    // The Verify sent before a change that may have happened already.
+    SendOutcome VerifyFirst(const std::string& folder, const std::string& fileName,
+                            std::unique_ptr<ScanResult> record, const ScanSituation& scan);
+    // Keeps the scan's outcome in the history and what it says of the pack,
+    // then posts it; the scan's files go after.
     void SettleScan(std::unique_ptr<ScanResult> record, int curlResult);
-    // Deletes a handled spool file. One that cannot be deleted is remembered
-    // and not sent again in this process: its result is already posted, and
-    // each pass would otherwise send it once more.
-    void DeleteSpoolFile(const std::string& fileName, const std::string& path);
+    void FinishScanFiles(const std::string& folder, const std::string& fileName);
 
     // Scans kept through an outage wait in ScanFolder\Waiting, each with a
     // "<key>.uncertain" marker when the service may have acted on it.
-    enum class SendOutcome { Settled, Waiting, Skipped, Unreadable };
-    enum class CheckOutcome { SendRequest, Settled, Waiting, Skipped };
-    SendOutcome SendScan(const std::string& folder, const std::string& fileName);
-    // The Verify sent before repeating a state change that may have happened.
-    CheckOutcome VerifyFirst(const std::string& base, const std::string& barcode, ScanResult& record,
-                             int& outageResult);
     void KeepWaiting(const std::string& folder, const std::string& fileName, std::unique_ptr<ScanResult> record,
                      int curlResult, bool uncertain);
-    void QueueBehindWaiting(const std::string& fileName);
+    void QueueBehindWaiting(const std::string& fileName, std::unique_ptr<ScanResult> record);
     // Each pass: tries the oldest waiting scan when its pause is over, and
     // the rest after it once one goes through.
     void ReplayWaitingScans();
     void StartOutage();
-    std::string WaitingFolder() const { return m_strScanFolder + "\\Waiting"; }
+    std::string WaitingFolder() const { return WaitingFolderOf(m_strScanFolder); }
 
     // With HoldImplausibleScans on, a scan whose reading finds a fault moves
-    // to ScanFolder\Held and the main window asks about it; true when held.
-    bool HoldIfImplausible(const std::string& fileName);
+    // to ScanFolder\Held and the main window asks about it; false (the
+    // record left) when it cannot be moved there.
+    bool HoldScan(const std::string& fileName, std::unique_ptr<ScanResult>& record, std::vector<std::string> faults);
     void HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vector<std::string> faults);
     // Scans held by an earlier run get their rows and boxes again, once.
     void RestoreHeldScans();
-    // A restart must not forget the packs done within the guard's minutes.
-    void RememberGuardedPacksFromHistory();
-    std::string HeldFolder() const { return m_strScanFolder + "\\Held"; }
+    std::string HeldFolder() const { return HeldFolderOf(m_strScanFolder); }
     std::string ApprovalPath(const std::string& key) const { return m_strScanFolder + "\\" + key + ".approved"; }
 
     std::string m_strScanFolder;  // of the current pass (it never changes in the program)
@@ -86,13 +104,23 @@ private:
     // The worker's own handle on the main window's SpoolWrittenEvent, so that
     // its wait never outlives the handle when the window goes first.
     KernelHandle m_spoolWritten;
-    std::set<std::string> m_undeletable;  // spool file names, this process only
-    bool m_outage = false;                // scans are waiting
+    // Spool files (full paths) whose outcome is posted but that cannot be
+    // deleted: not sent again in this process.
+    std::set<std::string> m_undeletable;
+    // Spool files set aside unsent (full path to its folder), until moved.
+    std::map<std::string, std::string> m_settingAside;
+    struct ReadFailures {
+        int count = 0;
+        unsigned long long firstTick = 0;
+    };
+    std::map<std::string, ReadFailures> m_readFailures;  // full path to failed reads in a row
+    bool m_outage = false;                      // scans are waiting
     int m_sentSinceOutage = 0;
     ReplayPause m_replayPause;
     unsigned long long m_nextReplayTick = 0;
-    DoubleScanGuard m_guard;              // used on the worker thread only
+    DoubleScanGuard m_guard;       // used on the worker thread only
+    UncertainPacks m_uncertain;    // likewise
     bool m_heldRestored = false;
-    ScanHistory m_history;                // likewise
-    bool m_guardRemembered = false;       // from the history, once the guard is on
+    ScanHistory m_history;         // likewise
+    bool m_historyRemembered = false;
 };

@@ -1,53 +1,28 @@
-// Outage classification, the replay pause and the verify-first decision.
+// Waiting reasons, the replay pause, the waiting order and the texts of a
+// change found done.
 #include "verify/outage_rules.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "verify/curl_command.h"
 
 const char kWaitingStatusText[] = "Waiting";
 const char kDoneBeforeStatusText[] = "Done before";
-const char kDoneBeforeText[] =
-    "The pack was already supplied when the service answered again. It was not decommissioned a second time: if "
-    "this counter's request before the outage went through, nothing more is needed.";
 
-namespace {
-
-constexpr char kItemStatusType[] = "\"GS1.ItemStatus, TembrelQuorvixFMDCore\"";
-
-// The service always answers with a JSON object; a gateway's page is HTML,
-// text or nothing.
-bool LooksLikeGatewayPage(const std::string& reply)
+const char* DoneBeforeText(int32_t mode)
 {
-    size_t first = reply.find_first_not_of(" \t\r\n");
-    return first == std::string::npos || reply[first] != '{';
-}
-
-}  // namespace
-
-OutageKind ClassifyExchange(int curlExitCode, const std::string& reply)
-{
-    switch (curlExitCode) {
-    case 0:
-        if (reply.find(kItemStatusType) != std::string::npos) return OutageKind::None;
-        return LooksLikeGatewayPage(reply) ? OutageKind::Uncertain : OutageKind::None;
-    case 5:   // proxy name not resolved
-    case 6:   // host name not resolved
-    case 7:   // connection refused or unreachable
-    case 35:  // the TLS handshake failed: no request was sent in it
-        return OutageKind::NeverSent;
-    case 28:  // a time-out may come after the request went out
-    case 52:  // connected, no answer
-    case 55:  // sending failed part-way
-    case 56:  // the answer broke off
-        return OutageKind::Uncertain;
-    default: return OutageKind::None;
-    }
+    if (mode == Recommission)
+        return "The pack was already active again when its answer could be checked. It was not recommissioned a "
+               "second time: look at the pack before it goes back into stock.";
+    return "The pack was already supplied when its answer could be checked. It was not decommissioned a second "
+           "time: if this counter's earlier request went through, nothing more is needed. Look at the pack before "
+           "you hand it out.";
 }
 
 std::string WaitingReason(int curlExitCode)
 {
-    if (curlExitCode == 0) return "The service answered with an error page";
+    if (curlExitCode == 0) return "The service's answer could not be read";
     return RequestFailedText(curlExitCode);
 }
 
@@ -58,25 +33,9 @@ unsigned ReplayPause::Next()
     return pause;
 }
 
-void SortOldestFirst(std::vector<std::string>& keys)
+void SortOldestFirst(std::vector<WaitingScan>& scans)
 {
-    std::sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    std::sort(scans.begin(), scans.end(), [](const WaitingScan& a, const WaitingScan& b) {
+        return std::make_tuple(a.savedAt, a.key.size(), a.key) < std::make_tuple(b.savedAt, b.key.size(), b.key);
     });
-}
-
-ResendDecision DecideAfterVerify(int32_t mode, const ScanResult& verified)
-{
-    if (verified.status == "3") return ResendDecision::ShowAsIs;  // no item status
-    bool active = verified.kind == ScanResultKind::Success;
-    bool supplied = verified.kind == ScanResultKind::Warning &&
-                    (verified.messageHeading.find("Supplied") != std::string::npos ||
-                     verified.messageBody.find("Supplied") != std::string::npos);
-    if (mode == Decommission) {
-        if (active) return ResendDecision::Send;
-        if (supplied) return ResendDecision::DoneBefore;
-    } else if (mode == Recommission && supplied) {
-        return ResendDecision::Send;
-    }
-    return ResendDecision::ShowAsIs;
 }

@@ -1,22 +1,12 @@
-// What the worker does when the service cannot be reached: which failed
-// exchanges are an outage (and whether the request may have arrived), the
-// growing pause between tries, the order of waiting scans and what a Verify
-// before a repeated state change decides. Portable.
+// What the worker does while the service cannot be reached: why a scan
+// waits, the growing pause between tries, the order in which waiting scans go
+// out, and the texts of a change found done when its answer was lost.
+// Portable.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "core/scan_result.h"
-
-enum class OutageKind {
-    None,       // an answer, or a failure that trying again would not mend
-    NeverSent,  // no connection was made: the request certainly never arrived
-    Uncertain,  // the connection was made: the service may have acted on it
-};
-
-// From curl's exit code and, when it is 0, the reply: an error page of a
-// proxy or gateway (anything that is not the service's JSON) is an outage too.
-OutageKind ClassifyExchange(int curlExitCode, const std::string& reply);
 
 // A waiting scan's row text: why it waits.
 std::string WaitingReason(int curlExitCode);
@@ -35,18 +25,18 @@ private:
     unsigned m_nextMs = kFirstMs;
 };
 
-// Spool keys (counter values, all digits) oldest first.
-void SortOldestFirst(std::vector<std::string>& keys);
-
-// What to do with a Decommission or Recommission whose earlier try may have
-// reached the service, given the answer to a Verify of the same pack.
-enum class ResendDecision {
-    Send,        // the pack is still as it was: send the request as it was
-    DoneBefore,  // the change has already happened: send nothing more
-    ShowAsIs,    // anything else: the Verify's answer is the row
+// A waiting scan: its key (a counter value, all digits) and the time its
+// spool file was saved.
+struct WaitingScan {
+    std::string key;
+    unsigned long long savedAt = 0;
 };
-ResendDecision DecideAfterVerify(int32_t mode, const ScanResult& verified);
+// In the order the scans were taken: by the time saved, which a restart of
+// Windows does not reset as it does the counter; scans saved at the same
+// moment by their keys' values.
+void SortOldestFirst(std::vector<WaitingScan>& scans);
 
 extern const char kWaitingStatusText[];
 extern const char kDoneBeforeStatusText[];
-extern const char kDoneBeforeText[];
+// The row's body when the Verify sent first finds the change made.
+const char* DoneBeforeText(int32_t mode);

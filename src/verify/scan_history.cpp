@@ -124,10 +124,10 @@ void ScanHistory::Record(const ScanResult& result, int curlResult, const std::st
     if (!m_store.Add(EntryOf(result, curlResult, userName), reason)) GiveUp(reason);
 }
 
-std::vector<PastSuccess> ScanHistory::SuccessesSince(std::time_t since)
+std::vector<PastOutcome> ScanHistory::OutcomesSince(std::time_t since)
 {
     if (!EnsureOpen()) return {};
-    return ::SuccessesSince(m_store, since, ScanResultKind::Success);
+    return ::OutcomesSince(m_store, since);
 }
 
 void ScanHistory::TrimOldRows(long days)

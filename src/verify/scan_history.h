@@ -17,8 +17,9 @@ class ScanHistory {
 public:
     // Opens the history at the first call; no AppFolder, no history.
     void Record(const ScanResult& result, int curlResult, const std::string& userName);
-    // Successes since `since`, oldest first; none without a history.
-    std::vector<PastSuccess> SuccessesSince(std::time_t since);
+    // Decommissions' and Recommissions' outcomes since `since`, oldest
+    // first; none without a history.
+    std::vector<PastOutcome> OutcomesSince(std::time_t since);
     // Deletes one batch of rows older than `days`, until none is left.
     void TrimOldRows(long days);
     // At the end of a pass: closes the file once a pass wrote nothing, so a

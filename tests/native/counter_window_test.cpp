@@ -92,6 +92,23 @@ TEST(ResultRules, AlertOnlyWhereTheRuleAsks)
             << "kind " << c.kind << " mode " << c.mode << " status " << c.status;
 }
 
+// A change found made after its answer was lost, or held back by the check
+// that went first: the pharmacist looks at the pack in every mode.
+TEST(ResultRules, ADoneBeforeOrCheckedFirstWarningAlertsInEveryMode)
+{
+    for (int32_t mode : {Verify, Decommission, Recommission}) {
+        ScanResult doneBefore = Result(ScanResultKind::Warning, mode, "2");
+        doneBefore.statusText = "Done before";
+        EXPECT_TRUE(NeedsAlert(doneBefore)) << mode;
+        ScanResult checked = Result(ScanResultKind::Warning, mode, "2");
+        checked.messageHeading = "Checked first: NMVS_NC_PCK_22 Pack is inactive (Destroyed)";
+        EXPECT_TRUE(NeedsAlert(checked)) << mode;
+    }
+    ScanResult guarded = Result(ScanResultKind::Success, Decommission, "");
+    guarded.statusText = "Done before";  // the guard's: nothing was sent
+    EXPECT_FALSE(NeedsAlert(guarded));
+}
+
 TEST(ResultRules, RowColoursByKind)
 {
     const std::pair<int32_t, RunColour> cases[] = {{ScanResultKind::Scanned, {255, 255, 255}},

@@ -102,6 +102,8 @@ TEST(StandinService, OutagesRefuseDropOrLoseTheAnswerAndEndByThemselves)
     EXPECT_TRUE(service.Packs().empty());
     service.Control({{"outage", "drop_after"}});
     EXPECT_EQ(service.Pack(Decommission, kDemo1), "") << "acted on, answer lost";
+    service.Control({{"outage", "cut_answer"}});
+    EXPECT_EQ(service.Pack(Decommission, kDemo2), "") << "acted on, answer cut in its middle";
     service.Control({{"outage", "refuse"}, {"outage_ms", 600}});
     auto refusedAt = std::chrono::steady_clock::now();
     EXPECT_EQ(service.Pack(Verify, kDemo1), "");
@@ -109,8 +111,10 @@ TEST(StandinService, OutagesRefuseDropOrLoseTheAnswerAndEndByThemselves)
     EXPECT_GE(std::chrono::steady_clock::now() - refusedAt, std::chrono::milliseconds(500));
     EXPECT_EQ(Read(service.Pack(Decommission, kDemo1)).messageHeading.rfind("NMVS_NC_PCK_22", 0), 0u);
     nlohmann::json packs = service.Packs();
-    ASSERT_EQ(packs.size(), 1u);
+    ASSERT_EQ(packs.size(), 2u);
     EXPECT_EQ(packs[0]["serial"], "DEMO0001");
     EXPECT_EQ(packs[0]["state_changes"], 1);
     EXPECT_EQ(packs[0]["decommission_requests"], 2);
+    EXPECT_EQ(packs[1]["serial"], "DEMO0002");
+    EXPECT_EQ(packs[1]["state"], "Supplied");
 }

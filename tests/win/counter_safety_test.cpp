@@ -131,3 +131,30 @@ TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
     PostMessageA(fixture.Window(), WM_SYSCOMMAND, IDM_COUNTER_SAFETY, 0);
     EXPECT_NE(WaitForTopWindow(GetCurrentProcessId(), "Counter safety", 10000), nullptr);
 }
+
+// The held file changed after its box was shown (copied over, damaged):
+// Send anyway sends nothing, and the scan stays held for the next start.
+TEST(HeldScans, SendAnywaySendsOnlyWhatTheBoxShowed)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture fixture;
+    SetProgramSetting("HoldImplausibleScans", "1");
+    fixture.Dialog().m_settings.ReloadSwitches();
+    std::string scanned = fixture.AppFolder() + "\\Scanned", held = scanned + "\\Held";
+    ASSERT_TRUE(CreateDirectoryA(scanned.c_str(), nullptr) && CreateDirectoryA(held.c_str(), nullptr));
+    WriteBytes(held + "\\100.dat", "1" + kReplacedSeparator);
+    ASSERT_TRUE(fixture.Start());
+    HWND box = WaitForMessageBox(GetCurrentProcessId(), "21DEMO0001", kBoxWaitMs);
+    ASSERT_NE(box, nullptr);
+    WriteBytes(held + "\\100.dat", "1" + kWrongCheckDigit);
+    ASSERT_TRUE(CloseWindowWith(box, IDC_BOX_FIRST));  // Send anyway
+    const std::string changed =
+        "Not sent: the held scan changed after it was shown. It is asked about again at the next start.";
+    EXPECT_TRUE(WaitFor([&] { auto rows = fixture.LogRows(); return std::count(rows.begin(), rows.end(), changed) == 1; },
+                        kBoxWaitMs));
+    Sleep(500);
+    EXPECT_EQ(RequestsFor(standin, "21DEMO0001"), 0u);
+    EXPECT_EQ(RequestsFor(standin, "21DEMO0002"), 0u);
+    EXPECT_TRUE(PathExists(held + "\\100.dat"));
+}

@@ -161,6 +161,20 @@ TEST(ReadWholeFile, AppendsAndCutsEachChunkAtAZeroByte)
     EXPECT_EQ(missing, "");
 }
 
+// After a restart of Windows the counter starts again near zero: a new
+// scan's key must not be one still waiting or held from before.
+TEST(MakeUniqueFileName, AKeyIsFreeInEveryFolderAScanCanMoveTo)
+{
+    TempFolder scanned;
+    std::string waiting = scanned / "Waiting", held = scanned / "Held";
+    ASSERT_TRUE(CreateDirectoryA(waiting.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(held.c_str(), nullptr));
+    const long long reading = 950000000000000000;
+    WriteBytes(waiting + "\\950000000000000001.dat", "");
+    WriteBytes(held + "\\950000000000000002.dat", "");
+    EXPECT_EQ(MakeUniqueFileNameAt(reading, {scanned.Path(), waiting, held}, "", "dat"), scanned / "950000000000000003");
+}
+
 TEST(MakeUniqueFileName, SkipsNamesThatExistAndHasNoExtension)
 {
     TempFolder folder;

@@ -175,3 +175,32 @@ TEST(HistoryWindow, RecommissionReachesTheServiceAndTheRefusalsSayWhy)
                   return body.find("API.Recommission.Request") != std::string::npos;
               }), 1) << "the refusals sent nothing";
 }
+
+// While a Recommission of the pack is on its way (the service has not
+// answered yet), a second one is refused and nothing more is sent.
+TEST(HistoryWindow, APackWithARecommissionOnItsWayCannotBeRecommissionedAgain)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture fixture;
+    Seed(fixture, {{kDay, Decommission, ScanResultKind::Success, "DEMO0003", "PHARM01"}});
+    ASSERT_TRUE(standin.Control(R"({"mode":"hang"})"));
+    ASSERT_TRUE(fixture.Start());
+    PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
+    HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
+    ASSERT_NE(history, nullptr);
+    Press(history, IDC_HISTORY_UNDO);
+    ASSERT_TRUE(WaitFor([&] { return Text(history, IDC_HISTORY_ACTION) == "Recommission" && Rows(history) == 1; },
+                        kWaitMs));
+    ASSERT_TRUE(ActionAnswers(history, 0, "Put this pack back into stock?"));
+    auto recommissions = [&] {
+        std::vector<std::string> requests = standin.Requests();
+        return std::count_if(requests.begin(), requests.end(), [](const std::string& body) {
+            return body.find("API.Recommission.Request") != std::string::npos;
+        });
+    };
+    ASSERT_TRUE(WaitFor([&] { return recommissions() == 1; }, kWaitMs)) << TraceTail(fixture.Trace());
+    EXPECT_TRUE(ActionAnswers(history, 0, "already been sent for recommissioning"));
+    Sleep(500);
+    EXPECT_EQ(recommissions(), 1);
+}

@@ -11,78 +11,13 @@
 #include "app/fmd_app.h"
 #include "framework/file_ops.h"
 #include "history/history_store.h"
-#include "support/scan_fixture.h"
+#include "support/worker_fixture.h"
 #include "res/version.h"
 #include "verify/curl_exchange.h"
 #include "verify/fmd_thread.h"
 #include "verify/request_templates.h"
 
 namespace {
-
-const std::string kDemo1 = "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0001";
-const std::string kDemo2 = "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0002";
-const std::string kDemo3 = "0104150123456782" "21DEMO0003";
-
-// One worker per test process: it is never stopped, and serves whichever
-// host is published.
-CFMDThread* EnsureWorker()
-{
-    static CFMDThread* worker = [] {
-        auto* created = new CFMDThread;
-        return created->CreateThread() ? created : nullptr;
-    }();
-    return worker;
-}
-
-std::atomic<std::time_t> g_guardNow{1800000000};
-std::time_t GuardNow() { return g_guardNow.load(); }
-
-class Worker : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(standin.Available()) << "run through tools/wine-run.sh with PELLWICK_STANDIN";
-        app.SetAppFolder(logFolder.Path());
-        ASSERT_NE(EnsureWorker(), nullptr);
-    }
-    // The worker closes the history after a pass with nothing to write;
-    // until then the file cannot be deleted with the test's folder.
-    void TearDown() override
-    {
-        std::string history = logFolder / "History\\history.db";
-        EXPECT_TRUE(WaitFor([&] { return !PathExists(history) || DeleteFileA(history.c_str()); }, 30000));
-    }
-
-    std::string Spool(char modeDigit, const std::string& barcode)
-    {
-        std::string base = MakeUniqueFileName(host.folder.Path(), "", "dat");
-        EXPECT_TRUE(WriteWholeFile(base + ".dat", std::string(1, modeDigit) + barcode));
-        return base.substr(base.rfind('\\') + 1);
-    }
-    bool WaitForResults(size_t count, DWORD timeoutMs = 30000)
-    {
-        ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        while (host.window.Results().size() < count) {
-            if (GetTickCount64() >= deadline) return false;
-            host.window.WaitForRecords(host.window.records.size() + 1, 50);
-        }
-        return true;
-    }
-    const ScanResult* ResultFor(const std::string& key)
-    {
-        for (const ScanResult* result : host.window.Results())
-            if (result->key == key) return result;
-        return nullptr;
-    }
-    std::string TraceLog() { return ReadBytes(logFolder / "Logs\\trace-1.txt"); }
-    // The worker posts a result before it deletes the scan's files.
-    bool ScanFolderEmptiesSoon() { return WaitFor([&] { return ListFolder(host.folder.Path()).empty(); }, 5000); }
-
-    TempFolder logFolder;
-    CFMDApp app;
-    StandinClient standin;
-    TestScanHost host;
-};
 
 std::string PackRequest(const char* operation, const std::string& escapedRaw)
 {
@@ -460,49 +395,6 @@ TEST_F(Worker, APreparedExchangeSendsNothingUntilStartedAndLeavesNoCurlWhenDropp
     DeleteFileA(reply.c_str());
 }
 
-// Keeping scans through an outage (KeepScansDuringOutage on).
-class Outage : public Worker {
-protected:
-    void SetUp() override
-    {
-        Worker::SetUp();
-        host.SetCredentials("PHARM01", "s3cret", standin.Host());
-        AppSettings values = host.SettingsSnapshot();
-        values.KeepScansDuringOutage = true;
-        host.settings.Replace(values);
-    }
-    // The newest record posted for the key.
-    const ScanResult* LastFor(const std::string& key)
-    {
-        const ScanResult* last = nullptr;
-        for (const ScanResult* result : host.window.Results())
-            if (result->key == key) last = result;
-        return last;
-    }
-    bool WaitForFinal(const std::string& key, DWORD timeoutMs = 30000)
-    {
-        return WaitFor(
-            [&] {
-                host.window.WaitForRecords(host.window.records.size() + 1, 50);
-                const ScanResult* last = LastFor(key);
-                return last && last->kind != ScanResultKind::Waiting;
-            },
-            timeoutMs);
-    }
-    // "Decommission DEMO0001" and so on, from the `skip`th request on.
-    std::vector<std::string> SentOperations(size_t skip = 0)
-    {
-        std::vector<std::string> operations;
-        std::vector<std::string> bodies = standin.Requests();
-        for (size_t i = skip; i < bodies.size(); ++i) {
-            const std::string& body = bodies[i];
-            operations.push_back(body.substr(14, body.find(".Request") - 14) + " " + body.substr(body.rfind("21DEMO") + 2, 8));
-        }
-        return operations;
-    }
-    std::string Waiting() { return host.folder / "Waiting"; }
-};
-
 TEST_F(Outage, ScansWaitThroughARefusingServiceAndGoOldestFirstWithOneAlert)
 {
     ASSERT_TRUE(standin.Control(R"({"outage":"refuse","outage_ms":2500})"));
@@ -561,25 +453,26 @@ TEST_F(Outage, AnUncertainDecommissionIsVerifiedFirstAndNeverSentTwice)
     }
     const ScanResult* doneBefore = LastFor(host.window.Results().front()->key);
     EXPECT_EQ(doneBefore->kind, ScanResultKind::Warning);
-    EXPECT_EQ(doneBefore->messageBody,
-              "The pack was already supplied when the service answered again. It was not decommissioned a second "
-              "time: if this counter's request before the outage went through, nothing more is needed.");
+    EXPECT_EQ(doneBefore->messageBody, DoneBeforeText(Decommission));
 }
 
-// Scans kept by an earlier run get their rows back and go oldest first.
+// Scans kept by an earlier run get their rows back and go in the order taken.
 TEST_F(Outage, WaitingScansFromBeforeARestartGoOldestFirst)
 {
     host.SetCredentials("PHARM01", "", standin.Host());  // the worker waits meanwhile
     ASSERT_TRUE(CreateDirectoryA(Waiting().c_str(), nullptr));
     WriteBytes(Waiting() + "\\900.dat", "0" + kDemo2);
     WriteBytes(Waiting() + "\\1000.dat", "0" + kDemo3);
-    WriteBytes(Waiting() + "\\20.dat", "0" + kDemo1);
+    WriteBytes(Waiting() + "\\20.dat", "0" + kDemo1);  // the counter started again: taken last
+    SetSavedAt(Waiting() + "\\900.dat", 30);
+    SetSavedAt(Waiting() + "\\1000.dat", 20);
+    SetSavedAt(Waiting() + "\\20.dat", 10);
     WriteBytes(Waiting() + "\\77.uncertain", "");  // its scan has gone
     CFMDThread::RemoveLeftoverFiles(host.folder.Path());
     EXPECT_EQ(ListFolder(Waiting()).size(), 3u);
     host.SetCredentials("PHARM01", "s3cret", standin.Host());
-    ASSERT_TRUE(WaitForFinal("1000"));
-    EXPECT_EQ(SentOperations(), (std::vector<std::string>{"Verify DEMO0001", "Verify DEMO0002", "Verify DEMO0003"}));
+    ASSERT_TRUE(WaitForFinal("20"));
+    EXPECT_EQ(SentOperations(), (std::vector<std::string>{"Verify DEMO0002", "Verify DEMO0003", "Verify DEMO0001"}));
     EXPECT_EQ(ResultFor("900")->statusText, "Waiting");
     EXPECT_EQ(LastFor("900")->statusText, "Success");
     EXPECT_TRUE(WaitFor([&] { return ListFolder(Waiting()).empty(); }, 5000));

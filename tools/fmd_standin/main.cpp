@@ -11,7 +11,7 @@
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
 // POST /control {"delay_ms","mode","advance_days","reset","reachable","cut_tls",
-// "outage" (none|refuse|drop|drop_after),"outage_ms"} (and the update server's
+// "outage" (none|refuse|drop|drop_after|cut_answer),"outage_ms"} (and the update server's
 // keys), GET /packs (per pack: state changes, decommission requests), POST /shutdown; with --update-dir, the update server's
 // requests (update_server.h), answered from that folder.
 #include <dirent.h>

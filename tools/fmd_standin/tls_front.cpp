@@ -85,6 +85,26 @@ void RelayRequestOnly(int client, int backend)
     if (poll(&answer, 1, 30000) > 0) recv(backend, buffer, sizeof buffer, 0);
 }
 
+// Passes the request on, and only the first half of the service's answer
+// back: the service has acted, the client reads an answer cut in its middle.
+void RelayCutAnswer(int client, int backend)
+{
+    char buffer[65536];
+    pollfd wait{client, POLLIN, 0};
+    while (poll(&wait, 1, 300) > 0) {
+        ssize_t got = recv(client, buffer, sizeof buffer, 0);
+        if (got <= 0 || send(backend, buffer, static_cast<size_t>(got), MSG_NOSIGNAL) != got) return;
+    }
+    std::string answer;
+    pollfd more{backend, POLLIN, 0};
+    for (int timeout = 30000; poll(&more, 1, timeout) > 0; timeout = 200) {
+        ssize_t got = recv(backend, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        answer.append(buffer, static_cast<size_t>(got));
+    }
+    send(client, answer.data(), answer.size() / 2, MSG_NOSIGNAL);
+}
+
 }  // namespace
 
 TlsFront::TlsFront(int port, int backendPort) : m_port(port), m_backendPort(backendPort)
@@ -162,6 +182,7 @@ bool TlsFront::SetOutage(const std::string& kind, int durationMs)
                       : kind == "refuse" ? OutageKind::Refuse
                       : kind == "drop" ? OutageKind::Drop
                       : kind == "drop_after" ? OutageKind::DropAfter
+                      : kind == "cut_answer" ? OutageKind::CutAnswer
                                              : static_cast<OutageKind>(-1);
     if (static_cast<int>(next) < 0) return false;
     int generation;
@@ -197,7 +218,7 @@ void TlsFront::EndOutageAfter(int durationMs, int generation)
 std::string TlsFront::Outage()
 {
     std::lock_guard<std::mutex> hold(m_outageLock);
-    const char* const names[] = {"none", "refuse", "drop", "drop_after"};
+    const char* const names[] = {"none", "refuse", "drop", "drop_after", "cut_answer"};
     return names[static_cast<int>(m_outage)];
 }
 
@@ -222,9 +243,12 @@ void TlsFront::Serve(int client)
             recv(client, request, sizeof request, 0);
             Reset(client);
             return;
-        } else if (outage == OutageKind::DropAfter) {
+        } else if (outage == OutageKind::DropAfter || outage == OutageKind::CutAnswer) {
             if (int backend = ConnectTo(m_backendPort); backend >= 0) {
-                RelayRequestOnly(client, backend);
+                if (outage == OutageKind::DropAfter)
+                    RelayRequestOnly(client, backend);
+                else
+                    RelayCutAnswer(client, backend);
                 close(backend);
             }
             Reset(client);

@@ -6,7 +6,8 @@
 // as a firewall or an attacker on the path can.
 // An outage of a kind, for a time or until ended: "refuse" (the port is
 // closed), "drop" (the request is read, never passed on, and the connection
-// reset), "drop_after" (passed on and acted on, but the answer is lost).
+// reset), "drop_after" (passed on and acted on, but the answer is lost),
+// "cut_answer" (acted on, and the connection reset half-way through the answer).
 // Made unreachable, it stands for a service that is down behind the network:
 // a request (other than the stand-in's own /control and /requests) is held
 // unanswered and unseen by the service. Made reachable again, it relays each
@@ -30,7 +31,7 @@ public:
     void SetCutHandshakes(bool cut) { m_cutHandshakes = cut; }
     bool CutsHandshakes() const { return m_cutHandshakes; }
     size_t HeldRequests();
-    // "none", "refuse", "drop" or "drop_after"; false for another name.
+    // "none", "refuse", "drop", "drop_after" or "cut_answer"; false for another name.
     // durationMs > 0 ends the outage by itself after that time.
     bool SetOutage(const std::string& kind, int durationMs);
     std::string Outage();
@@ -40,7 +41,7 @@ private:
     void Serve(int client);
     // Keeps a service request unanswered while the service is unreachable.
     bool Held(int client);
-    enum class OutageKind { None, Refuse, Drop, DropAfter };
+    enum class OutageKind { None, Refuse, Drop, DropAfter, CutAnswer };
     OutageKind CurrentOutage(int client);
     bool Listen();
     void StopListening();

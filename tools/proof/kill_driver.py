@@ -5,8 +5,10 @@ moments and started again. At the end it compares what was typed with what
 the stand-in service received and what the trace and the scan folder show.
 
 A scan is taken once its spool file is in place ("Saved to"). Every taken
-scan must reach the service; a scan may reach it twice only when a kill fell
-between its two arrivals (its exchange was cut off). Scans that never reached
+scan must reach the service, and no pack may be decommissioned twice (the
+stand-in counts each pack's decommission requests): a scan may reach it again
+only as the Verify that goes before repeating a decommission whose answer a
+kill cut off. Scans that never reached
 a spool file (in the reader's memory, or typed while the program was down)
 are counted, not hidden. Nothing may stay in the scan folder, and no curl.exe
 may outlive the program.
@@ -14,9 +16,7 @@ may outlive the program.
 With --keep-scans the program keeps scans through outages
 (KeepScansDuringOutage) and the stand-in goes out now and then, a few seconds
 of a kind picked at random, so that kills fall while scans wait and during
-replays. A scan may then reach the service more than once (a Verify goes
-before repeating a decommission whose answer was lost), but no pack may be
-decommissioned twice, and the waiting folder must end empty too.
+replays, and the waiting folder must end empty too.
 
 At the fast pace (--fast) a scan comes every 0.1 to 0.3 s and each kill
 falls 0 to 120 ms after a scan was typed, that is right after the reader
@@ -25,8 +25,7 @@ scans lived only in the program's memory (from the "read" line to the
 "Saved to" line).
 
 Usage: kill_driver.py [--kills N] [--seed S] [--prefix PATH] [--fast] [--keep-scans]
-Exits 1 when a scan is lost, sent twice without a kill between (with
---keep-scans: a pack decommissioned twice), or left."""
+Exits 1 when a scan is lost, a pack decommissioned twice, or a scan left."""
 
 import argparse
 import random
@@ -234,14 +233,17 @@ def run(kills, seed, prefix_path, fast, keep_scans):
         twice = [pack["serial"] for pack in standin.packs() if pack["decommission_requests"] > 1]
         faults = history_faults(prefix, standin.pack_requests(), settled and not fast)
         verdict = report(standin.pack_requests(), Trace(prefix), typed, kill_times, prefix.scan_folder_contents(),
-                         len(prefix.processes("curl.exe")), settled, fast, twice if keep_scans else None)
+                         len(prefix.processes("curl.exe")), settled, fast, twice)
         return verdict or (1 if faults else 0)
 
 
 def report(requests, trace, typed, kill_times, left, curls_left, settled, waiting_allowed=False,
            decommissioned_twice=None):
-    """`decommissioned_twice` (the packs that were), when scans are kept
-    through outages: it then stands for the check of arrivals without a kill."""
+    """`decommissioned_twice`: the packs that were, as the stand-in counted
+    them. Every scan here is a Decommission of a pack of its own, so a second
+    request for a pack is only allowed as the Verify that goes before a
+    decommission whose answer was lost; without it (None), any second arrival
+    without a kill between counts."""
     spooled = trace.spooled()
     taken = set(spooled.values())
     received = Counter(code for _, code in requests)

@@ -8,11 +8,14 @@
 #include "base/text_escape.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
+#include "core/scan_folders.h"
+#include "framework/file_ops.h"
 #include "framework/sqlite_name.h"
 #include "res/resource.h"
 #include "scanner/spool_file.h"
 #include "ui/controls/message_box.h"
 #include "ui/controls/save_dialog.h"
+#include "verify/double_scan_guard.h"
 
 namespace {
 
@@ -31,6 +34,23 @@ SpoolTarget CurrentTarget()
     target.folder = host->ScanFolder();
     target.resultsWindow = host->ResultsWindow();
     return target;
+}
+
+// A Recommission of the same pack already saved and not yet answered: in the
+// scan folder, waiting for the service or held for the pharmacist. A second
+// one before its answer would only be refused, or undo a supply made since.
+bool RecommissionOnItsWay(const std::string& scanFolder, const std::string& barcode)
+{
+    std::string pack = DoubleScanGuard::PackKey(barcode);
+    for (const std::string& folder : {scanFolder, WaitingFolderOf(scanFolder), HeldFolderOf(scanFolder)}) {
+        for (const std::string& name : ListFiles(folder, "*.dat")) {
+            std::string content;
+            if (!ReadWholeFile(folder + "\\" + name, content) || content.empty() || content[0] != '0' + Recommission)
+                continue;
+            if (DoubleScanGuard::PackKey(content.substr(1)) == pack) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -53,6 +73,14 @@ void CHistoryWindow::Recommission(const HistoryEntry& entry)
     if (!check.allowed) {
         Log("History - recommission of row %lld refused: %s", static_cast<long long>(entry.id), check.reason.c_str());
         ShowOwnedMessageBox(m_hWnd, check.reason, "Cannot recommission", MessageBoxButtons::Ok);
+        return;
+    }
+    if (!target.folder.empty() && RecommissionOnItsWay(target.folder, entry.barcode)) {
+        Log("History - recommission of row %lld refused: one is on its way", static_cast<long long>(entry.id));
+        ShowOwnedMessageBox(m_hWnd,
+                            "This pack has already been sent for recommissioning and its answer has not come yet. "
+                            "Wait for the answer in the main window.",
+                            "Cannot recommission", MessageBoxButtons::Ok);
         return;
     }
     std::string question = "Put this pack back into stock?\n\n" + EscapeBarcode(entry.barcode);

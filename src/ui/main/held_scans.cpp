@@ -32,6 +32,15 @@ void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
 {
     const char* name = scan.key.c_str();
     if (send) {
+        // What is sent is what the box showed: a file changed since (copied
+        // over, or damaged) stays held and is asked about again.
+        std::string content;
+        std::string shown = std::string(1, static_cast<char>('0' + scan.mode)) + scan.barcode;
+        if (!ReadWholeFile(scan.heldPath, content) || content != shown) {
+            Warning("Held scan \"%s.dat\" changed after it was shown: not sent, asked again at the next start", name);
+            AddLogRow("Not sent: the held scan changed after it was shown. It is asked about again at the next start.");
+            return;
+        }
         // The marker first: without it the worker would hold the scan again.
         if (!WriteWholeFile(scan.approvalPath, "") || !MoveFileA(scan.heldPath.c_str(), scan.sendPath.c_str())) {
             Warning("Held scan \"%s.dat\" cannot go back to the scan folder: asked again at the next start", name);

@@ -1,6 +1,9 @@
 // Row colours, the alert rule and the row time.
 #include "ui/main/result_rules.h"
 
+#include "verify/outage_rules.h"
+#include "verify/scan_route.h"
+
 bool RowBackground(int32_t kind, RunColour& colour)
 {
     switch (kind) {
@@ -21,8 +24,14 @@ bool NeedsAlert(const ScanResult& result)
     switch (result.kind) {
     case ScanResultKind::Failed:
     case ScanResultKind::Error: return true;
-    case ScanResultKind::Success:
-    case ScanResultKind::Warning: return result.mode == Verify || result.mode == Recommission;
+    case ScanResultKind::Warning:
+        // A change found made after its answer was lost, or not sent after a
+        // check: the pharmacist looks at the pack whatever the mode.
+        if (result.statusText == kDoneBeforeStatusText ||
+            SaysCheckedFirst(result.messageHeading))
+            return true;
+        return result.mode == Verify || result.mode == Recommission;
+    case ScanResultKind::Success: return result.mode == Verify || result.mode == Recommission;
     // Once per outage, not once per scan.
     case ScanResultKind::Waiting: return result.status == kOutageAlertStatus;
     default: return false;
