@@ -29,7 +29,7 @@ PackNews NewsOfOutcome(int32_t mode, int32_t kind, const std::string& statusText
 
 void UncertainPacks::Note(PackNews news, const std::string& barcode, std::time_t when)
 {
-    if (news == PackNews::None) return;
+    if (news == PackNews::None || (news == PackNews::Settled && m_since.empty())) return;
     std::string pack = DoubleScanGuard::PackKey(barcode);
     if (news == PackNews::Uncertain)
         m_since[pack] = when;
@@ -39,6 +39,7 @@ void UncertainPacks::Note(PackNews news, const std::string& barcode, std::time_t
 
 bool UncertainPacks::IsUncertain(const std::string& barcode, std::time_t now) const
 {
+    if (m_since.empty()) return false;
     auto found = m_since.find(DoubleScanGuard::PackKey(barcode));
     return found != m_since.end() && now - found->second < kUncertainDays * 24 * 3600;
 }

@@ -41,6 +41,17 @@ std::string StoredValue(const char* name)
     return value;
 }
 
+// Hold on, and a scan held by the program's last run (100.dat), then the start.
+void StartWithAScanHeldBefore(MainDialogFixture& fixture)
+{
+    SetProgramSetting("HoldImplausibleScans", "1");
+    fixture.Dialog().m_settings.ReloadSwitches();
+    std::string scanned = fixture.AppFolder() + "\\Scanned", held = scanned + "\\Held";
+    ASSERT_TRUE(CreateDirectoryA(scanned.c_str(), nullptr) && CreateDirectoryA(held.c_str(), nullptr));
+    WriteBytes(held + "\\100.dat", "1" + kReplacedSeparator);
+    ASSERT_TRUE(fixture.Start());
+}
+
 }  // namespace
 
 TEST(HeldScans, EachIsAskedInTurnAndItsAnswerCarriedOutAlsoAfterARestart)
@@ -48,13 +59,8 @@ TEST(HeldScans, EachIsAskedInTurnAndItsAnswerCarriedOutAlsoAfterARestart)
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
     MainDialogFixture fixture;
-    SetProgramSetting("HoldImplausibleScans", "1");
-    fixture.Dialog().m_settings.ReloadSwitches();
-    // Held by the program's last run.
     std::string scanned = fixture.AppFolder() + "\\Scanned", held = scanned + "\\Held";
-    ASSERT_TRUE(CreateDirectoryA(scanned.c_str(), nullptr) && CreateDirectoryA(held.c_str(), nullptr));
-    WriteBytes(held + "\\100.dat", "1" + kReplacedSeparator);
-    ASSERT_TRUE(fixture.Start());
+    ASSERT_NO_FATAL_FAILURE(StartWithAScanHeldBefore(fixture));
     DWORD pid = GetCurrentProcessId();
     HWND first = WaitForMessageBox(pid, "21DEMO0001", kBoxWaitMs);
     ASSERT_NE(first, nullptr) << "the held file of the last run gets its box again";
@@ -139,12 +145,8 @@ TEST(HeldScans, SendAnywaySendsOnlyWhatTheBoxShowed)
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
     MainDialogFixture fixture;
-    SetProgramSetting("HoldImplausibleScans", "1");
-    fixture.Dialog().m_settings.ReloadSwitches();
-    std::string scanned = fixture.AppFolder() + "\\Scanned", held = scanned + "\\Held";
-    ASSERT_TRUE(CreateDirectoryA(scanned.c_str(), nullptr) && CreateDirectoryA(held.c_str(), nullptr));
-    WriteBytes(held + "\\100.dat", "1" + kReplacedSeparator);
-    ASSERT_TRUE(fixture.Start());
+    std::string held = fixture.AppFolder() + "\\Scanned\\Held";
+    ASSERT_NO_FATAL_FAILURE(StartWithAScanHeldBefore(fixture));
     HWND box = WaitForMessageBox(GetCurrentProcessId(), "21DEMO0001", kBoxWaitMs);
     ASSERT_NE(box, nullptr);
     WriteBytes(held + "\\100.dat", "1" + kWrongCheckDigit);

@@ -184,7 +184,6 @@ TEST(HistoryWindow, APackWithARecommissionOnItsWayCannotBeRecommissionedAgain)
     ASSERT_TRUE(standin.Available());
     MainDialogFixture fixture;
     Seed(fixture, {{kDay, Decommission, ScanResultKind::Success, "DEMO0003", "PHARM01"}});
-    ASSERT_TRUE(standin.Control(R"({"mode":"hang"})"));
     ASSERT_TRUE(fixture.Start());
     PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
     HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
@@ -192,6 +191,7 @@ TEST(HistoryWindow, APackWithARecommissionOnItsWayCannotBeRecommissionedAgain)
     Press(history, IDC_HISTORY_UNDO);
     ASSERT_TRUE(WaitFor([&] { return Text(history, IDC_HISTORY_ACTION) == "Recommission" && Rows(history) == 1; },
                         kWaitMs));
+    ASSERT_TRUE(standin.Control(R"({"mode":"hang"})"));  // the answer does not come
     ASSERT_TRUE(ActionAnswers(history, 0, "Put this pack back into stock?"));
     auto recommissions = [&] {
         std::vector<std::string> requests = standin.Requests();

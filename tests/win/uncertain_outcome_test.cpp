@@ -137,6 +137,7 @@ TEST_F(Outage, AKeptScanIsSettledOnlyByAnAnswer)
         const char* password;
         const char* mode;
     } cases[] = {{"wrong", "normal"}, {"s3cret", "partial"}};
+    size_t outagesEnded = 0;
     for (const auto& c : cases) {
         host.SetCredentials("PHARM01", "", standin.Host());  // the worker waits meanwhile
         SetSwitches(host, true, false);
@@ -147,7 +148,8 @@ TEST_F(Outage, AKeptScanIsSettledOnlyByAnAnswer)
         size_t before = standin.Requests().size();
         host.SetCredentials("PHARM01", c.password, standin.Host());
         ASSERT_TRUE(WaitFor([&] { return standin.Requests().size() > before; }, 10000)) << c.mode;
-        Sleep(1500);
+        TakeRecordsFor(1500);
+        ASSERT_NE(LastFor("50"), nullptr) << c.mode;
         EXPECT_EQ(LastFor("50")->kind, ScanResultKind::Waiting) << c.mode;
         EXPECT_TRUE(PathExists(Waiting() + "\\50.dat")) << c.mode;
         EXPECT_TRUE(PathExists(Waiting() + "\\50.uncertain")) << c.mode;
@@ -156,6 +158,15 @@ TEST_F(Outage, AKeptScanIsSettledOnlyByAnAnswer)
         ASSERT_TRUE(WaitForFinal("50", 60000)) << c.mode;
         EXPECT_EQ(LastFor("50")->statusText, c.mode == std::string("normal") ? "Success" : "Done before") << c.mode;
         EXPECT_TRUE(WaitFor([&] { return ListFolder(Waiting()).empty(); }, 5000));
+        // The worker sees the queue empty before the next case fills it.
+        ++outagesEnded;
+        ASSERT_TRUE(WaitFor([&] {
+            host.window.WaitForRecords(host.window.records.size() + 1, 50);
+            std::vector<std::string> rows = host.window.LogRows();
+            return static_cast<size_t>(std::count_if(rows.begin(), rows.end(), [](const std::string& row) {
+                       return row.rfind("The service answers again", 0) == 0;
+                   })) == outagesEnded;
+        }, 5000));
     }
     std::vector<std::string> sent = SentOperations();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "Decommission DEMO0001"), 1) << "one decommission in all";

@@ -86,6 +86,12 @@ protected:
     // The worker posts a result before it deletes the scan's files.
     bool ScanFolderEmptiesSoon() { return WaitFor([&] { return ListFolder(host.folder.Path()).empty(); }, 5000); }
 
+    // Takes in the records posted meanwhile, for `ms`.
+    void TakeRecordsFor(DWORD ms)
+    {
+        ULONGLONG end = GetTickCount64() + ms;
+        while (GetTickCount64() < end) host.window.WaitForRecords(host.window.records.size() + 1, 50);
+    }
     // The newest record posted for the key.
     const ScanResult* LastFor(const std::string& key)
     {
