@@ -85,3 +85,5 @@ bool IsKnownNationalNumber(char country, std::string_view number)
     default: return false;
     }
 }
+
+bool NationalNumberHasCheckDigit(char country) { return country >= '0' && country <= '2'; }

@@ -28,3 +28,5 @@ bool HasValidPznCheckDigit(std::string_view pzn);
 // 0847000 + code), 714 a seven-digit AIM number. Brazil's (713) and the
 // United States' (715) numbers are never on an EU pack, so never known here.
 bool IsKnownNationalNumber(char country, std::string_view number);
+// All but Portugal's AIM number end in a check digit.
+bool NationalNumberHasCheckDigit(char country);
