@@ -183,7 +183,8 @@ int TellingCost(const Alignment& alignment, const std::vector<bool>& telling)
     size_t consumed = 0;  // characters of the code aligned so far
     for (const Alignment::Pair& pair : alignment.pairs) {
         if (pair.step == Step::Added) {
-            if (consumed > 0 && consumed < telling.size() && telling[consumed - 1] && telling[consumed]) cost += kGapCost;
+            bool inside = consumed > 0 && consumed < telling.size() && telling[consumed - 1] && telling[consumed];
+            if (inside) cost += kGapCost;
             continue;
         }
         if (telling[consumed])
