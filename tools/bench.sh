@@ -3,7 +3,8 @@
 # fwrite loop, the verification worker against bare curl runs (with its own
 # stand-in service), a scan typed on a scanner until its row against a bare
 # curl exchange, the results list, the serial reader, the idle program's CPU
-# time, the scan history, reading a scan's pack code and how it takes lost separators. Builds first. Usage: tools/bench.sh
+# time, the scan history, reading a scan's pack code and how it takes lost
+# separators. Builds first. Usage: tools/bench.sh
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
