@@ -69,3 +69,10 @@ add_executable(pack_code_bench ${PROJECT_SOURCE_DIR}/tools/bench/pack_code_bench
     ${PROJECT_SOURCE_DIR}/src/core/test_barcodes.cpp)
 target_include_directories(pack_code_bench PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(pack_code_bench PRIVATE ${WARNING_FLAGS} -O2)
+
+# How the reader takes generated valid codes and single lost separators
+# (tools/bench.sh): figures, no budget.
+add_executable(pack_code_drops ${PROJECT_SOURCE_DIR}/tools/bench/pack_code_drops.cpp
+    ${PROJECT_SOURCE_DIR}/src/packcode/pack_code.cpp ${PROJECT_SOURCE_DIR}/src/packcode/pack_code_checks.cpp)
+target_include_directories(pack_code_drops PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(pack_code_drops PRIVATE ${WARNING_FLAGS} -O2)

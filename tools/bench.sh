@@ -3,7 +3,8 @@
 # fwrite loop, the verification worker against bare curl runs (with its own
 # stand-in service), a scan typed on a scanner until its row against a bare
 # curl exchange, the results list, the serial reader, the idle program's CPU
-# time, the scan history, and reading a scan's pack code. Builds first. Usage: tools/bench.sh
+# time, the scan history, reading a scan's pack code and how it takes lost
+# separators. Builds first. Usage: tools/bench.sh
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${PELLWICK_BUILD:-$ROOT/build}"
@@ -33,5 +34,7 @@ echo "== scan history"
 "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/history_bench.exe" 200 1000000
 echo "== reading a scan"
 "$BUILD/native/pack_code_bench"
+echo "== valid codes and lost separators"
+"$BUILD/native/pack_code_drops" 90000 3000
 echo "== idle program"
 "$ROOT/tools/bench/idle-cpu.sh" 60

@@ -7,5 +7,5 @@ BUILD="${PELLWICK_BUILD:-$ROOT/build}"
 "$ROOT/tools/bootstrap.sh" >/dev/null
 cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$BUILD/native" --target fmd_standin pack_code_bench >/dev/null
+cmake --build "$BUILD/native" --target fmd_standin pack_code_bench pack_code_drops >/dev/null
 "$ROOT/tools/build-windows.sh" "$BUILD/win" >/dev/null

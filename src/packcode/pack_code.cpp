@@ -101,9 +101,8 @@ Element Gs1Element(std::string_view ai)
 
 bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
-// The missing element whose identifier and data begin `rest`, if any: the
-// signs that a batch or serial number swallowed the element after it.
-Element SwallowedElementAt(std::string_view rest, const ReadState& state)
+// The missing required element whose identifier and data begin `rest`.
+Element SwallowedRequiredElementAt(std::string_view rest, const ReadState& state)
 {
     if (state.Missing(Expiry) && StartsWith(rest, "17") && rest.size() >= 8 && IsValidExpiry(rest.substr(2, 6))) {
         std::string_view after = rest.substr(8);
@@ -119,6 +118,28 @@ Element SwallowedElementAt(std::string_view rest, const ReadState& state)
     return NoElement;
 }
 
+// A national number is optional, so its absence proves nothing: only one
+// its country would print, running to the end of the value, tells. Where
+// that number has no check digit, a value of digits alone may well hold
+// such digits itself.
+bool IsSwallowedNationalNumber(std::string_view before, std::string_view rest)
+{
+    if (rest.size() <= 3 || !StartsWith(rest, "71") || !IsKnownNationalNumber(rest[2], rest.substr(3))) return false;
+    return NationalNumberHasCheckDigit(rest[2]) || !IsAllDigits(before);
+}
+
+// The missing element whose identifier and data begin `rest`, the part of
+// the value of `host` after `before` (and any replaced separator), if any:
+// the signs that a batch or serial number swallowed the element after it. A
+// value never swallows its own element.
+Element SwallowedElementAt(std::string_view before, std::string_view rest, Element host, const ReadState& state)
+{
+    Element found = SwallowedRequiredElementAt(rest, state);
+    if (found == NoElement && state.Missing(NationalNumber) && IsSwallowedNationalNumber(before, rest))
+        found = NationalNumber;
+    return found == host ? NoElement : found;
+}
+
 // Where a variable-length value of `host` ends early because it swallowed
 // another element: the value is cut at `cut` and reading goes on at `resume`.
 struct SwallowedSplit {
@@ -130,7 +151,7 @@ SwallowedSplit FindSwallowedElement(std::string_view value, Element host, ReadSt
 {
     for (size_t i = 1; i < value.size(); ++i) {
         if (IsGs1Character(value[i])) {
-            Element swallowed = SwallowedElementAt(value.substr(i), state);
+            Element swallowed = SwallowedElementAt(value.substr(0, i), value.substr(i), host, state);
             if (swallowed == NoElement) continue;
             AddFault(state.reading, Sentence("The ", host, " runs into the ") + kElementNames[swallowed] +
                                         ": the scanner seems to drop the separator.");
@@ -138,7 +159,7 @@ SwallowedSplit FindSwallowedElement(std::string_view value, Element host, ReadSt
         }
         size_t end = i;
         while (end < value.size() && end - i < kMaxReplacedSeparator && !IsGs1Character(value[end])) ++end;
-        if (end < value.size() && SwallowedElementAt(value.substr(end), state) != NoElement) {
+        if (end < value.size() && SwallowedElementAt(value.substr(0, i), value.substr(end), host, state) != NoElement) {
             AddFault(state.reading, "The scanner seems to send \"" + std::string(value.substr(i, end - i)) +
                                         "\" in place of the separator.");
             return {i, end};

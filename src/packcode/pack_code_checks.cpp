@@ -2,6 +2,7 @@
 #include "packcode/pack_code_checks.h"
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -72,3 +73,17 @@ bool HasValidPznCheckDigit(std::string_view pzn)
     for (size_t i = 0; i < 7; ++i) sum += DigitAt(pzn, i) * static_cast<int>(i + 1);
     return sum % 11 != 10 && sum % 11 == DigitAt(pzn, 7);
 }
+
+bool IsKnownNationalNumber(char country, std::string_view number)
+{
+    auto withPrefix = [number](std::string prefix) { return HasValidGtinCheckDigit(prefix.append(number)); };
+    switch (country) {
+    case '0': return HasValidPznCheckDigit(number);
+    case '1': return number.size() == 13 && number.substr(0, 5) == "34009" && withPrefix("0");
+    case '2': return number.size() == 7 && withPrefix("0847000");
+    case '4': return number.size() == 7 && IsAllDigits(number);
+    default: return false;
+    }
+}
+
+bool NationalNumberHasCheckDigit(char country) { return country >= '0' && country <= '2'; }

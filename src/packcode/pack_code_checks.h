@@ -22,3 +22,11 @@ bool HasValidPpnCheckDigits(std::string_view ppn);
 // A PZN8's last digit: the first seven digits times 1 to 7, summed, mod 11
 // (a remainder of 10 is never issued).
 bool HasValidPznCheckDigit(std::string_view pzn);
+
+// A national number as its country prints it after AI 71n: 710 a PZN, 711 a
+// CIP13, 712 a Spanish national code (its check digit that of the NTIN
+// 0847000 + code), 714 a seven-digit AIM number. Brazil's (713) and the
+// United States' (715) numbers are never on an EU pack, so never known here.
+bool IsKnownNationalNumber(char country, std::string_view number);
+// All but Portugal's AIM number end in a check digit.
+bool NationalNumberHasCheckDigit(char country);

@@ -1,21 +1,24 @@
 // Line rules of the barcode reader.
 #include "scanner/barcode_batch.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "base/replace_all.h"
 
 bool BarcodeBatch::Append(const char* bytes, size_t count)
 {
-    size_t length = strnlen(bytes, count);
-    if (m_text.size() + length <= kMaxBatchBytes) {
-        m_text.append(bytes, length);
+    // A zero byte is line noise, never part of a code; cutting the chunk
+    // there would lose the line end after it and glue the next scan on.
+    std::string chunk(bytes, count);
+    chunk.erase(std::remove(chunk.begin(), chunk.end(), '\0'), chunk.end());
+    if (m_text.size() + chunk.size() <= kMaxBatchBytes) {
+        m_text += chunk;
         return true;
     }
     // No line end within the limit: what has gathered is noise. Start again
     // from this chunk's tail, so a line end that ends it still completes it.
-    size_t keep = length < kMaxBatchBytes ? length : kMaxBatchBytes;
-    m_text.assign(bytes + (length - keep), keep);
+    size_t keep = std::min(chunk.size(), kMaxBatchBytes);
+    m_text.assign(chunk, chunk.size() - keep, keep);
     return false;
 }
 

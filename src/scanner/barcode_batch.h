@@ -11,7 +11,7 @@ constexpr size_t kMaxBatchBytes = 64 * 1024;
 
 class BarcodeBatch {
 public:
-    // Appends one read's bytes up to the first zero byte. Returns false when
+    // Appends one read's bytes, zero bytes left out. Returns false when
     // the batch would pass kMaxBatchBytes: the batch so far is then dropped
     // and only this chunk (at most its last kMaxBatchBytes) is kept.
     bool Append(const char* bytes, size_t count);

@@ -100,7 +100,8 @@ void CBarcodeReaderThread::ReadLoop(HANDLE port)
         if (got == 0 && !lineEndAwaited) continue;
         buffer[got] = '\0';
         if (got > 0)
-            Log("%s - read |%s| (%d)", m_strPort.c_str(), EscapeBarcode(buffer).c_str(), static_cast<int>(got));
+            Log("%s - read |%s| (%d)", m_strPort.c_str(), EscapeBarcode(std::string(buffer, got)).c_str(),
+                static_cast<int>(got));
         if (!batch.Append(buffer, got) && !overflowLogged) {
             Log("%s - no line end after %d bytes: dropping input until one comes", m_strPort.c_str(),
                 static_cast<int>(kMaxBatchBytes));

@@ -41,8 +41,9 @@ TEST(BarcodeBatch, LineRules)
         {"bare LF stays", {"ABC\nDEF\r"}, {"ABC\nDEF"}, true},
         {"CR CR gives an empty line", {"ABC\r\rDEF\r"}, {"ABC", "", "DEF"}, true},
         {"only CR LF", {"\r\n"}, {}, true},
-        {"zero byte cuts the chunk", {std::string("AB\0C\r", 5)}, {}, false},
-        {"zero byte then a later end", {std::string("AB\0C\r", 5), "D\r"}, {"ABD"}, true},
+        {"zero byte dropped alone", {std::string("AB\0C\r", 5)}, {"ABC"}, true},
+        {"zero bytes do not glue the next scan on", {std::string("\0AB\0\0C\r\n", 8), "D\r\n"}, {"ABC", "D"}, true},
+        {"a chunk of only zero bytes", {"AB", std::string(3, '\0'), "C\r"}, {"ABC"}, true},
         {"no end yet", {"ABC"}, {}, false},
         {"two batches", {"A\r\n", "B\r\n"}, {"A", "B"}, true},
     };

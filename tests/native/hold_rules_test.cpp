@@ -11,6 +11,8 @@ namespace {
 const std::string kWrongCheckDigit = "0104150123456783" "17291231" "10LOT24A\x1D" "21DEMO0001";
 const std::string kSound = "0104150123456782" "17291231" "10LOT24A\x1D" "21DEMO0001";
 const char kCheckDigitFault[] = "The product code's check digit is wrong.";
+// The separator before an optional national number lost: the batch swallowed the PZN.
+const std::string kPznInBatch = "0104150123456782" "17291231" "21DEMO0001\x1D" "10LOT24A" "71004877800";
 
 TEST(HoldRules, OnlyAFaultyPackScanIsHeldWhileTheSwitchIsOn)
 {
@@ -27,6 +29,8 @@ TEST(HoldRules, OnlyAFaultyPackScanIsHeldWhileTheSwitchIsOn)
         {true, Recommission, kWrongCheckDigit, {kCheckDigitFault}},
         {false, Decommission, kWrongCheckDigit, {}},
         {true, Decommission, kSound, {}},
+        {true, Decommission, kPznInBatch,
+         {"The batch runs into the national number: the scanner seems to drop the separator."}},
         {true, Login, kWrongCheckDigit, {}},  // fails as an invalid mode, unsent anyway
         {true, 7, kWrongCheckDigit, {}},
         {true, Decommission, bench, {}},  // the bench exists to try the service

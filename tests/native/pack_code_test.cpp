@@ -72,12 +72,50 @@ TEST(PackCode, ReadsFieldsAndFindsEachFault)
         {"0105037015020018" "10ABC" "17210228" "21XYZ", G, "05037015020018", "210228", "ABC", "XYZ", {"The batch runs into the expiry date: the scanner seems to drop the separator."}},
         {"0105037015020018" "17210228" "10ABC@21XYZ", G, "05037015020018", "210228", "ABC", "XYZ", {kReplacedAt}},
         {"0105037015020018" "17210228" "10A21B" GS "21XYZ", G, "05037015020018", "210228", "A21B", "XYZ", {}},
+        // A batch holding its serial's identifier: the serial it swallowed never runs into itself.
+        {"0105037015020018" "17210228" "10L21X" "21XYZ", G, "05037015020018", "210228", "L", "X21XYZ", {kLost}},
         // Not a pack code.
         {"5012345678900\r", N, "", "", "", "", {"This is the pack's linear barcode: scan the square 2D code."}},
         {"", N, "", "", "", "", {"This is not a medicine pack's code."}},
         {"12345", N, "", "", "", "", {"This is not a medicine pack's code."}},
     };
     for (const Reading& c : cases) ExpectReading(c, c.scan);
+}
+
+// A national number is optional: only one its country would print, at the
+// end of a batch or serial number, tells that the separator before it was lost.
+TEST(PackCode, NoticesANationalNumberRunIntoTheValueBeforeIt)
+{
+    const std::string kIntoBatch = "The batch runs into the national number: the scanner seems to drop the separator.";
+    struct Case {
+        const char* scan;
+        const char* batch;
+        const char* serial;
+        const char* nationalNumber;
+        std::vector<std::string> faults;
+    } cases[] = {
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC12371004877800", "ABC123", "SER1", "04877800", {kIntoBatch}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC" "7113400930000014", "ABC", "SER1", "3400930000014", {kIntoBatch}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC" "7126543214", "ABC", "SER1", "6543214", {kIntoBatch}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC" "7145123456", "ABC", "SER1", "5123456", {kIntoBatch}},
+        {"0105037015020018" "17210228" "10B" GS "21SER1" "71012345678", "B", "SER1", "12345678",
+         {"The serial number runs into the national number: the scanner seems to drop the separator."}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC@71004877800", "ABC", "SER1", "04877800", {kReplacedAt}},
+        // Sound codes: a genuine national number, and batches whose digits only look like one.
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC123" GS "71004877800", "ABC123", "SER1", "04877800", {}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC71004877801", "ABC71004877801", "SER1", "", {}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC7126543215", "ABC7126543215", "SER1", "", {}},
+        {"0105037015020018" "17210228" "21SER1" GS "10ABC7131234567890123", "ABC7131234567890123", "SER1", "", {}},
+        {"0105037015020018" "17210228" "21SER1" GS "101237145123456", "1237145123456", "SER1", "", {}},
+        {"0105037015020018" "17210228" "21SER1" GS "10A710" GS "7111", "A710", "SER1", "1", {}},
+    };
+    for (const Case& c : cases) {
+        PackCodeReading reading = ReadPackCode(c.scan);
+        EXPECT_EQ(reading.batch, c.batch) << c.scan;
+        EXPECT_EQ(reading.serial, c.serial) << c.scan;
+        EXPECT_EQ(reading.nationalNumber, c.nationalNumber) << c.scan;
+        EXPECT_EQ(reading.faults, c.faults) << c.scan;
+    }
 }
 
 TEST(PackCode, ReadsTheSymbologyIdentifierApart)

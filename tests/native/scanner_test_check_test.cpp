@@ -40,6 +40,13 @@ TEST(ScannerTest, NamesEachFault)
          "PPN code",
          {"Separator <EOT> dropped", "Separator <GS> dropped", "Separator <RS> dropped", "Line ending \"<CR>\""}},
         {"something else", "4150123456782" CRLF, "", {"This is not one of the test codes"}},
+        // Real packs share the test codes' layout, identifiers and even the PPN, never their batch and serial.
+        {"a real PPN pack", "[)>\x1E" "06\x1D" "9N110375286414\x1D" "1T01\x1D" "D201231\x1D" "S99\x1E\x04" CRLF, "",
+         {"This is not one of the test codes"}},
+        {"a real PPN pack, separators dropped", "[)>069N110375286414" "1T356495" "D281231" "SSz4XK2PW7" CRLF, "",
+         {"This is not one of the test codes"}},
+        {"a real GS1 pack", "0104150123456782" "17281231" "10A12" "\x1D" "21293KeHgx9g6whmLEyTRm" CRLF, "",
+         {"This is not one of the test codes"}},
     };
     for (const Case& c : cases) {
         ScannerTestVerdict verdict = CheckScannerTestScan(c.scan);

@@ -76,6 +76,24 @@ TEST_F(Reader, ABurstSplitAcrossReadsIsJoinedAndALineBreakInsideBecomesAt)
     EXPECT_TRUE(Ended(8000));
 }
 
+// Line noise can put a zero byte into a read: only that byte goes, so the
+// line end after it still ends the scan and the next one stays apart.
+TEST_F(Reader, AZeroByteInsideAReadIsDroppedAloneAndTheNextScanStaysApart)
+{
+    CBarcodeReaderThread* reader = Start(5);
+    ASSERT_TRUE(serial.WaitForLog("COM5 - running", 10000));
+    ASSERT_TRUE(serial.Type(5, std::string("0104150123456782\0" "21A1\r\n", 25)));
+    ASSERT_TRUE(PumpUntil([&] { return host.window.Results().size() >= 1; }, 10000)) << serial.LogText();
+    ASSERT_TRUE(serial.Type(5, "0104150123456782" "21B2\r\n"));
+    ASSERT_TRUE(PumpUntil([&] { return host.window.Results().size() >= 2; }, 10000)) << serial.LogText();
+    EXPECT_EQ(host.window.Results()[0]->barcode, "0104150123456782" "21A1");
+    EXPECT_EQ(host.window.Results()[1]->barcode, "0104150123456782" "21B2");
+    EXPECT_NE(serial.LogText().find("COM5 - read |0104150123456782&#0;21A1"), std::string::npos)
+        << serial.LogText();
+    reader->m_bStop = true;
+    EXPECT_TRUE(Ended(8000));
+}
+
 TEST_F(Reader, StopFlagEndsAnIdleReaderWithinOneReadTimeOut)
 {
     CBarcodeReaderThread* reader = Start(5);

@@ -49,7 +49,9 @@ TEST(ScannerTest, EachScanGetsItsVerdictAndNoneIsSpooled)
         HWND window = nullptr;
         WaitFor([&] { return (window = host.testWindow.load()) != nullptr; }, 20000);
         for (const std::string& scan : {std::string(SCANNER_TEST_GS1_CODE "\r\n"),
-                                        std::string("]d2" SCANNER_TEST_PPN_CODE "\n")}) {
+                                        std::string("]d2" SCANNER_TEST_PPN_CODE "\n"),
+                                        std::string("[)>\x1E" "06\x1D" "9N110375286414\x1D" "1T01\x1D" "D201231\x1D"
+                                                    "S99\x1E\x04\r\n")}) {
             std::string before = window ? VerdictOf(window) : "";
             serial.Type(5, scan);
             WaitFor([&] { return VerdictOf(window) != before; }, 20000);
@@ -61,10 +63,11 @@ TEST(ScannerTest, EachScanGetsItsVerdictAndNoneIsSpooled)
     EXPECT_EQ(test.RunModal(nullptr), IDOK);
     scanner.join();
 
-    ASSERT_EQ(verdicts.size(), 2u);
+    ASSERT_EQ(verdicts.size(), 3u);
     EXPECT_EQ(verdicts[0], "Scanner set up correctly (GS1 code).");
     EXPECT_NE(verdicts[1].find("Symbology identifier \"]d2\" sent"), std::string::npos) << verdicts[1];
     EXPECT_NE(verdicts[1].find("Line ending \"<LF>\""), std::string::npos) << verdicts[1];
+    EXPECT_NE(verdicts[2].find("This is not one of the test codes"), std::string::npos) << verdicts[2];
     EXPECT_TRUE(host.window.Results().empty());
     EXPECT_TRUE(ListFiles(host.folder.Path(), "*").empty());
     EXPECT_NE(serial.LogText().find("COM5 - scan handed to the scanner test, not spooled"), std::string::npos);
