@@ -12,12 +12,12 @@
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "framework/file_ops.h"
-#include "packcode/pack_code.h"
 #include "verify/curl_exchange.h"
 #include "verify/hold_rules.h"
 #include "verify/outage_rules.h"
 #include "verify/reply_parser.h"
 #include "verify/request_templates.h"
+#include "verify/scan_check_rows.h"
 #include "core/scan_result_post.h"
 
 namespace {
@@ -73,11 +73,12 @@ void RemoveExchangeFiles(const std::string& base)
     DeleteFileA((base + ".reply").c_str());
 }
 
-// Says at the counter why the service will likely refuse a scan; reading
-// it changes nothing that is sent. Once per scan: after its answer is shown.
-void ReportScanFaults(const std::string& barcode)
+// Says at the counter why the service will likely refuse a scan, or that
+// the pack has expired; reading it changes nothing that is sent. Once per
+// scan: after its answer is shown.
+void ReportScanFaults(const std::string& barcode, const std::optional<CalendarDate>& today)
 {
-    for (const std::string& fault : ReadPackCode(barcode).faults) AddLogRow("Scan check: %s", fault.c_str());
+    for (const std::string& row : ScanCheckRows(barcode, today)) AddLogRow("%s", row.c_str());
 }
 
 std::string WithoutExtension(const std::string& path) { return path.size() >= 4 ? path.substr(0, path.size() - 4) : path; }
@@ -169,19 +170,19 @@ bool CFMDThread::HoldIfImplausible(const std::string& fileName)
         FileExists(m_strScanFolder + "\\" + key + ".post") || !ReadWholeFile(path, content))
         return false;
     std::unique_ptr<ScanResult> record = RecordOfSpoolFile(key, content);
-    std::vector<std::string> faults = FaultsThatHold(true, record->mode, record->barcode);
-    if (faults.empty()) return false;
+    HoldReasons reasons = ReasonsToHold(true, record->mode, record->barcode, m_expiryClock.Today());
+    if (reasons.None()) return false;
     EnsureDirectory(HeldFolder());
     if (!MoveFileA(path.c_str(), (HeldFolder() + "\\" + fileName).c_str())) {
         Warning("FMD - cannot hold \"%s\": it is sent as usual", fileName.c_str());
         return false;
     }
-    Log("FMD - \"%s\" held: %s", fileName.c_str(), HeldRowText(faults).c_str());
-    HandOverHeldScan(std::move(record), std::move(faults));
+    Log("FMD - \"%s\" held: %s", fileName.c_str(), HeldRowText(reasons).c_str());
+    HandOverHeldScan(std::move(record), std::move(reasons));
     return true;
 }
 
-void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vector<std::string> faults)
+void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, HoldReasons reasons)
 {
     HeldScan held;
     held.key = record->key;
@@ -192,9 +193,10 @@ void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vecto
     held.approvalPath = ApprovalPath(held.key);
     record->kind = ScanResultKind::Held;
     record->statusText = kHeldStatusText;
-    record->messageHeading = "Not sent: the code looks damaged or misread";
-    record->messageBody = HeldRowText(faults);
-    held.faults = std::move(faults);
+    record->messageHeading = HeldRowHeading(reasons);
+    record->messageBody = HeldRowText(reasons);
+    held.faults = std::move(reasons.faults);
+    held.expiredOn = reasons.expiredOn;
     PostScanResult(m_resultsWindow, record.release());
     // Without a main window the file stays held: the next start asks.
     RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
@@ -212,10 +214,10 @@ void CFMDThread::RestoreHeldScans()
         std::string content;
         if (!ReadWholeFile(HeldFolder() + "\\" + key + ".dat", content)) continue;
         std::unique_ptr<ScanResult> record = RecordOfSpoolFile(key, content);
-        std::vector<std::string> faults = FaultsThatHold(true, record->mode, record->barcode);
-        if (faults.empty()) faults.push_back("It was held before the program was last ended.");
+        HoldReasons reasons = ReasonsToHold(true, record->mode, record->barcode, m_expiryClock.Today());
+        if (reasons.None()) reasons.faults.push_back("It was held before the program was last ended.");
         Log("FMD - \"%s.dat\" still held from the last run", key.c_str());
-        HandOverHeldScan(std::move(record), std::move(faults));
+        HandOverHeldScan(std::move(record), std::move(reasons));
     }
 }
 
@@ -293,7 +295,7 @@ CFMDThread::SendOutcome CFMDThread::SendScan(const std::string& folder, const st
     // The answer first: the pharmacist waits for it; the reasons follow.
     std::string scanned = record->barcode;
     SettleScan(std::move(record), curlResult);
-    if (faultsToReport) ReportScanFaults(scanned);
+    if (faultsToReport) ReportScanFaults(scanned, m_expiryClock.Today());
 
     if (keepsScans) {
         // The request file goes last: while it is there, an ended program's

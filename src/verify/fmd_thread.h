@@ -14,6 +14,8 @@
 #include "framework/win_thread.h"
 #include "verify/outage_rules.h"
 #include "verify/double_scan_guard.h"
+#include "verify/expiry_clock.h"
+#include "verify/hold_rules.h"
 #include "verify/scan_history.h"
 
 class CFMDThread : public CWinThread {
@@ -35,6 +37,8 @@ public:
 
     // The packs done this run; its clock is the tests' seam.
     DoubleScanGuard& ScanGuard() { return m_guard; }
+    // The date expiry dates are compared with; its source is the tests' seam.
+    ExpiryClock& ExpiryCheckClock() { return m_expiryClock; }
 
 protected:
     int Run() override;
@@ -69,10 +73,11 @@ private:
     void StartOutage();
     std::string WaitingFolder() const { return m_strScanFolder + "\\Waiting"; }
 
-    // With HoldImplausibleScans on, a scan whose reading finds a fault moves
-    // to ScanFolder\Held and the main window asks about it; true when held.
+    // With HoldImplausibleScans on, a scan whose reading finds a fault, or a
+    // Decommission of an expired pack, moves to ScanFolder\Held and the main
+    // window asks about it; true when held.
     bool HoldIfImplausible(const std::string& fileName);
-    void HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vector<std::string> faults);
+    void HandOverHeldScan(std::unique_ptr<ScanResult> record, HoldReasons reasons);
     // Scans held by an earlier run get their rows and boxes again, once.
     void RestoreHeldScans();
     // A restart must not forget the packs done within the guard's minutes.
@@ -92,6 +97,7 @@ private:
     ReplayPause m_replayPause;
     unsigned long long m_nextReplayTick = 0;
     DoubleScanGuard m_guard;              // used on the worker thread only
+    ExpiryClock m_expiryClock;            // likewise
     bool m_heldRestored = false;
     ScanHistory m_history;                // likewise
     bool m_guardRemembered = false;       // from the history, once the guard is on
