@@ -111,7 +111,8 @@ TEST(HeldScans, AnExpiredDecommissionWaitsForItsAnswerWithDoNotSendTheDefault)
     for (const char* part : {"expired on 2019-06-30", "must not be supplied", "packs for destruction"})
         EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
     EXPECT_EQ(fixture.Cell(RowOf(fixture, "300"), 1), "Held");
-    GUITHREADINFO thread{sizeof thread};
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
     ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread));
     EXPECT_EQ(thread.hwndFocus, GetDlgItem(box, IDC_BOX_SECOND)) << "Do not send has the focus";
     PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);  // Enter
