@@ -219,6 +219,22 @@ TEST_F(Expiry, WithHoldingOnAnExpiredDecommissionIsHeldWithItsDate)
     DeleteFileA((held + "\\" + key + ".dat").c_str());
 }
 
+// After a restart the held pack is asked about again as expired, not as a
+// scan held for no reason the program can still tell.
+TEST_F(Expiry, AnExpiredDecommissionHeldByAnEarlierRunKeepsItsDate)
+{
+    std::string held = host.folder / "Held";
+    ASSERT_TRUE(CreateDirectoryA(held.c_str(), nullptr));
+    WriteBytes(held + "\\100.dat", "1" + kExpiredJune);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(ResultFor("100")->messageHeading, "Not sent: the pack has expired");
+    ASSERT_TRUE(WaitFor([&] { return host.heldScans.size() == 1; }, 5000));
+    EXPECT_EQ(host.heldScans[0].expiredOn, "2019-06-30");
+    EXPECT_TRUE(standin.Requests().empty());
+    DeleteFileA((held + "\\100.dat").c_str());
+}
+
 CalendarDate ClockOf2001() { return {2001, 1, 1}; }
 
 // A clock years back would hold nothing wrongly, but would call expired
