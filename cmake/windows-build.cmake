@@ -77,6 +77,7 @@ set(CORE_SOURCES
     src/ui/update/installer_fetch.cpp
     src/ui/update/signature_check.cpp
     src/verify/curl_exchange.cpp
+    src/verify/expiry_clock.cpp
     src/verify/fmd_thread.cpp
     src/verify/fmd_waiting.cpp
     src/verify/fmd_held.cpp

@@ -17,7 +17,8 @@
 # outcome kept (photographed). Before that it turns the hold of misread scans
 # and the double-scan guard on in the Counter safety sheet (photographed),
 # scans a pack with a broken check digit (held, photographed, then "Do not
-# send") and the same pack twice in Decommission mode (one request).
+# send"), an expired pack (held, photographed, then "Do not send") and the
+# same pack twice in Decommission mode (one request).
 # PELLWICK_DPI=144 runs it as on a screen of 144 dots per inch (default 96);
 # XVFB_SCREEN gives the private screen another size (e.g. 1920x1080x24).
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
@@ -222,6 +223,15 @@ sleep 1  # painted
 shoot "$TITLE" "$(dirname "$SHOT")/held.png" && echo "run: held scan saved to $(dirname "$SHOT")/held.png"
 wine "$BUILD/win/bin/post_command.exe" "$HELD_TITLE" "$DO_NOT_SEND" >/dev/null 2>&1
 for _ in $(seq 1 50); do grep -q 'Do not send' "$LOG" 2>/dev/null && break; sleep 0.1; done
+echo "run: a pack that expired in June 2019 is held as well, then Do not send"
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$HELD_TITLE\"" || break; sleep 0.1; done
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456799171906301''0LOT19X\x1d21OLD00001'
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$HELD_TITLE\"" && break; sleep 0.1; done
+sleep 1  # painted
+shoot "$TITLE" "$(dirname "$SHOT")/held-expired.png" &&
+  echo "run: held expired pack saved to $(dirname "$SHOT")/held-expired.png"
+wine "$BUILD/win/bin/post_command.exe" "$HELD_TITLE" "$DO_NOT_SEND" >/dev/null 2>&1
+for _ in $(seq 1 50); do [ "$(grep -c 'Do not send' "$LOG")" -ge 2 ] && break; sleep 0.1; done
 echo "run: the same pack scanned twice in Decommission mode: one request"
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0003'
 for _ in $(seq 1 300); do grep -q 'Barcode = .*DEMO0003' "$LOG" 2>/dev/null && break; sleep 0.1; done

@@ -28,6 +28,7 @@ struct HeldScan {
     std::string barcode;
     int32_t mode = 0;
     std::vector<std::string> faults;
+    std::string expiredOn;  // YYYY-MM-DD: a Decommission of an expired pack
     std::string heldPath;
     std::string sendPath;
     std::string approvalPath;

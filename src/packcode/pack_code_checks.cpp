@@ -24,13 +24,13 @@ int DigitAt(std::string_view text, size_t index) { return text[index] - '0'; }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
+}  // namespace
+
 int DaysInMonth(int year, int month)
 {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
-
-}  // namespace
 
 bool IsGs1Character(char c) { return Gs1Table()[static_cast<unsigned char>(c)]; }
 

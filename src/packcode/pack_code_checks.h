@@ -11,6 +11,9 @@ bool IsAllDigits(std::string_view text);
 // and 1 from the right).
 bool HasValidGtinCheckDigit(std::string_view gtin);
 
+// The days of a month (1 to 12) in the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 // YYMMDD with a month of 01 to 12 and a day that exists in that month of
 // 20YY; day 00 stands for the month's last day.
 bool IsValidExpiry(std::string_view yymmdd);

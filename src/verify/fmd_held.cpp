@@ -13,20 +13,19 @@
 #include "verify/hold_rules.h"
 #include "verify/spool_record.h"
 
-bool CFMDThread::HoldScan(const std::string& fileName, std::unique_ptr<ScanResult>& record,
-                          std::vector<std::string> faults)
+bool CFMDThread::HoldScan(const std::string& fileName, std::unique_ptr<ScanResult>& record, HoldReasons reasons)
 {
     std::string path = m_strScanFolder + "\\" + fileName;
     if (!EnsureDirectory(HeldFolder()) || !MoveFileA(path.c_str(), (HeldFolder() + "\\" + fileName).c_str())) {
         Warning("FMD - cannot hold \"%s\": it is sent as usual", fileName.c_str());
         return false;
     }
-    Log("FMD - \"%s\" held: %s", fileName.c_str(), HeldRowText(faults).c_str());
-    HandOverHeldScan(std::move(record), std::move(faults));
+    Log("FMD - \"%s\" held: %s", fileName.c_str(), HeldRowText(reasons).c_str());
+    HandOverHeldScan(std::move(record), std::move(reasons));
     return true;
 }
 
-void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vector<std::string> faults)
+void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, HoldReasons reasons)
 {
     HeldScan held;
     held.key = record->key;
@@ -37,9 +36,10 @@ void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vecto
     held.approvalPath = ApprovalPath(held.key);
     record->kind = ScanResultKind::Held;
     record->statusText = kHeldStatusText;
-    record->messageHeading = "Not sent: the code looks damaged or misread";
-    record->messageBody = HeldRowText(faults);
-    held.faults = std::move(faults);
+    record->messageHeading = HeldRowHeading(reasons);
+    record->messageBody = HeldRowText(reasons);
+    held.faults = std::move(reasons.faults);
+    held.expiredOn = reasons.expiredOn;
     PostScanResult(m_resultsWindow, record.release());
     // Without a main window the file stays held: the next start asks.
     RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
@@ -58,9 +58,9 @@ void CFMDThread::RestoreHeldScans()
         std::string content;
         if (!ReadWholeFile(HeldFolder() + "\\" + scan.key + ".dat", content)) continue;
         std::unique_ptr<ScanResult> record = RecordOfSpoolFile(scan.key, content);
-        std::vector<std::string> faults = FaultsThatHold(true, record->mode, record->barcode);
-        if (faults.empty()) faults.push_back("It was held before the program was last ended.");
+        HoldReasons reasons = ReasonsToHold(true, record->mode, record->barcode, m_expiryClock.Today());
+        if (reasons.None()) reasons.faults.push_back("It was held before the program was last ended.");
         Log("FMD - \"%s.dat\" still held from the last run", scan.key.c_str());
-        HandOverHeldScan(std::move(record), std::move(faults));
+        HandOverHeldScan(std::move(record), std::move(reasons));
     }
 }

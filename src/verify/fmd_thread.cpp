@@ -12,11 +12,11 @@
 #include "core/main_window_facade.h"
 #include "core/scan_result_post.h"
 #include "framework/file_ops.h"
-#include "packcode/pack_code.h"
 #include "verify/curl_command.h"
 #include "verify/hold_rules.h"
 #include "verify/reply_parser.h"
 #include "verify/request_templates.h"
+#include "verify/scan_check_rows.h"
 #include "verify/service_exchange.h"
 #include "verify/spool_record.h"
 
@@ -28,11 +28,12 @@ constexpr DWORD kPollIntervalMs = 100;
 constexpr int kUnreadablePasses = 5;
 constexpr unsigned long long kUnreadableMs = 30000;
 
-// Says at the counter why the service will likely refuse a scan; reading
-// it changes nothing that is sent. Once per scan: after its answer is shown.
-void ReportScanFaults(const std::string& barcode)
+// Says at the counter why the service will likely refuse a scan, or that
+// the pack has expired; reading it changes nothing that is sent. Once per
+// scan: after its answer is shown.
+void ReportScanFaults(const std::string& barcode, const std::optional<CalendarDate>& today)
 {
-    for (const std::string& fault : ReadPackCode(barcode).faults) AddLogRow("Scan check: %s", fault.c_str());
+    for (const std::string& row : ScanCheckRows(barcode, today)) AddLogRow("%s", row.c_str());
 }
 
 }  // namespace
@@ -176,8 +177,7 @@ bool CFMDThread::LeftAlone(const std::string& path) const
     return m_undeletable.count(path) || m_settingAside.count(path);
 }
 
-ScanSituation CFMDThread::SituationOf(const std::string& folder, const ScanResult& record,
-                                      std::vector<std::string>& faults)
+ScanSituation CFMDThread::SituationOf(const std::string& folder, const ScanResult& record, HoldReasons& reasons)
 {
     std::string base = folder + "\\" + record.key;
     ScanSituation scan;
@@ -192,8 +192,8 @@ ScanSituation CFMDThread::SituationOf(const std::string& folder, const ScanResul
                       m_guard.DoneBefore(record.barcode, record.mode, m_settings.DoubleScanMinutes).has_value();
     if (!scan.kept && m_settings.HoldImplausibleScans) {
         scan.approved = FileExists(ApprovalPath(record.key));
-        faults = FaultsThatHold(true, record.mode, record.barcode);
-        scan.holdFaults = !faults.empty();
+        reasons = ReasonsToHold(true, record.mode, record.barcode, m_expiryClock.Today());
+        scan.holdFaults = !reasons.None();
     }
     return scan;
 }
@@ -204,11 +204,11 @@ CFMDThread::SendOutcome CFMDThread::HandleScan(const std::string& folder, const 
     std::string content;
     if (!ReadSpoolFile(folder, fileName, content)) return SendOutcome::Unreadable;
     std::unique_ptr<ScanResult> record = RecordOfSpoolFile(WithoutExtension(fileName), content);
-    std::vector<std::string> faults;
-    ScanSituation scan = SituationOf(folder, *record, faults);
+    HoldReasons reasons;
+    ScanSituation scan = SituationOf(folder, *record, reasons);
     FirstStep step = FirstStepFor(scan);
     if (step == FirstStep::Hold) {
-        if (HoldScan(fileName, record, std::move(faults))) return SendOutcome::Settled;
+        if (HoldScan(fileName, record, std::move(reasons))) return SendOutcome::Settled;
         scan.holdFaults = false;  // it cannot be held: it goes as it would without the switch
         step = FirstStepFor(scan);
     }
@@ -265,7 +265,7 @@ CFMDThread::SendOutcome CFMDThread::SendAndSettle(const std::string& folder, con
     // The answer first: the pharmacist waits for it; the reasons follow.
     std::string scanned = record->barcode;
     SettleScan(std::move(record), exchange.result);
-    ReportScanFaults(scanned);
+    ReportScanFaults(scanned, m_expiryClock.Today());
     FinishScanFiles(folder, fileName);
     return SendOutcome::Settled;
 }

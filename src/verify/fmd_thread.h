@@ -17,6 +17,8 @@
 #include "framework/win_handle.h"
 #include "framework/win_thread.h"
 #include "verify/double_scan_guard.h"
+#include "verify/expiry_clock.h"
+#include "verify/hold_rules.h"
 #include "verify/outage_rules.h"
 #include "verify/scan_history.h"
 #include "verify/scan_route.h"
@@ -41,6 +43,8 @@ public:
 
     // The packs done this run; its clock is the tests' seam.
     DoubleScanGuard& ScanGuard() { return m_guard; }
+    // The day expiry dates are compared with; its date source is the tests' seam.
+    ExpiryClock& ExpiryCheckClock() { return m_expiryClock; }
 
 protected:
     int Run() override;
@@ -58,7 +62,7 @@ private:
     enum class SendOutcome { Settled, Waiting, Skipped, Unreadable };
     // One scan from `folder` (the scan folder or the waiting folder).
     SendOutcome HandleScan(const std::string& folder, const std::string& fileName);
-    ScanSituation SituationOf(const std::string& folder, const ScanResult& record, std::vector<std::string>& faults);
+    ScanSituation SituationOf(const std::string& folder, const ScanResult& record, HoldReasons& reasons);
     // The spool file's content; false when it is not to be handled now. A
     // file too large for a scan, or unreadable pass after pass, is set aside.
     bool ReadSpoolFile(const std::string& folder, const std::string& fileName, std::string& content);
@@ -88,11 +92,12 @@ private:
     void StartOutage();
     std::string WaitingFolder() const { return WaitingFolderOf(m_strScanFolder); }
 
-    // With HoldImplausibleScans on, a scan whose reading finds a fault moves
-    // to ScanFolder\Held and the main window asks about it; false (the
-    // record left) when it cannot be moved there.
-    bool HoldScan(const std::string& fileName, std::unique_ptr<ScanResult>& record, std::vector<std::string> faults);
-    void HandOverHeldScan(std::unique_ptr<ScanResult> record, std::vector<std::string> faults);
+    // With HoldImplausibleScans on, a scan whose reading finds a fault, or a
+    // Decommission of an expired pack, moves to ScanFolder\Held and the main
+    // window asks about it; false (the record left) when it cannot be moved
+    // there.
+    bool HoldScan(const std::string& fileName, std::unique_ptr<ScanResult>& record, HoldReasons reasons);
+    void HandOverHeldScan(std::unique_ptr<ScanResult> record, HoldReasons reasons);
     // Scans held by an earlier run get their rows and boxes again, once.
     void RestoreHeldScans();
     std::string HeldFolder() const { return HeldFolderOf(m_strScanFolder); }
@@ -120,6 +125,7 @@ private:
     unsigned long long m_nextReplayTick = 0;
     DoubleScanGuard m_guard;       // used on the worker thread only
     UncertainPacks m_uncertain;    // likewise
+    ExpiryClock m_expiryClock;     // likewise
     bool m_heldRestored = false;
     ScanHistory m_history;         // likewise
     bool m_historyRemembered = false;

@@ -1,22 +1,40 @@
 // Whether the worker holds a scan back instead of sending it (the registry
 // switch HoldImplausibleScans): a scan whose reading finds a fault waits for
 // the pharmacist's word, since sending it would most likely raise a false
-// alert at the service. Also the held scan's texts. Portable.
+// alert at the service; so does a Decommission of a pack already expired,
+// which must not be supplied. Also the held scan's texts. Portable.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "packcode/expiry_date.h"
 
 // The faults that hold the scan; empty when it goes out as usual: the switch
 // is off, the mode has no pack request, the code reads sound, or it is one of
 // the test bench's codes (they exist to try the service).
 std::vector<std::string> FaultsThatHold(bool holdOn, int32_t mode, const std::string& barcode);
 
-// The faults as the held row's text, one sentence after another.
-std::string HeldRowText(const std::vector<std::string>& faults);
+// Why a scan is held; none of either: it goes out as usual.
+struct HoldReasons {
+    std::vector<std::string> faults;
+    std::string expiredOn;  // YYYY-MM-DD, for a Decommission of an expired pack
+    bool None() const { return faults.empty() && expiredOn.empty(); }
+};
+
+// The faults as above, and for a Decommission the expiry date when it lies
+// before `today` (none: the clock is not believed, nothing is held for it).
+HoldReasons ReasonsToHold(bool holdOn, int32_t mode, const std::string& barcode,
+                          const std::optional<CalendarDate>& today);
+
+// The held row's heading, and its text: the reasons, one sentence after
+// another.
+std::string HeldRowHeading(const HoldReasons& reasons);
+std::string HeldRowText(const HoldReasons& reasons);
 
 // The box that asks the pharmacist: what is wrong and what each answer does.
-std::string HeldScanQuestion(const std::vector<std::string>& faults, const std::string& escapedBarcode);
+std::string HeldScanQuestion(const HoldReasons& reasons, const std::string& escapedBarcode);
 
 extern const char kHeldStatusText[];     // "Held"
 extern const char kNotSentStatusText[];  // "Not sent"

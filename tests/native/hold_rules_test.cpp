@@ -39,13 +39,69 @@ TEST(HoldRules, OnlyAFaultyPackScanIsHeldWhileTheSwitchIsOn)
         EXPECT_EQ(FaultsThatHold(c.on, c.mode, c.barcode), c.held) << c.on << " " << c.mode << " " << c.barcode;
 }
 
+// Only a Decommission supplies the pack: it alone is held for its expiry.
+TEST(HoldRules, AnExpiredPackIsHeldOnlyWhenDecommissionedWithTheSwitchOn)
+{
+    const std::optional<CalendarDate> today = CalendarDate{2026, 12, 8};
+    const std::string expired = "0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001";
+    const std::string endOfMonth = "0104150123456782" "17261100" "10LOT24A\x1D" "21DEMO0001";
+    const std::string lastDayToday = "0104150123456782" "17261208" "10LOT24A\x1D" "21DEMO0001";
+    const std::string expiredFaulty = "0104150123456798" "17190630" "10LOT19X\x1D" "21OLD00001";
+    const std::string bench = TestBarcodeFor(kFirstTestBarcodeCommand);  // B01 expired in 2021
+    const struct {
+        bool on;
+        int32_t mode;
+        std::string barcode;
+        std::optional<CalendarDate> today;
+        std::string expiredOn;
+        size_t faults;
+    } cases[] = {
+        {true, Decommission, expired, today, "2019-06-30", 0},
+        {true, Decommission, endOfMonth, today, "2026-11-30", 0},
+        {true, Decommission, lastDayToday, today, "", 0},
+        {true, Decommission, expiredFaulty, today, "2019-06-30", 1},
+        {true, Verify, expired, today, "", 0},
+        {true, Recommission, expired, today, "", 0},
+        {true, Verify, expiredFaulty, today, "", 1},  // held for its fault alone
+        {false, Decommission, expired, today, "", 0},
+        {true, Decommission, expired, std::nullopt, "", 0},  // the clock is not believed
+        {true, Decommission, bench, today, "", 0},
+        {true, Login, expired, today, "", 0},
+    };
+    for (const auto& c : cases) {
+        HoldReasons reasons = ReasonsToHold(c.on, c.mode, c.barcode, c.today);
+        EXPECT_EQ(reasons.expiredOn, c.expiredOn) << c.on << " " << c.mode << " " << c.barcode;
+        EXPECT_EQ(reasons.faults.size(), c.faults) << c.on << " " << c.mode << " " << c.barcode;
+        EXPECT_EQ(reasons.None(), c.expiredOn.empty() && c.faults == 0);
+    }
+}
+
 TEST(HoldRules, TheQuestionNamesEveryFaultAndTheBarcode)
 {
-    std::string question = HeldScanQuestion({"First fault.", "Second fault."}, "0104\\u001D21X");
-    for (const char* part : {"- First fault.\n", "- Second fault.\n", "Barcode: 0104\\u001D21X", "Send anyway",
-                             "Do not send"})
+    HoldReasons faulty{{"First fault.", "Second fault."}, ""};
+    std::string question = HeldScanQuestion(faulty, "0104\\u001D21X");
+    for (const char* part : {"looks damaged or misread", "- First fault.\n", "- Second fault.\n",
+                             "Barcode: 0104\\u001D21X", "Send anyway", "Do not send"})
         EXPECT_NE(question.find(part), std::string::npos) << part;
-    EXPECT_EQ(HeldRowText({"First fault.", "Second fault."}), "First fault. Second fault.");
+    EXPECT_EQ(question.find("expired"), std::string::npos);
+    EXPECT_EQ(HeldRowText(faulty), "First fault. Second fault.");
+    EXPECT_EQ(HeldRowHeading(faulty), "Not sent: the code looks damaged or misread");
+}
+
+TEST(HoldRules, TheQuestionAboutAnExpiredPackSaysWhereItBelongs)
+{
+    HoldReasons expired{{}, "2019-06-30"};
+    std::string question = HeldScanQuestion(expired, "0104X");
+    for (const char* part : {"expired on 2019-06-30", "must not be supplied", "packs for destruction",
+                             "Barcode: 0104X", "Choose Do not send", "Send anyway"})
+        EXPECT_NE(question.find(part), std::string::npos) << part;
+    EXPECT_EQ(question.find("misread"), std::string::npos) << "a sound code is not called damaged";
+    EXPECT_EQ(HeldRowHeading(expired), "Not sent: the pack has expired");
+    EXPECT_EQ(HeldRowText(expired), "The pack expired on 2019-06-30.");
+
+    HoldReasons both{{"A fault."}, "2019-06-30"};
+    EXPECT_NE(HeldScanQuestion(both, "0104X").find("also looks damaged or misread:\n- A fault.\n"), std::string::npos);
+    EXPECT_EQ(HeldRowText(both), "The pack expired on 2019-06-30. A fault.");
 }
 
 }  // namespace

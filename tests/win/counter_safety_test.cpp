@@ -95,6 +95,56 @@ TEST(HeldScans, EachIsAskedInTurnAndItsAnswerCarriedOutAlsoAfterARestart)
         << "no held file, no approval left";
 }
 
+// An expired pack is not decommissioned unseen: Enter answers Do not send,
+// Send anyway sends it once and the answer is followed by its check row.
+TEST(HeldScans, AnExpiredDecommissionWaitsForItsAnswerWithDoNotSendTheDefault)
+{
+    const std::string expiredJune = "0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001";
+    const std::string expiredFebruary = "0104150123456799" "17190200" "10LOT19Y\x1D" "21OLD00002";
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture fixture;
+    SetProgramSetting("HoldImplausibleScans", "1");
+    fixture.Dialog().m_settings.ReloadSwitches();
+    ASSERT_TRUE(fixture.Start());
+    std::string scanned = fixture.AppFolder() + "\\Scanned", held = scanned + "\\Held";
+    DWORD pid = GetCurrentProcessId();
+
+    WriteBytes(scanned + "\\300.dat", "1" + expiredJune);
+    HWND box = WaitForMessageBox(pid, "21OLD00001", kBoxWaitMs);
+    ASSERT_NE(box, nullptr);
+    std::string text = MessageBoxText(box);
+    for (const char* part : {"expired on 2019-06-30", "must not be supplied", "packs for destruction"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+    EXPECT_EQ(fixture.Cell(RowOf(fixture, "300"), 1), "Held");
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, GetDlgItem(box, IDC_BOX_SECOND)) << "Do not send has the focus";
+    PostMessageA(box, WM_KEYDOWN, VK_RETURN, 0);  // Enter
+    const std::string notSent = "Not sent: 01041501234567991719063010LOT19X\\u001D21OLD00001";
+    ASSERT_TRUE(WaitFor([&] { auto rows = fixture.LogRows(); return std::count(rows.begin(), rows.end(), notSent) == 1; }, kBoxWaitMs))
+        << "Enter is Do not send";
+    EXPECT_EQ(fixture.Cell(RowOf(fixture, "300"), 1), "Not sent");
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
+
+    WriteBytes(scanned + "\\301.dat", "1" + expiredFebruary);
+    box = WaitForMessageBox(pid, "21OLD00002", kBoxWaitMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("expired on 2019-02-28"), std::string::npos) << "day 00: the month's last day";
+    PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);  // Send anyway
+    // The service refuses an expired pack: its pop-up follows.
+    HWND popUp = WaitForTopWindow(pid, "Product Decommission result", kBoxWaitMs);
+    ASSERT_TRUE(popUp && CloseWindowWith(popUp, IDC_POPUP_CLOSE));
+    const std::string checkRow = "Scan check: this pack expired on 2019-02-28";
+    EXPECT_TRUE(WaitFor([&] { auto rows = fixture.LogRows(); return std::count(rows.begin(), rows.end(), checkRow) == 1; }, kBoxWaitMs));
+    EXPECT_EQ(fixture.Cell(RowOf(fixture, "301"), 1), "Error") << "sent anyway: its row is updated in place";
+    EXPECT_EQ(RequestsFor(standin, "21OLD00002"), 1u) << "Send anyway: exactly one request";
+    EXPECT_EQ(RequestsFor(standin, "21OLD00001"), 0u) << "Do not send: none";
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(held).empty() && ListFolder(scanned).size() == 1; }, 5000))
+        << "no held file, no approval left";
+}
+
 TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
 {
     MainDialogFixture fixture;

@@ -69,6 +69,129 @@ TEST_F(Worker, AFaultyScanGoesOutUnchangedFollowedByItsCheckRow)
     EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{"Scan check: The product code's check digit is wrong."});
 }
 
+// The stand-in's packs that expired in June 2019 and (day 00) February 2019.
+const std::string kExpiredJune = "0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001";
+const std::string kExpiredFebruary = "0104150123456799" "17190200" "10LOT19Y\x1D" "21OLD00002";
+
+// The date each sent scan's expiry is compared with, and the log rows that
+// have followed the answers so far.
+class Expiry : public Worker {
+protected:
+    void TearDown() override
+    {
+        EnsureWorker()->ExpiryCheckClock().SetSource(nullptr);
+        Worker::TearDown();
+    }
+    // The log rows once `count` have come, and none came for half a second more.
+    std::vector<std::string> LogRowsOnce(size_t count)
+    {
+        WaitFor([&] {
+            host.window.WaitForRecords(host.window.records.size() + 1, 50);
+            return host.window.LogRows().size() >= count;
+        }, 5000);
+        while (host.window.WaitForRecords(host.window.records.size() + 1, 500)) {}
+        return host.window.LogRows();
+    }
+};
+
+const std::string kJuneRow = "Scan check: this pack expired on 2019-06-30";
+const std::string kFebruaryRow = "Scan check: this pack expired on 2019-02-28";
+
+// Neither Verify nor Recommission supplies the pack: both go out, each
+// followed by its row, also with holding on.
+TEST_F(Expiry, AVerifyOrRecommissionOfAnExpiredPackIsSentWithItsRow)
+{
+    AppSettings values;
+    values.HoldImplausibleScans = true;
+    host.settings.Replace(values);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    std::string verify = Spool('0', kExpiredJune);
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(LogRowsOnce(1), std::vector<std::string>{kJuneRow});
+    std::string recommission = Spool('2', kExpiredFebruary);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(LogRowsOnce(2), (std::vector<std::string>{kJuneRow, kFebruaryRow})) << "day 00: the month's last day";
+    EXPECT_EQ(standin.Requests(),
+              (std::vector<std::string>{PackRequest("Verify", "01041501234567991719063010LOT19X\\u001D21OLD00001"),
+                                        PackRequest("Recommission", "01041501234567991719020010LOT19Y\\u001D21OLD00002")}));
+    EXPECT_EQ(ResultFor(verify)->messageHeading.rfind("NMVS_NC_PCK_02", 0), 0u) << ResultFor(verify)->messageHeading;
+    EXPECT_NE(ResultFor(recommission)->kind, ScanResultKind::Held);
+    EXPECT_TRUE(host.heldScans.empty());
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+}
+
+TEST_F(Expiry, WithHoldingOffAnExpiredDecommissionIsSentAndOnlyGetsItsRow)
+{
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    std::string key = Spool('1', kExpiredJune);
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(LogRowsOnce(1), std::vector<std::string>{kJuneRow});
+    EXPECT_EQ(standin.Requests().size(), 1u);
+    EXPECT_EQ(ResultFor(key)->kind, ScanResultKind::Error) << "the service refuses it";
+    EXPECT_TRUE(host.heldScans.empty());
+}
+
+// The worker's half of holding: the pack goes to the Held folder with its
+// date for the box; the window's half is in the counter safety tests.
+TEST_F(Expiry, WithHoldingOnAnExpiredDecommissionIsHeldWithItsDate)
+{
+    AppSettings values;
+    values.HoldImplausibleScans = true;
+    host.settings.Replace(values);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    std::string key = Spool('1', kExpiredFebruary);
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(ResultFor(key)->statusText, "Held");
+    EXPECT_EQ(ResultFor(key)->messageHeading, "Not sent: the pack has expired");
+    EXPECT_EQ(ResultFor(key)->messageBody, "The pack expired on 2019-02-28.");
+    ASSERT_TRUE(WaitFor([&] { return host.heldScans.size() == 1; }, 5000));
+    EXPECT_EQ(host.heldScans[0].expiredOn, "2019-02-28");
+    EXPECT_TRUE(host.heldScans[0].faults.empty());
+    EXPECT_TRUE(standin.Requests().empty());
+    EXPECT_TRUE(LogRowsOnce(0).empty());
+    std::string held = host.folder / "Held";
+    EXPECT_EQ(ListFolder(held), std::vector<std::string>{key + ".dat"});
+    DeleteFileA((held + "\\" + key + ".dat").c_str());
+}
+
+// After a restart the held pack is asked about again as expired, not as a
+// scan held for no reason the program can still tell.
+TEST_F(Expiry, AnExpiredDecommissionHeldByAnEarlierRunKeepsItsDate)
+{
+    std::string held = host.folder / "Held";
+    ASSERT_TRUE(CreateDirectoryA(held.c_str(), nullptr));
+    WriteBytes(held + "\\100.dat", "1" + kExpiredJune);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    ASSERT_TRUE(WaitForResults(1));
+    EXPECT_EQ(ResultFor("100")->messageHeading, "Not sent: the pack has expired");
+    ASSERT_TRUE(WaitFor([&] { return host.heldScans.size() == 1; }, 5000));
+    EXPECT_EQ(host.heldScans[0].expiredOn, "2019-06-30");
+    EXPECT_TRUE(standin.Requests().empty());
+    DeleteFileA((held + "\\100.dat").c_str());
+}
+
+CalendarDate ClockOf2001() { return {2001, 1, 1}; }
+
+// A clock years back would hold nothing wrongly, but would call expired
+// packs in date: the check is off, and says so once.
+TEST_F(Expiry, AClockBeforeTheBuildDateTurnsTheCheckOffWithOneWarning)
+{
+    EnsureWorker()->ExpiryCheckClock().SetSource(ClockOf2001);
+    AppSettings values;
+    values.HoldImplausibleScans = true;
+    host.settings.Replace(values);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('1', kExpiredJune);
+    ASSERT_TRUE(WaitForResults(1));
+    Spool('0', kExpiredFebruary);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_TRUE(ScanFolderEmptiesSoon());
+    EXPECT_EQ(standin.Requests().size(), 2u) << "nothing held for its expiry";
+    EXPECT_TRUE(LogRowsOnce(0).empty());
+    EXPECT_EQ(CountOf(TraceLog(), "WARNING: FMD - the computer's clock reads 2001-01-01, before this program was built"), 1u)
+        << TraceLog();
+}
+
 TEST_F(Worker, TheGuardSendsAPackDoneBeforeOnlyAfterItsMinutes)
 {
     AppSettings values;

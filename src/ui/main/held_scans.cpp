@@ -25,6 +25,8 @@ void CMainDialog::AskAboutHeldScan(const HeldScan& scan)
 
 namespace {
 
+HoldReasons ReasonsOf(const HeldScan& scan) { return {scan.faults, scan.expiredOn}; }
+
 // Carries out the answer: Send anyway puts the scan back for the worker,
 // approved; Do not send deletes it. Anything that fails leaves it held, and
 // the next start asks again.
@@ -62,20 +64,22 @@ void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
     record->barcode = scan.barcode;
     record->statusText = kNotSentStatusText;
     record->messageHeading = "Not sent: deleted at the counter";
-    record->messageBody = HeldRowText(scan.faults);
+    record->messageBody = HeldRowText(ReasonsOf(scan));
     PostScanResult(resultsWindow, record);
     AddLogRow("Not sent: %s", EscapeBarcode(scan.barcode).c_str());
 }
 
 // The program's message box with the two answers, carried out as the button
 // is pressed: a pop-up opened above the box meanwhile would otherwise hold
-// the answer back until it closes.
+// the answer back until it closes. For an expired pack Do not send is the
+// default: Enter keeps the pack from being supplied.
 class CHeldScanBox : public CMessageBoxDialog {
 public:
-    CHeldScanBox(const HeldScan& scan, HWND resultsWindow) : m_scan(scan), m_resultsWindow(resultsWindow)
+    CHeldScanBox(const HeldScan& scan, HWND resultsWindow)
+        : m_scan(scan), m_resultsWindow(resultsWindow), m_bDoNotSendByDefault(!scan.expiredOn.empty())
     {
         m_strCaption = kHeldCaption;
-        for (const TextRun& run : MessageRuns(HeldScanQuestion(scan.faults, EscapeBarcode(scan.barcode)), kHeldCaption))
+        for (const TextRun& run : MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), kHeldCaption))
             AppendRun(run);
         m_buttons = MessageBoxButtons::OkCancel;
         m_strFirstButton = "&Send anyway";
@@ -83,8 +87,18 @@ public:
     }
 
 protected:
+    BOOL OnInitDialog() override
+    {
+        BOOL result = CMessageBoxDialog::OnInitDialog();
+        if (!m_bDoNotSendByDefault) return result;
+        SendMessageA(m_hWnd, DM_SETDEFID, IDC_BOX_SECOND, 0);
+        SetFocus(GetDlgItem(m_hWnd, IDC_BOX_SECOND));
+        return FALSE;  // the focus is set
+    }
+
     bool OnCommand(int id, int notifyCode, HWND control) override
     {
+        if (id == IDOK && m_bDoNotSendByDefault) id = IDC_BOX_SECOND;
         if ((id == IDC_BOX_FIRST || id == IDC_BOX_SECOND) && !m_bAnswered) {
             m_bAnswered = true;
             SettleHeldScan(m_scan, id == IDC_BOX_FIRST, m_resultsWindow);
@@ -97,6 +111,7 @@ protected:
 private:
     const HeldScan& m_scan;
     HWND m_resultsWindow;
+    const bool m_bDoNotSendByDefault;
     bool m_bAnswered = false;
 };
 
