@@ -245,6 +245,7 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
     main.Dialog().driverName = kDriver;
     Serve(kDriver, ReadBytes(kNewer));
     Serve(std::string(kDriver) + ".sig", ReadBytes(Fixture("as-driver.sig")));
+    SetProgramSetting("DriverVersion CP210xVCPInstaller_x86.exe", "damaged");  // no floor, not a block for good
     SendMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ProcessesNamed(kDriver).size() == 1; }, 30000)) << "the shell's open";
     Sleep(1000);

@@ -26,7 +26,9 @@ std::string TakeInOfferIssued(const std::string& issued)
 
 std::string DriverVersionFloor(const std::string& fileName)
 {
-    return ReadSetting(DriverValue(fileName).c_str(), "");
+    std::string floor = ReadSetting(DriverValue(fileName).c_str(), "");
+    // Versions start with a number; anything else is damage and no floor.
+    return !floor.empty() && floor[0] >= '0' && floor[0] <= '9' ? floor : "";
 }
 
 void RememberDriverStarted(const std::string& fileName, const std::string& version)
