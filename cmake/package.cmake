@@ -47,22 +47,33 @@ if(NOT PELLWICK_UPDATE_PUBLIC_KEY)
     target_include_directories(Pellwick_next BEFORE PRIVATE ${CMAKE_BINARY_DIR}/manifest-next)
     set_target_properties(Pellwick_next PROPERTIES OUTPUT_NAME Pellwick RUNTIME_OUTPUT_DIRECTORY ${BIN_DIR}/next)
     pellwick_installer(Pellwick_next ${PELLWICK_NEXT_VERSION} ${BIN_DIR}/package-next)
-    # The newer installer signed as a driver, and by another key, and an offer
-    # of a later version, for the update tests.
+    # The newer installer signed as a driver, and by another key, this
+    # version's installer signed as the same driver, an offer of a later
+    # version, and offers of the newer installer issued long ago and undated,
+    # for the update tests.
     set(UPDATE_FIXTURES ${BIN_DIR}/update-fixtures)
     set(NEXT_SETUP ${BIN_DIR}/package-next/PellwickSetup-${PELLWICK_NEXT_VERSION}.exe)
+    set(THIS_SETUP ${BIN_DIR}/package/PellwickSetup-${PELLWICK_VERSION}.exe)
+    set(KEY ${UPDATE_KEY_DIR}/update-signing-key.pem)
     set(SIGN python3 ${UPDATE_SIGNING} sign --version ${PELLWICK_NEXT_VERSION})
+    set(OFFER python3 ${UPDATE_SIGNING} offer --key ${KEY})
     add_custom_command(OUTPUT ${UPDATE_FIXTURES}/as-driver.sig ${UPDATE_FIXTURES}/other-key.sig
-                              ${UPDATE_FIXTURES}/later.offer
+                              ${UPDATE_FIXTURES}/older-as-driver.sig ${UPDATE_FIXTURES}/later.offer
+                              ${UPDATE_FIXTURES}/long-ago.offer ${UPDATE_FIXTURES}/undated.offer
         COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDATE_FIXTURES}
-        COMMAND ${SIGN} --key ${UPDATE_KEY_DIR}/update-signing-key.pem --name CP210xVCPInstaller_x86.exe
-                --out ${UPDATE_FIXTURES}/as-driver.sig ${NEXT_SETUP}
+        COMMAND ${SIGN} --key ${KEY} --name CP210xVCPInstaller_x86.exe --out ${UPDATE_FIXTURES}/as-driver.sig
+                ${NEXT_SETUP}
         COMMAND python3 ${UPDATE_SIGNING} key ${UPDATE_FIXTURES}/other-key
         COMMAND ${SIGN} --key ${UPDATE_FIXTURES}/other-key/update-signing-key.pem --name update.exe
                 --out ${UPDATE_FIXTURES}/other-key.sig ${NEXT_SETUP}
-        COMMAND python3 ${UPDATE_SIGNING} offer --key ${UPDATE_KEY_DIR}/update-signing-key.pem
-                --version 9.999999 --out ${UPDATE_FIXTURES}/later.offer ${NEXT_SETUP}
-        DEPENDS Pellwick_next_installer ${NEXT_SETUP} ${UPDATE_SIGNING}
+        COMMAND python3 ${UPDATE_SIGNING} sign --key ${KEY} --name CP210xVCPInstaller_x86.exe
+                --version ${PELLWICK_VERSION} --out ${UPDATE_FIXTURES}/older-as-driver.sig ${THIS_SETUP}
+        COMMAND ${OFFER} --version 9.999999 --out ${UPDATE_FIXTURES}/later.offer ${NEXT_SETUP}
+        COMMAND ${OFFER} --version ${PELLWICK_NEXT_VERSION} --issued 2020-01-01T00:00:00Z
+                --out ${UPDATE_FIXTURES}/long-ago.offer ${NEXT_SETUP}
+        COMMAND ${OFFER} --version ${PELLWICK_NEXT_VERSION} --undated --out ${UPDATE_FIXTURES}/undated.offer
+                ${NEXT_SETUP}
+        DEPENDS Pellwick_next_installer Pellwick_installer ${NEXT_SETUP} ${THIS_SETUP} ${UPDATE_SIGNING}
         COMMENT "Signing the newer installer for the update tests")
     add_custom_target(update_fixtures ALL DEPENDS ${UPDATE_FIXTURES}/as-driver.sig)
     add_dependencies(update_tests update_fixtures Pellwick_installer)

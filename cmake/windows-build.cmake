@@ -3,7 +3,10 @@
 enable_language(RC)
 include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(SYSTEM_LIBS comctl32 comdlg32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
+# dbghelp, version and winmm are not among them: the loader would look for
+# them in the program's folder first, so the program loads them itself from
+# the system folder (framework/system_library.h).
+set(SYSTEM_LIBS comctl32 comdlg32 shell32 ws2_32 user32 gdi32 ole32 bcrypt)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
@@ -75,6 +78,7 @@ set(CORE_SOURCES
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
     src/ui/update/installer_fetch.cpp
+    src/ui/update/update_memory.cpp
     src/ui/update/signature_check.cpp
     src/verify/curl_exchange.cpp
     src/verify/expiry_clock.cpp
@@ -165,6 +169,8 @@ function(pellwick_program target core version)
     target_link_libraries(${target} PRIVATE ${core})
 endfunction()
 pellwick_program(Pellwick pellwick_core ${PELLWICK_VERSION})
+add_test(NAME Imports.NoSystemDllFromTheProgramFolder
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/imports_test.sh $<TARGET_FILE:Pellwick>)
 
 # Windows tests: one executable per concern, each TEST a ctest case run under
 # Wine (tools/wine-run.sh provides the prefix and, when needed, a display).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need, from Debian's
-# packages only, builds a Windows curl.exe from Debian's curl source and a
-# Windows SQLite library from Debian's sqlite3 source (pinned by its hash).
+# packages only, and builds a Windows curl.exe and a Windows SQLite library
+# from Debian's curl and sqlite3 source packages, patches applied (pinned in
+# tools/debian-pins.sh).
 # Idempotent: when everything is present it returns within a second or two.
 set -euo pipefail
 
@@ -40,63 +41,74 @@ for tool in gcc g++; do
   fi
 done
 
-# Windows curl.exe, built once from Debian's source package and cached outside
-# the work tree.
-CACHE="${QUORVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvix}"
+# curl.exe and SQLite for Windows, each built once from Debian's source
+# package of the pinned revision, with Debian's patches (its security fixes)
+# applied, and cached outside the work tree.
+source "$(dirname "$0")/debian-pins.sh"
 
-# Downloads Debian's source package $2 into a new folder $1, through a list of
-# sources of its own: the machine's apt set-up may have no deb-src line.
-fetch_debian_source() {
-  local work="$1"
+# Unpacks Debian's source package $2 at revision $3 into the folder $1/src,
+# through a list of sources of its own (the machine's apt set-up may have no
+# deb-src line). Every file is checked against the pins in $4 before
+# dpkg-source reads it; dpkg-source applies debian/patches.
+unpack_debian_source() {
+  local work="$1" package="$2" version="$3" pins="$4"
   rm -rf "$work"; mkdir -p "$work/lists/partial"
-  echo "deb-src http://deb.debian.org/debian bookworm main" > "$work/sources.list"
+  echo "deb-src http://deb.debian.org/debian $DEBIAN_SOURCE_SUITE main" > "$work/sources.list"
   local apt=(apt-get -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
              -o Dir::State::Lists="$work/lists" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
   "${apt[@]}" update -qq
-  (cd "$work" && "${apt[@]}" source --download-only -qq "$2")
+  if ! (cd "$work" && "${apt[@]}" source --download-only -qq "$package=$version"); then
+    echo "bootstrap: Debian no longer ships $package $version: move the pin in tools/debian-pins.sh (README)" >&2
+    exit 1
+  fi
+  (cd "$work" && grep . <<<"$pins" | sha256sum -c --strict --quiet -)
+  local dsc
+  dsc="$(grep -o '[^ ]*\.dsc$' <<<"$pins")"
+  # Its signature cannot be checked here (no Debian keyring): the pins stand for it.
+  if ! (cd "$work" && dpkg-source --require-strong-checksums -x "$dsc" src >"$work/unpack.log" 2>&1); then
+    cat "$work/unpack.log" >&2
+    exit 1
+  fi
 }
-CURL_EXE="$CACHE/curl/curl.exe"
+
+CURL_EXE="$CURL_CACHE_DIR/curl.exe"
 if [ ! -s "$CURL_EXE" ]; then
-  echo "bootstrap: building curl.exe for Windows (about two minutes)"
-  work="$CACHE/curl-build"
-  mkdir -p "$CACHE/curl"
-  fetch_debian_source "$work" curl
-  # Pinned: only this upstream release, checked by its hash, is ever built.
-  tarball="$work/curl_7.88.1.orig.tar.gz"
-  echo "cdb38b72e36bc5d33d5b8810f8018ece1baa29a8f215b4495e495ded82bbf3c7  $tarball" | sha256sum -c --quiet -
-  tar -xzf "$tarball" -C "$work"
-  src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'curl-*' | head -n1)
+  echo "bootstrap: building curl.exe $CURL_DEBIAN_VERSION for Windows (about two minutes)"
+  work="$QUORVIX_CACHE_DIR/curl-build-$CURL_DEBIAN_VERSION"
+  unpack_debian_source "$work" curl "$CURL_DEBIAN_VERSION" "$CURL_DEBIAN_FILES"
+  src="$work/src"
+  # Debian's own build takes the last two patches off again: they rename the
+  # library for its GnuTLS and NSS variants.
+  for variant in 99_nss 90_gnutls; do
+    if grep -qx "$variant.patch" "$src/debian/patches/series"; then
+      patch -d "$src" -R -p1 -s < "$src/debian/patches/$variant.patch"
+    fi
+  done
+  # The patches that touch configure.ac or Makefile.am concern LDAP,
+  # Kerberos and zsh, none of which this build has: configure as shipped.
   (cd "$src" && ./configure -q --host=x86_64-w64-mingw32 --with-schannel --disable-shared --enable-static \
       --without-zlib --without-brotli --without-zstd --without-libpsl --disable-ldap --disable-ldaps \
       --without-libidn2 --without-nghttp2 --disable-manual --disable-docs --disable-threaded-resolver \
       LDFLAGS=-static >/dev/null && make -s -j"$(nproc)" >/dev/null)
+  mkdir -p "$CURL_CACHE_DIR"
   cp "$src/src/curl.exe" "$CURL_EXE.tmp" && mv "$CURL_EXE.tmp" "$CURL_EXE"
   rm -rf "$work"
 fi
 
-# SQLite for the Windows program: the amalgamation made from Debian's source
-# tree of the pinned version, compiled once into a static library.
-SQLITE_VERSION=3.40.1
-SQLITE_SHA256=aaa776260ab4dc976db34aa7891819484c8676b5b2783123ebc6301e2ca5d655
-SQLITE_DIR="$CACHE/sqlite-$SQLITE_VERSION"
-if [ ! -s "$SQLITE_DIR/libsqlite3.a" ] || [ ! -s "$SQLITE_DIR/sqlite3.h" ]; then
-  echo "bootstrap: building SQLite $SQLITE_VERSION for Windows (about half a minute)"
-  work="$CACHE/sqlite-build"
-  mkdir -p "$SQLITE_DIR"
-  fetch_debian_source "$work" sqlite3
-  tarball="$work/sqlite3_$SQLITE_VERSION.orig.tar.xz"
-  if [ ! -f "$tarball" ]; then
-    echo "bootstrap: Debian's sqlite3 source is no longer $SQLITE_VERSION: update the pin" >&2; exit 1
-  fi
-  echo "$SQLITE_SHA256  $tarball" | sha256sum -c --quiet -
-  tar -xJf "$tarball" -C "$work"
-  src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'sqlite*' | head -n1)
+# SQLite: the amalgamation made from Debian's patched source tree, compiled
+# into a static library.
+if [ ! -s "$SQLITE_CACHE_DIR/libsqlite3.a" ] || [ ! -s "$SQLITE_CACHE_DIR/sqlite3.h" ]; then
+  echo "bootstrap: building SQLite $SQLITE_DEBIAN_VERSION for Windows (about a minute)"
+  work="$QUORVIX_CACHE_DIR/sqlite-build-$SQLITE_DEBIAN_VERSION"
+  unpack_debian_source "$work" sqlite3 "$SQLITE_DEBIAN_VERSION" "$SQLITE_DEBIAN_FILES"
+  src="$work/src"
   (cd "$src" && ./configure -q >/dev/null && make -s sqlite3.c >/dev/null)
   x86_64-w64-mingw32-gcc -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_WAL_SYNCHRONOUS=1 \
       -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_DQS=0 -c "$src/sqlite3.c" -o "$work/sqlite3.o"
   x86_64-w64-mingw32-ar rcs "$work/libsqlite3.a" "$work/sqlite3.o"
-  cp "$src/sqlite3.h" "$SQLITE_DIR/sqlite3.h"
-  mv "$work/libsqlite3.a" "$SQLITE_DIR/libsqlite3.a"
+  mkdir -p "$SQLITE_CACHE_DIR"
+  cp "$src/sqlite3.h" "$SQLITE_CACHE_DIR/sqlite3.h"
+  mv "$work/libsqlite3.a" "$SQLITE_CACHE_DIR/libsqlite3.a"
   rm -rf "$work"
 fi
-echo "bootstrap: ready (curl.exe at $CURL_EXE, SQLite in $SQLITE_DIR)"
+echo "bootstrap: ready (curl.exe at $CURL_EXE, SQLite in $SQLITE_CACHE_DIR)"

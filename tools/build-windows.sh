@@ -5,8 +5,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 OUT="${1:-$ROOT/build/win}"
-CACHE="${QUORVIX_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorvix}"
+source "$ROOT/tools/debian-pins.sh"
 cmake -S "$ROOT" -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DPELLWICK_CURL_EXE="$CACHE/curl/curl.exe" \
-  -DPELLWICK_SQLITE_DIR="$CACHE/sqlite-3.40.1" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DPELLWICK_CURL_EXE="$CURL_CACHE_DIR/curl.exe" \
+  -DPELLWICK_SQLITE_DIR="$SQLITE_CACHE_DIR" >/dev/null
 cmake --build "$OUT" -j "$(nproc)"

@@ -60,7 +60,7 @@ NEXT_SETUP="$BUILD/win/bin/package-next/PellwickSetup-1.190417.exe"
 if [ -f "$NEXT_SETUP.offer" ]; then  # a build with a key of its own signs the newer installer
   cp "$NEXT_SETUP" "$DEMO/update/update.exe"
   cp "$NEXT_SETUP.sig" "$DEMO/update/update.exe.sig"
-  cp "$NEXT_SETUP.offer" "$DEMO/update/check.txt.sig"
+  cp "$NEXT_SETUP.offer" "$DEMO/update/check.txt.sig2"
 fi
 "$BUILD/native/fmd_standin" --account PHARM01:s3cret --packs "$ROOT/tools/fmd_standin/packs.json" \
   --port-file "$DEMO/port" --update-dir "$DEMO/update" --time-limit 600 >"$DEMO/standin.log" 2>&1 &

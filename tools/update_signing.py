@@ -12,15 +12,22 @@ never enters the repository.
                                      NAME is "update.exe" for the program's installer or
                                      the driver installer's file name, VERSION the
                                      FileVersion the file carries
-  update_signing.py offer --key PEM --version VERSION FILE [--out SIG]
-                                     the signed offer of the update check, served as the
-                                     check's signature (check.txt.sig): the maker's latest
+  update_signing.py offer --key PEM --version VERSION [--issued DATE | --undated] FILE [--out SIG]
+                                     the signed offer of the update check: the maker's latest
                                      version is VERSION and its installer is FILE. An update
                                      must be exactly that installer, so an older genuine one
-                                     cannot be passed off as the update."""
+                                     cannot be passed off as the update. The offer carries its
+                                     issue date (DATE as YYYY-MM-DDTHH:MM:SSZ, now by default;
+                                     served at ?chk=1&sig=2): a program refuses an offer older
+                                     than one it has seen, so an old offer cannot be replayed.
+                                     --undated makes the older form (served at ?chk=1&sig=1)
+                                     for programs from before the issue date, which refuse a
+                                     document with a field they do not know."""
 
 import argparse
+import datetime
 import hashlib
+import re
 import sys
 from pathlib import Path
 
@@ -29,9 +36,16 @@ from cryptography.hazmat.primitives.asymmetric import ec
 from cryptography.hazmat.primitives.asymmetric.utils import decode_dss_signature
 
 
-def signed_text(name, version, sha256):
+def signed_text(name, version, sha256, issued=None):
     """The exact bytes signed; the program builds the same text."""
-    return f"QuorvixFMD Pellwick installer\nname={name}\nversion={version}\nsha256={sha256}\n".encode()
+    text = f"QuorvixFMD Pellwick installer\nname={name}\nversion={version}\nsha256={sha256}\n"
+    return (text + (f"issued={issued}\n" if issued else "")).encode()
+
+
+def issue_date(text):
+    if not re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", text):
+        raise argparse.ArgumentTypeError(f"{text!r} is not YYYY-MM-DDTHH:MM:SSZ")
+    return text
 
 
 def write_header(public_key, header):
@@ -63,12 +77,13 @@ def make_key(folder):
 OFFER_NAME = "latest"  # the role an offer is signed for; no installer has it
 
 
-def sign(key_path, name, version, file, out):
+def sign(key_path, name, version, file, out, issued=None):
     sha256 = hashlib.sha256(Path(file).read_bytes()).hexdigest()
-    der = load_private(key_path).sign(signed_text(name, version, sha256), ec.ECDSA(hashes.SHA256()))
+    der = load_private(key_path).sign(signed_text(name, version, sha256, issued), ec.ECDSA(hashes.SHA256()))
     r, s = decode_dss_signature(der)
     signature = (r.to_bytes(32, "big") + s.to_bytes(32, "big")).hex()
-    document = f"name={name}\nversion={version}\nsha256={sha256}\nsignature={signature}\n"
+    document = f"name={name}\nversion={version}\nsha256={sha256}\n"
+    document += (f"issued={issued}\n" if issued else "") + f"signature={signature}\n"
     Path(out or f"{file}.sig").write_text(document)
 
 
@@ -89,6 +104,9 @@ def main():
     offer = commands.add_parser("offer")
     offer.add_argument("--key", required=True)
     offer.add_argument("--version", required=True)
+    dating = offer.add_mutually_exclusive_group()
+    dating.add_argument("--issued", type=issue_date)
+    dating.add_argument("--undated", action="store_true")
     offer.add_argument("--out")
     offer.add_argument("file")
     args = parser.parse_args()
@@ -97,7 +115,9 @@ def main():
     elif args.command == "public":
         write_header(serialization.load_pem_public_key(Path(args.pem).read_bytes()), args.header)
     elif args.command == "offer":
-        sign(args.key, OFFER_NAME, args.version, args.file, args.out or f"{args.file}.offer")
+        now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+        issued = None if args.undated else args.issued or now
+        sign(args.key, OFFER_NAME, args.version, args.file, args.out or f"{args.file}.offer", issued)
     else:
         sign(args.key, args.name, args.version, args.file, args.out)
     return 0

@@ -8,6 +8,7 @@
 
 #include "app/crash_loop_guard.h"
 #include "app/fmd_app.h"
+#include "framework/system_library.h"
 #include "framework/win_handle.h"
 
 namespace {
@@ -16,15 +17,29 @@ namespace {
 // than hang the dying process.
 constexpr std::chrono::milliseconds kCrashLogWait{500};
 
+using MiniDumpWriteDumpFunction = decltype(&MiniDumpWriteDump);
+
+// dbghelp.dll from the system folder, looked up when the filter is installed:
+// loading a DLL in a process that has just faulted could hang on the
+// loader's lock.
+MiniDumpWriteDumpFunction DumpWriter()
+{
+    static const SystemLibrary dbghelp("dbghelp.dll");
+    static const auto write = dbghelp.Get<MiniDumpWriteDumpFunction>("MiniDumpWriteDump");
+    return write;
+}
+
 void WriteCrashDump(const std::string& appFolder, EXCEPTION_POINTERS* exception)
 {
+    MiniDumpWriteDumpFunction write = DumpWriter();
+    if (!write) return;
     std::string path = appFolder + "\\crash.dmp";
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file) return;
     MINIDUMP_EXCEPTION_INFORMATION info{GetCurrentThreadId(), exception, FALSE};
-    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpNormal,
-                      exception ? &info : nullptr, nullptr, nullptr);
+    write(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), MiniDumpNormal, exception ? &info : nullptr,
+          nullptr, nullptr);
 }
 
 void StartHiddenRestart()
@@ -89,6 +104,7 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception)
 
 void InstallCrashFilter()
 {
+    DumpWriter();
     SetUnhandledExceptionFilter(&CrashFilter);
     std::set_terminate([] { CrashFilter(nullptr); });
 }

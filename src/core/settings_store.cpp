@@ -82,6 +82,12 @@ void SaveSetting(const char* name, const std::string& value)
     if (key) WriteString(key.Get(), name, value);
 }
 
+std::string ReadSetting(const char* name, const std::string& fallback)
+{
+    RegKey key = OpenOrCreateKey();
+    return key ? ReadString(key.Get(), name, fallback) : fallback;
+}
+
 void SaveSettings(const AppSettings& settings)
 {
     RegKey key = OpenOrCreateKey();

@@ -15,3 +15,6 @@ void SaveSettings(const AppSettings& settings);
 
 // Writes one REG_SZ value at once (a switch of the Counter safety sheet).
 void SaveSetting(const char* name, const std::string& value);
+
+// Reads one REG_SZ value; `fallback` when it is missing or unreadable.
+std::string ReadSetting(const char* name, const std::string& fallback);

@@ -65,21 +65,36 @@ const std::string kHash(64, 'a');
 const std::string kSignatureHex(128, '0');
 
 std::string Document(const std::string& name, const std::string& version, const std::string& hash = kHash,
-                     const std::string& signature = kSignatureHex)
+                     const std::string& signature = kSignatureHex, const std::string& issued = "")
 {
-    return "name=" + name + "\nversion=" + version + "\nsha256=" + hash + "\nsignature=" + signature + "\n";
+    std::string dated = issued.empty() ? "" : "issued=" + issued + "\n";
+    return "name=" + name + "\nversion=" + version + "\nsha256=" + hash + "\n" + dated + "signature=" + signature + "\n";
 }
 
-// An update offered as the maker's latest.
-InstallerFacts Offered(const std::string& offer)
+const char kIssued[] = "2026-11-30T09:15:00Z";
+
+// The maker's dated offer of `version`.
+std::string Offer(const std::string& version, const std::string& issued = kIssued, const std::string& hash = kHash)
 {
-    return {"update.exe", "1.190417", kHash, true, true, offer};
+    return Document("latest", version, hash, kSignatureHex, issued);
+}
+
+// An update offered as the maker's latest, after offers up to `newestSeen`.
+InstallerFacts Offered(const std::string& offer, const std::string& newestSeen = "")
+{
+    return {"update.exe", "1.190417", kHash, true, true, offer, newestSeen, ""};
+}
+
+// A driver installer of `version`, after one of `floor` was started.
+InstallerFacts Driver(const std::string& version, const std::string& floor)
+{
+    return {"CP210xVCPInstaller_x86.exe", version, kHash, false, false, "", "", floor};
 }
 
 // The verifier accepts exactly the texts of the case's signed documents.
 TEST(InstallerSignature, RejectionsInTheirOrder)
 {
-    const InstallerFacts update{"update.exe", "1.190417", kHash, true, false, ""};
+    const InstallerFacts update{"update.exe", "1.190417", kHash, true, false, "", "", ""};
     std::vector<std::string> signedTexts;
     SignatureVerifier verifier = [&](const std::string& text, const std::vector<uint8_t>& signature) {
         return std::count(signedTexts.begin(), signedTexts.end(), text) && signature.size() == 64;
@@ -99,30 +114,97 @@ TEST(InstallerSignature, RejectionsInTheirOrder)
         {Document("CP210xVCPInstaller_x86.exe", "1.190417"), update, "names another file (CP210xVCPInstaller_x86.exe)"},
         {Document("update.exe", "1.190417", std::string(64, 'b')), update, "does not match the file"},
         {Document("update.exe", "1.190418"), update, "names another version (1.190418)"},
-        {Document("update.exe", "1.190400"), {"update.exe", "1.190400", kHash, true, false, ""},
+        {Document("update.exe", "1.190400"), {"update.exe", "1.190400", kHash, true, false, "", "", ""},
          "names a version that is not newer (1.190400)"},
         {Document("Zebra_CDC_ACM_Driver_x86.exe", "5.0"),
-         {"Zebra_CDC_ACM_Driver_x86.exe", "5.0", kHash, false, false, ""},
+         {"Zebra_CDC_ACM_Driver_x86.exe", "5.0", kHash, false, false, "", "", ""},
          ""},
-        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190417")), ""},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417")), ""},
         {Document("update.exe", "1.190417"), Offered(""), "has no signed offer"},
-        {Document("update.exe", "1.190417"), Offered(Document("update.exe", "1.190417")), "has a malformed offer"},
-        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190418")),
-         "names another version than offered (1.190418)"},
-        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190417", std::string(64, 'b'))),
+        {Document("update.exe", "1.190417"), Offered(Document("update.exe", "1.190417", kHash, kSignatureHex, kIssued)),
+         "has a malformed offer"},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190418")), "names another version than offered (1.190418)"},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417", kIssued, std::string(64, 'b'))),
          "names another installer than offered"},
+        // Issue dates: an undated (older form) or replayed older offer is refused; the same or a later one is not.
+        {Document("update.exe", "1.190417"), Offered(Document("latest", "1.190417")), "has an offer without an issue date"},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417", "2026-11-30T09:14:59Z"), kIssued),
+         "has an offer older than one seen before (issued 2026-11-30T09:14:59Z)"},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417"), kIssued), ""},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417", "2027-01-02T00:00:00Z"), kIssued), ""},
+        {Document("update.exe", "1.190417"), Offered(Offer("1.190417", "2026-11-30"), kIssued), "has a malformed offer"},
+        // Drivers: not older than the newest started before, by number.
+        {Document("CP210xVCPInstaller_x86.exe", "6.7.6"), Driver("6.7.6", "6.7.6"), ""},
+        {Document("CP210xVCPInstaller_x86.exe", "10.1"), Driver("10.1", "9.9.9"), ""},
+        {Document("CP210xVCPInstaller_x86.exe", "6.7.5"), Driver("6.7.5", "6.7.6"),
+         "names a version older than one started before (6.7.5 < 6.7.6)"},
+        {Document("CP210xVCPInstaller_x86.exe", "9.9"), Driver("9.9", "10.0"),
+         "names a version older than one started before (9.9 < 10.0)"},
+        {Document("CP210xVCPInstaller_x86.exe", "1.0"), Driver("1.0", ""), ""},
     };
     for (const Case& c : cases) {
         signedTexts.clear();
         for (const std::string& text : {c.document, c.facts.offerText}) {
             SignatureDocument parsed;
             if (ParseSignatureDocument(text, parsed))
-                signedTexts.push_back(SignedText(parsed.name, parsed.version, parsed.sha256));
+                signedTexts.push_back(SignedText(parsed.name, parsed.version, parsed.sha256, parsed.issued));
         }
         EXPECT_EQ(InstallerRejection(c.document, c.facts, verifier), c.rejection) << c.document << c.facts.offerText;
     }
     signedTexts = {"something else"};
     EXPECT_EQ(InstallerRejection(Document("update.exe", "1.190417"), update, verifier), "not made by the maker's key");
+    // A signature over the undated text does not hold for the dated document.
+    signedTexts = {SignedText("update.exe", "1.190417", kHash), SignedText("latest", "1.190417", kHash)};
+    EXPECT_EQ(InstallerRejection(Document("update.exe", "1.190417"), Offered(Offer("1.190417")), verifier),
+              "has an offer not made by the maker's key");
+}
+
+TEST(InstallerSignature, OnlyAGenuineDatedOfferGivesItsIssueDate)
+{
+    SignatureVerifier genuine = [](const std::string& text, const std::vector<uint8_t>&) {
+        return text.find("issued=") != std::string::npos || text.find("name=latest\n") == std::string::npos;
+    };
+    SignatureVerifier forged = [](const std::string&, const std::vector<uint8_t>&) { return false; };
+    EXPECT_EQ(GenuineOfferIssued(Offer("1.190417"), genuine), kIssued);
+    EXPECT_EQ(GenuineOfferIssued(Offer("1.190417"), forged), "");
+    EXPECT_EQ(GenuineOfferIssued(Document("latest", "1.190417"), genuine), "") << "undated";
+    EXPECT_EQ(GenuineOfferIssued(Document("update.exe", "1.190417", kHash, kSignatureHex, kIssued), genuine), "")
+        << "an installer's signature is no offer";
+    EXPECT_EQ(GenuineOfferIssued("", genuine), "");
+}
+
+TEST(InstallerSignature, IssueDatesHaveDigitsInPlace)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"2026-11-30T09:15:00Z", true},  {"2026-11-30", false},           {"2026-11-30T09:15:00", false},
+        {"2026-1-30T09:15:00ZZ", false}, {"2026-11-30 09:15:00Z", false}, {"2026-11-3OT09:15:00Z", false},
+        {"+026-11-30T09:15:00Z", false}, {"", false},
+    };
+    for (const auto& [text, valid] : cases) EXPECT_EQ(IsIssueDate(text), valid) << text;
+    SignatureDocument document;
+    EXPECT_FALSE(ParseSignatureDocument(Document("latest", "1.2", kHash, kSignatureHex, "yesterday"), document));
+    EXPECT_FALSE(ParseSignatureDocument(Document("latest", "1.2") + "channel=beta\n", document)) << "unknown field";
+    ASSERT_TRUE(ParseSignatureDocument(Offer("1.2"), document));
+    EXPECT_EQ(document.issued, kIssued);
+}
+
+TEST(DriverInstallers, VersionsCompareByNumberPartByPart)
+{
+    struct Case {
+        const char* left;
+        const char* right;
+        int sign;
+    } cases[] = {
+        {"10.1", "9.2", 1},      {"6.7", "6.7.0", 0},      {"6.7.6.2130", "6.7.6", 1}, {"1.190416", "1.190417", -1},
+        {"01.2", "1.2", 0},      {"1.2a", "1.2b", -1},     {"", "", 0},                {"", "0.1", -1},
+        {"11.0.0", "2.99", 1},   {"6.7.10", "6.7.9", 1},
+    };
+    for (const Case& c : cases) {
+        int result = CompareDottedVersions(c.left, c.right);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.left << " vs " << c.right;
+        int reverse = CompareDottedVersions(c.right, c.left);
+        EXPECT_EQ((reverse > 0) - (reverse < 0), -c.sign) << c.right << " vs " << c.left;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <regex>
 
+#include "core/settings_store.h"
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
 #include "support/scan_fixture.h"
@@ -44,7 +45,7 @@ protected:
     {
         Serve("update.exe", installer);
         if (!signature.empty()) Serve("update.exe.sig", signature);
-        if (!offer.empty()) Serve("check.txt.sig", offer);
+        if (!offer.empty()) Serve("check.txt.sig2", offer);
     }
     std::vector<std::string> Downloads() const { return ListFolder(main.AppFolder() + "\\Downloads"); }
     // Waits for the program's box whose text holds `fragment`, closes it and
@@ -175,11 +176,16 @@ TEST_F(Updates, NothingElseIsEverStarted)
         {"an unsigned offer", installer, signature, "has an offer not made by the maker's key", flippedOffer},
         {"an older genuine installer than offered", installer, signature,
          "names another version than offered (9.999999)", ReadBytes(Fixture("later.offer"))},
+        // Genuine offers of the very installer, but in the older undated form, or replayed from long ago
+        // after this run has seen the build's own offer.
+        {"an undated offer", installer, signature, "has an offer without an issue date", ReadBytes(Fixture("undated.offer"))},
+        {"an offer issued long ago", installer, signature,
+         "has an offer older than one seen before (issued 2020-01-01T00:00:00Z)", ReadBytes(Fixture("long-ago.offer"))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileA(Served("update.exe.sig").c_str());
-        DeleteFileA(Served("check.txt.sig").c_str());
+        DeleteFileA(Served("check.txt.sig2").c_str());
         ServeUpdate(c.installer, c.signature, c.offer);
         size_t rejections = CountOf(main.Trace(), "Update rejected: signature ");
         PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
@@ -193,7 +199,28 @@ TEST_F(Updates, NothingElseIsEverStarted)
         }
     }
     EXPECT_TRUE(ProcessesNamed("update.exe").empty());
-    EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 11u);
+    EXPECT_EQ(CountOf(main.Trace(), ") No update available\r\n"), 13u);
+}
+
+// The newest issue date of a genuine offer is kept in the registry, so an
+// older offer is refused after a restart too; a newer one moves it on.
+TEST_F(Updates, AnOfferOlderThanOneSeenBeforeARestartIsRefused)
+{
+    const std::string offer = ReadBytes(kNewer + ".offer");
+    const std::string issued = offer.substr(offer.find("issued=") + 7, 20);
+    SetProgramSetting("UpdateOfferIssued", "2099-01-01T00:00:00Z");  // as an earlier run left it
+    ServeUpdate(ReadBytes(kNewer), ReadBytes(kNewer + ".sig"));
+    PostMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    EXPECT_EQ(CloseBox("No update available."), "QuorvixFMD Pellwick Version 1.190416");
+    EXPECT_NE(main.Trace().find("Update rejected: signature has an offer older than one seen before (issued " + issued),
+              std::string::npos);
+    EXPECT_EQ(ReadSetting("UpdateOfferIssued", ""), "2099-01-01T00:00:00Z");
+
+    // A damaged value does not stop updates for good: the genuine offer's date replaces it.
+    SetProgramSetting("UpdateOfferIssued", "2099-01-01");
+    SendMessageA(main.Window(), WM_COMMAND, IDC_UPDATE, 0);
+    EXPECT_NE(WaitForTopWindow(0, kNewerSetupTitle, 30000), nullptr) << main.Trace();
+    EXPECT_EQ(ReadSetting("UpdateOfferIssued", ""), issued);
 }
 
 // While a download waits in its message box, the update button, a driver
@@ -218,11 +245,14 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
     main.Dialog().driverName = kDriver;
     Serve(kDriver, ReadBytes(kNewer));
     Serve(std::string(kDriver) + ".sig", ReadBytes(Fixture("as-driver.sig")));
+    SetProgramSetting("DriverVersion CP210xVCPInstaller_x86.exe", "damaged");  // no floor, not a block for good
     SendMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return ProcessesNamed(kDriver).size() == 2; }, 30000))
-        << "the shell's open and the launcher";
+    ASSERT_TRUE(WaitFor([&] { return ProcessesNamed(kDriver).size() == 1; }, 30000)) << "the shell's open";
+    Sleep(1000);
+    EXPECT_EQ(ProcessesNamed(kDriver).size(), 1u) << "started once, not by the launcher as well";
     EXPECT_NE(standin.UpdateRequests().back().find("/pellwick/CP210xVCPInstaller_x86.exe.sig?acc=PH&RM{a,b}[%2001&ver=1.190416"),
               std::string::npos);
+    EXPECT_EQ(ReadSetting("DriverVersion CP210xVCPInstaller_x86.exe", ""), "1.190417");
 
     const char* caption = "QuorvixFMD Pellwick - QuorvixFMD Pellwick Version 1.190416";
     Serve("Zebra_CDC_ACM_Driver_x86.exe", ReadBytes(kNewer));
@@ -246,8 +276,20 @@ TEST_F(Updates, ADriverIsOpenedThroughTheShellAndStartedOrItsFailureIsShown)
             EXPECT_NE(main.Trace().find(c.logged), std::string::npos);
         }
     }
-    EXPECT_EQ(ProcessesNamed(kDriver).size(), 2u);
+    EXPECT_EQ(ProcessesNamed(kDriver).size(), 1u);
     EXPECT_TRUE(ProcessesNamed("Zebra_CDC_ACM_Driver_x86.exe").empty());
+
+    // Once it has ended, an older genuine installer of the same driver is a replay: refused.
+    EndProcessesNamed(kDriver);
+    Serve(kDriver, ReadBytes(kCurrent));
+    Serve(std::string(kDriver) + ".sig", ReadBytes(Fixture("older-as-driver.sig")));
+    main.Dialog().driverName = kDriver;
+    PostMessageA(main.Window(), TestMainDialog::WM_DOWNLOAD_DRIVER, 0, 0);
+    EXPECT_EQ(CloseBox("Download failed please try again"), caption);
+    EXPECT_NE(main.Trace().find("Driver installer rejected: signature names a version older than one started before "
+                                "(1.190416 < 1.190417)"),
+              std::string::npos);
+    EXPECT_TRUE(ProcessesNamed(kDriver).empty());
 }
 
 // Downloads have their own limits: a slow but steady transfer outlasts the

@@ -35,7 +35,9 @@ void UpdateServer::Register(httplib::Server& server)
     server.Get("/QuorvixFMDPellwickUpdate.php", [this](const httplib::Request& request, httplib::Response& response) {
         Record(request);
         std::string name = request.has_param("chk") ? "check.txt" : request.has_param("sig") ? "update.exe.sig" : "update.exe";
-        if (request.has_param("chk") && request.has_param("sig")) name = "check.txt.sig";
+        // The offer: "sig=2" asks for the dated form, any other the older one.
+        if (request.has_param("chk") && request.has_param("sig"))
+            name = request.get_param_value("sig") == "2" ? "check.txt.sig2" : "check.txt.sig";
         Serve(request, response, name);
     });
     server.Get(R"(/pellwick/([^/?]+))", [this](const httplib::Request& request, httplib::Response& response) {

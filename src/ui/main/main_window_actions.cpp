@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include "framework/system_library.h"
 #include "res/resource.h"
 #include "ui/main/main_layout.h"
 #include "ui/settings/about_dialog.h"
@@ -69,14 +70,26 @@ void CMainDialog::UnpinFromTop()
     SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, kKeepPlace);
 }
 
+namespace {
+
+// winmm.dll from the system folder; false when it or the sound is missing.
+bool PlaySystemSound(const char* alias)
+{
+    static const SystemLibrary winmm("winmm.dll");
+    static const auto play = winmm.Get<decltype(&PlaySoundA)>("PlaySoundA");
+    return play && play(alias, nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT);
+}
+
+}  // namespace
+
 void CMainDialog::PlayScanSound()
 {
-    if (!PlaySoundA("SystemDefault", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_OK);
+    if (!PlaySystemSound("SystemDefault")) MessageBeep(MB_OK);
 }
 
 void CMainDialog::PlayAlertSound()
 {
-    if (!PlaySoundA("SystemHand", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT)) MessageBeep(MB_ICONHAND);
+    if (!PlaySystemSound("SystemHand")) MessageBeep(MB_ICONHAND);
 }
 
 void CMainDialog::ShowAbout()

@@ -7,6 +7,9 @@
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
 #include "ui/update/installer_fetch.h"
+#include "ui/update/installer_signature.h"
+#include "ui/update/signature_check.h"
+#include "ui/update/update_memory.h"
 #include "ui/update/update_rules.h"
 #include "verify/curl_exchange.h"
 
@@ -26,15 +29,17 @@ bool FetchText(CurlContext context, const std::string& url, std::string& text)
     return read;
 }
 
-// Downloads an installer and its signature and starts it if it may run.
+// Downloads an installer and its signature and starts it if it may run;
+// `startedVersion` receives the version a started one carries.
 InstallerOutcome DownloadInstaller(const CurlContext& context, const std::string& url,
-                                   const std::string& signatureUrl, InstallerRequest request)
+                                   const std::string& signatureUrl, InstallerRequest request,
+                                   std::string* startedVersion = nullptr)
 {
     if (CurlExchange(DownloadContext(context), url, request.replyPath, "", "application/json", "") != 0 ||
         request.replyPath.empty())
         return InstallerOutcome::NotStarted;
     FetchText(context, signatureUrl, request.signatureText);
-    InstallerOutcome outcome = FetchInstaller(request);
+    InstallerOutcome outcome = FetchInstaller(request, startedVersion);
     DeleteFileA(request.replyPath.c_str());  // already gone after a move
     return outcome;
 }
@@ -85,6 +90,9 @@ void CMainDialog::DownloadUpdate()
     request.target = context.downloadFolder + "\\update.exe";
     request.mustBeNewer = request.mustBeOffered = true;
     FetchText(context, UpdateOfferUrl(settings.UpdateHost, settings.Username), request.offerText);
+    // A genuine offer's date is kept even if its installer is refused: an
+    // older one is a replay from then on.
+    request.newestOfferIssued = TakeInOfferIssued(GenuineOfferIssued(request.offerText, VerifyMakerSignature));
     InstallerOutcome outcome = DownloadInstaller(context, UpdateDownloadUrl(settings.UpdateHost, settings.Username),
                                                  UpdateSignatureUrl(settings.UpdateHost, settings.Username), request);
     if (outcome == InstallerOutcome::NotPlaced) ShowMessageBox(kInstallerNotPlacedText, "", MessageBoxButtons::Ok);
@@ -106,9 +114,13 @@ void CMainDialog::DownloadAndRun(const std::string& fileName)
     request.target = context.downloadFolder + "\\" + fileName;
     request.what = "Driver installer";
     request.shellStart = true;
+    request.versionFloor = DriverVersionFloor(fileName);
+    std::string startedVersion;
     InstallerOutcome outcome =
         DownloadInstaller(context, DriverDownloadUrl(settings.UpdateHost, fileName, settings.Username),
-                          DriverSignatureUrl(settings.UpdateHost, fileName, settings.Username), request);
+                          DriverSignatureUrl(settings.UpdateHost, fileName, settings.Username), request,
+                          &startedVersion);
+    if (outcome == InstallerOutcome::Started) RememberDriverStarted(fileName, startedVersion);
     if (outcome == InstallerOutcome::NotPlaced)
         ShowMessageBox(kInstallerNotPlacedText, "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
     if (outcome == InstallerOutcome::NotStarted)

@@ -12,7 +12,9 @@ struct InstallerRequest {
     bool mustBeNewer = false;   // an update of this program
     bool mustBeOffered = false;  // and the installer of the maker's signed offer
     std::string offerText;
-    bool shellStart = false;    // also open it through the shell first
+    std::string newestOfferIssued;  // no older offer is taken
+    std::string versionFloor;   // a driver: not older than this one ("": any)
+    bool shellStart = false;    // open it through the shell (the launcher only if that fails)
 };
 
 enum class InstallerOutcome {
@@ -22,8 +24,9 @@ enum class InstallerOutcome {
 };
 
 // A file that was not started is deleted; a started one stays until the next
-// fetch replaces it.
-InstallerOutcome FetchInstaller(const InstallerRequest& request);
+// fetch replaces it. `startedVersion`, when given, receives the version a
+// started installer carries.
+InstallerOutcome FetchInstaller(const InstallerRequest& request, std::string* startedVersion = nullptr);
 
 // What the user is told when an installer could not be put in place.
 constexpr char kInstallerNotPlacedText[] =

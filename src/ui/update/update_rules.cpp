@@ -53,7 +53,7 @@ std::string UpdateSignatureUrl(const std::string& host, const std::string& usern
 
 std::string UpdateOfferUrl(const std::string& host, const std::string& username)
 {
-    return "http://" + host + kUpdateScript + "chk=1&sig=1&" + AccountAndVersion(username);
+    return "http://" + host + kUpdateScript + "chk=1&sig=2&" + AccountAndVersion(username);
 }
 
 std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username)

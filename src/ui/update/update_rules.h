@@ -29,8 +29,9 @@ bool OffersNewerVersion(const std::string& latest);
 std::string UpdateCheckUrl(const std::string& host, const std::string& username);
 std::string UpdateDownloadUrl(const std::string& host, const std::string& username);
 std::string DriverDownloadUrl(const std::string& host, const std::string& fileName, const std::string& username);
-// Where the maker's signed offer (the latest version and its installer) is
-// published, beside the check.
+// Where the maker's signed, dated offer (the latest version, its installer
+// and its issue date) is published, beside the check. Older programs read
+// the undated form at "sig=1", which an older parser needs.
 std::string UpdateOfferUrl(const std::string& host, const std::string& username);
 // Where the signature of each download is published.
 std::string UpdateSignatureUrl(const std::string& host, const std::string& username);
