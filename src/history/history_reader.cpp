@@ -83,7 +83,7 @@ HistoryReader::~HistoryReader()
 bool HistoryReader::Open(const std::string& sqliteName, std::string& reason)
 {
     sqlite3* db = nullptr;
-    int code = sqlite3_open_v2(sqliteName.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    int code = OpenGuarded(sqliteName, SQLITE_OPEN_READONLY, &db);
     // A history from before any scan has no table yet.
     if (code == SQLITE_OK) {
         Statement probe = Prepare(db, "SELECT 1 FROM outcome LIMIT 1");
@@ -176,8 +176,9 @@ bool HistoryReader::RecommissionedSince(const HistoryEntry& entry) const
     return sqlite3_step(s.get()) == SQLITE_ROW;
 }
 
-bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                              long long& rows, const std::atomic<bool>* cancelled) const
+bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath,
+                              const CsvFileSystem& system, std::string& reason, long long& rows,
+                              const std::atomic<bool>* cancelled) const
 {
     rows = 0;
     Statement s = Prepare(m_db, std::string("SELECT id, ") + kEntryColumns + " FROM outcome WHERE " +
@@ -187,7 +188,8 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
         return false;
     }
     BindQuery(s.get(), query);
-    switch (WriteRowsCsv(s.get(), 1, csvPath, rows, cancelled)) {
+    CsvRowsResult result = WriteRowsCsv(s.get(), 1, csvPath, system, rows, cancelled);
+    switch (result) {
     case CsvRowsResult::Written:
         return true;
     case CsvRowsResult::Stopped:
@@ -195,6 +197,9 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
         return false;
     case CsvRowsResult::Unreadable:
         reason = std::string("the history cannot be read: ") + sqlite3_errmsg(m_db);
+        return false;
+    case CsvRowsResult::Device:
+        reason = CsvFailureReason(result, csvPath);
         return false;
     default:
         reason = "the file cannot be written";
@@ -206,7 +211,7 @@ bool MarkHandled(const std::string& sqliteName, int64_t id, bool handled, const 
                  std::string& reason)
 {
     sqlite3* raw = nullptr;
-    int code = sqlite3_open_v2(sqliteName.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    int code = OpenGuarded(sqliteName, SQLITE_OPEN_READWRITE, &raw);
     Connection db(raw);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(raw, 5000);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "history/csv_file_system.h"
 #include "history/history_entry.h"
 #include "history/history_view_rules.h"
 
@@ -44,9 +45,9 @@ public:
     // Whether the pack of `entry` was recommissioned successfully after it.
     bool RecommissionedSince(const HistoryEntry& entry) const;
     // Writes the view's rows, newest first, as the export writes them; stops
-    // and leaves no file once `cancelled` is set.
-    bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                   long long& rows, const std::atomic<bool>* cancelled = nullptr) const;
+    // and leaves the old file once `cancelled` is set.
+    bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, const CsvFileSystem& system,
+                   std::string& reason, long long& rows, const std::atomic<bool>* cancelled = nullptr) const;
 
 private:
     std::vector<int64_t> Ids(const HistoryViewQuery& query, const std::string& extra, int64_t low,

@@ -44,16 +44,21 @@ std::vector<PastSuccess> SuccessesSince(const HistoryStore& store, std::time_t s
     Statement query = Prepare(store.Connection(),
                               "SELECT mode, barcode, utc_time FROM outcome"
                               " WHERE utc_time >= ? AND kind = ? AND status_text <> 'Done before' ORDER BY id");
-    if (!query) return found;
+    if (!query) {
+        store.ReportIfDamaged(sqlite3_errcode(store.Connection()));
+        return found;
+    }
     sqlite3_stmt* raw = query.get();
     BindText(raw, 1, UtcCutoff(since, 0));
     sqlite3_bind_int(raw, 2, successKind);
-    while (sqlite3_step(raw) == SQLITE_ROW) {
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(raw)) == SQLITE_ROW) {
         const char* utc = reinterpret_cast<const char*>(sqlite3_column_text(raw, 2));
         std::optional<std::time_t> when = ParseUtcTime(utc ? utc : "");
         if (!when) continue;
         const char* bytes = static_cast<const char*>(sqlite3_column_blob(raw, 1));
         found.push_back({sqlite3_column_int(raw, 0), std::string(bytes ? bytes : "", sqlite3_column_bytes(raw, 1)), *when});
     }
+    store.ReportIfDamaged(code);
     return found;
 }

@@ -35,6 +35,8 @@ public:
 
     // The packs done this run; its clock is the tests' seam.
     DoubleScanGuard& ScanGuard() { return m_guard; }
+    // Other threads only hand it rows (RecordLater).
+    ScanHistory& History() { return m_history; }
 
 protected:
     int Run() override;
