@@ -131,8 +131,10 @@ HistoryStore::Opened HistoryStore::OpenChecked(const std::string& path, int vers
         return damaged ? Opened::Damaged : Opened::Failed;
     };
     if (!OpenFile(path, reason)) return failed();
-    int stored = SchemaVersion();
-    if (stored < 0 && sqlite3_errcode(m_db) != SQLITE_ROW) return failed();
+    Statement read = Prepare(m_db, "PRAGMA user_version");
+    if (!read || sqlite3_step(read.get()) != SQLITE_ROW) return failed();
+    const int stored = sqlite3_column_int(read.get(), 0);
+    read.reset();
     if (stored > kSchemaVersion) {
         Close();
         reason = "the history file comes from a newer version of the program";
