@@ -164,11 +164,14 @@ void ScanHistory::WriteKept()
         m_kept.pop_front();
         ++written;
     }
-    if (!m_failing || written == 0) return;
+    // Opened again since the failure: the next one is said again.
+    if (!m_failing || !m_store.IsOpen()) return;
     m_failing = false;
     m_droppedSaid = false;
+    if (written == 0) return;
     Log("History - available again: %u kept rows written", written);
-    AddLogRow("The scan history works again: the %u scans kept meanwhile are in it", written);
+    if (written == 1) AddLogRow("The scan history works again: the scan kept meanwhile is in it");
+    else AddLogRow("The scan history works again: the %u scans kept meanwhile are in it", written);
 }
 
 void ScanHistory::Record(const ScanResult& result, int curlResult, const std::string& userName)

@@ -648,6 +648,39 @@ TEST_F(Worker, AHistoryThatCannotBeOpenedCostsOneRowAndScanningGoesOn)
     EXPECT_NE(TraceLog().find("History - scan history unavailable"), std::string::npos);
 }
 
+// A backup holding the history longer than SQLite waits costs no row: each
+// is kept and written once the file is free again.
+TEST_F(Worker, ALockedHistoryKeepsItsRowsAndWritesThemOnceFree)
+{
+    std::string path = logFolder / "History\\history.db", reason;
+    ASSERT_TRUE(CreateDirectoryA((logFolder / "History").c_str(), nullptr));
+    {
+        HistoryStore created;
+        ASSERT_TRUE(created.Open(path, "2026-12-08", reason)) << reason;
+    }
+    sqlite3* backup = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &backup), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(backup, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', kDemo1);
+    ASSERT_TRUE(WaitForResults(1));
+    const std::string unavailable = "Scan history unavailable: database is locked";
+    ASSERT_TRUE(WaitFor([&] { return !host.window.LogRows().empty(); }, 15000));
+    Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{unavailable}) << "said once";
+    sqlite3_exec(backup, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(backup);
+
+    const std::string again = "The scan history works again: the 2 scans kept meanwhile are in it";
+    EXPECT_TRUE(WaitFor([&] { return host.window.LogRows().size() == 2; }, 30000));
+    EXPECT_EQ(host.window.LogRows(), (std::vector<std::string>{unavailable, again}));
+    std::string integrity;
+    EXPECT_EQ(HistoryRows(path, integrity),
+              (std::vector<std::string>{"0|Success|DEMO0001|DEMO0001|LOT24A|PHARM01|" + kDemo1,
+                                        "1|Success|DEMO0002|DEMO0002|LOT24A|PHARM01|" + kDemo2}));
+}
+
 // A waiting scan held open by another program does not hold up the others.
 TEST_F(Outage, ALockedWaitingScanIsPassedOverAndSentOnceFreed)
 {
