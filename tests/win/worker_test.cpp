@@ -665,7 +665,15 @@ TEST_F(Worker, ALockedHistoryKeepsItsRowsAndWritesThemOnceFree)
     Spool('0', kDemo1);
     ASSERT_TRUE(WaitForResults(1));
     const std::string unavailable = "Scan history unavailable: database is locked";
-    ASSERT_TRUE(WaitFor([&] { return !host.window.LogRows().empty(); }, 15000));
+    auto logRowsReach = [&](size_t count, DWORD timeoutMs) {
+        ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        while (host.window.LogRows().size() < count && GetTickCount64() < deadline)
+            host.window.WaitForRecords(host.window.records.size() + 1, 50);
+        return host.window.LogRows().size() >= count;
+    };
+    bool said = logRowsReach(1, 15000);
+    if (!said) sqlite3_close_v2(backup);
+    ASSERT_TRUE(said) << TraceLog();
     Spool('1', kDemo2);
     ASSERT_TRUE(WaitForResults(2));
     EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{unavailable}) << "said once";
@@ -673,7 +681,7 @@ TEST_F(Worker, ALockedHistoryKeepsItsRowsAndWritesThemOnceFree)
     sqlite3_close(backup);
 
     const std::string again = "The scan history works again: the 2 scans kept meanwhile are in it";
-    EXPECT_TRUE(WaitFor([&] { return host.window.LogRows().size() == 2; }, 30000));
+    EXPECT_TRUE(logRowsReach(2, 30000)) << TraceLog();
     EXPECT_EQ(host.window.LogRows(), (std::vector<std::string>{unavailable, again}));
     std::string integrity;
     EXPECT_EQ(HistoryRows(path, integrity),
