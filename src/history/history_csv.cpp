@@ -57,8 +57,11 @@ size_t Utf8SequenceAt(const std::string& text, size_t i)
     auto byte = [&text](size_t at) { return at < text.size() ? static_cast<unsigned char>(text[at]) : 0u; };
     unsigned lead = byte(i);
     if (lead < 0x80) return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0) return 0;
+    size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    else return 0;
     for (size_t k = 1; k < length; ++k)
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
     unsigned second = byte(i + 1);

@@ -116,7 +116,8 @@ TEST_F(HistoryStoreTest, AFileDamagedInItsPagesIsSetAsideAtTheNextOpen)
     {
         HistoryStore store;
         ASSERT_TRUE(store.Open(Path(), "2026-12-08", reason)) << reason;
-        for (int i = 0; i < 300; ++i) ASSERT_TRUE(store.Add(Entry("2026-12-08T03:00:00Z", "S" + std::to_string(i)), reason));
+        for (int i = 0; i < 300; ++i)
+            ASSERT_TRUE(store.Add(Entry("2026-12-08T03:00:00Z", "S" + std::to_string(i)), reason)) << reason;
     }
     {
         // Page 2 is the outcome table's root: the schema on page 1 stays readable.

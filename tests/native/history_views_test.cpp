@@ -148,7 +148,8 @@ TEST_F(HistoryViewsTest, HandledMarksAreStoredAndTheViewExportsAsCsv)
 
     std::string csv = m_path + ".csv";
     long long written = 0;
-    ASSERT_TRUE(reader.ExportCsv({HistoryView::Alerts, {}, "PHARM01", kNow}, csv, PosixCsvFiles(), m_reason, written)) << m_reason;
+    ASSERT_TRUE(reader.ExportCsv({HistoryView::Alerts, {}, "PHARM01", kNow}, csv, PosixCsvFiles(), m_reason, written))
+        << m_reason;
     std::ifstream in(csv, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::remove(csv.c_str());

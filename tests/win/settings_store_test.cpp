@@ -177,11 +177,12 @@ TEST_F(Registry, KeepingDaysAndGuardMinutesAreTakenOnlyInTheirRange)
         EXPECT_EQ(settings.DoubleScanMinutes, c.minutes) << '"' << c.stored << '"';
     }
     std::string trace = ReadBytes(folder / "Logs\\trace-1.txt");
-    EXPECT_EQ(CountOf(trace, "WARNING: Settings - \"HistoryDays\" is \"0\", not a number from 1 to 3650: 400 is used"), 1u)
-        << trace;
+    const char refusedDays[] = "WARNING: Settings - \"HistoryDays\" is \"0\", not a number from 1 to 3650: 400 is used";
+    EXPECT_EQ(CountOf(trace, refusedDays), 1u) << trace;
     EXPECT_EQ(CountOf(trace, "WARNING: Settings - \"HistoryDays\""), 9u) << "one line each time a value is refused";
-    EXPECT_EQ(CountOf(trace, "WARNING: Settings - \"DoubleScanMinutes\" is \"1441\", not a number from 1 to 1440: 10 is used"),
-              1u) << trace;
+    const char refusedMinutes[] =
+        "WARNING: Settings - \"DoubleScanMinutes\" is \"1441\", not a number from 1 to 1440: 10 is used";
+    EXPECT_EQ(CountOf(trace, refusedMinutes), 1u) << trace;
 
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     AppSettings absent;
