@@ -189,7 +189,7 @@ bool HistoryStore::SetAside(const std::string& path, const std::string& today, s
         return true;
     }
     // Held open elsewhere (the History window): the mark stays for the next try.
-    if (marked) WriteMark(mark, "damaged\r\n");
+    if (marked) MarkIfDamaged(SQLITE_CORRUPT, mark);
     reason = "the damaged history file cannot be renamed aside";
     return false;
 }
@@ -198,7 +198,12 @@ void HistoryStore::ReportIfDamaged(int sqliteCode) const
 {
     if (!IsDamage(sqliteCode) || m_path.empty()) return;
     m_damageReported = true;
-    WriteMark(DamageMarkName(m_path), "damaged\r\n");
+    MarkIfDamaged(sqliteCode, DamageMarkName(m_path));
+}
+
+void MarkIfDamaged(int sqliteCode, const std::string& markPath)
+{
+    if (IsDamage(sqliteCode) && !markPath.empty()) WriteMark(markPath, "damaged\r\n");
 }
 
 bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)

@@ -74,5 +74,7 @@ private:
 std::string UtcCutoff(std::time_t now, long days);
 // The marker beside the live file that says a read or write found it damaged.
 std::string DamageMarkName(const std::string& livePath);
+// Writes that marker when `sqliteCode` reports damage; `markPath` empty: none.
+void MarkIfDamaged(int sqliteCode, const std::string& markPath);
 // The name a damaged history gets beside the live one, on `date` (YYYY-MM-DD).
 std::string DamagedHistoryName(const std::string& livePath, const std::string& date, int attempt);

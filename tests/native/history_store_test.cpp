@@ -108,8 +108,8 @@ TEST_F(HistoryStoreTest, OldRowsGoInBatchesAndNewerOnesStay)
 }
 
 // A file whose header is sound but whose table's pages are not opens; the
-// write that meets the damage marks it, and the next open sets it aside
-// instead of failing on every start.
+// read or write that meets the damage marks it, and the next open sets it
+// aside instead of failing on every start.
 TEST_F(HistoryStoreTest, AFileDamagedInItsPagesIsSetAsideAtTheNextOpen)
 {
     std::string reason;
@@ -124,6 +124,14 @@ TEST_F(HistoryStoreTest, AFileDamagedInItsPagesIsSetAsideAtTheNextOpen)
         std::fstream file(Path(), std::ios::binary | std::ios::in | std::ios::out);
         file.seekp(4096);
         file << std::string(4096, '\xA5');
+    }
+    {
+        // The History window's reads mark it as well.
+        HistoryReader reader;
+        ASSERT_TRUE(reader.Open(Path(), reason, DamageMarkName(Path()))) << reason;
+        EXPECT_TRUE(reader.RowsAtMost(1000, 10).empty());
+        EXPECT_TRUE(std::ifstream(DamageMarkName(Path())).good());
+        std::remove(DamageMarkName(Path()).c_str());
     }
     HistoryStore store;
     ASSERT_TRUE(store.Open(Path(), "2026-12-08", reason)) << reason;
