@@ -43,6 +43,8 @@ set(CORE_SOURCES
     src/scanner/barcode_reader_thread.cpp
     src/framework/file_ops.cpp
     src/framework/sqlite_name.cpp
+    src/framework/code_page_text.cpp
+    src/framework/replacing_file.cpp
     src/scanner/handle_barcode.cpp
     src/scanner/port_device.cpp
     src/scanner/port_discovery.cpp
@@ -72,6 +74,7 @@ set(CORE_SOURCES
     src/ui/main/scanner_test_host.cpp
     src/ui/main/history_host.cpp
     src/ui/history/history_export_thread.cpp
+    src/ui/history/windows_csv_files.cpp
     src/ui/history/history_window.cpp
     src/ui/history/history_window_actions.cpp
     src/ui/history/history_window_list.cpp

@@ -8,6 +8,7 @@
 
 #include "framework/sqlite_name.h"
 #include "history/history_csv.h"
+#include "ui/history/windows_csv_files.h"
 
 namespace {
 
@@ -38,6 +39,15 @@ std::string HistoryPath()
     return std::string(roaming) + "\\QuorvixFMD Pellwick\\History\\history.db";
 }
 
+// The path as written, made absolute against the current folder, so that the
+// message names the file a scheduled task really wrote.
+std::string FullPath(const std::string& path)
+{
+    char full[MAX_PATH * 2] = "";
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
 }  // namespace
 
 bool IsExportHistoryCommand(const std::string& commandLine)
@@ -66,9 +76,9 @@ int RunExportHistoryCommand(const std::string& commandLine)
     }
     std::string reason;
     long long rows = 0;
-    std::string history = HistoryPath();
-    switch (ExportHistoryCsv(history, words[1], from, to, reason, rows, SqliteFileName(history))) {
-    case ExportResult::Written: Say("Exported " + std::to_string(rows) + " scans to \"" + words[1] + "\""); return 0;
+    std::string history = HistoryPath(), csv = FullPath(words[1]);
+    switch (ExportHistoryCsv(history, csv, from, to, WindowsCsvFiles(), reason, rows, SqliteFileName(history))) {
+    case ExportResult::Written: Say("Exported " + std::to_string(rows) + " scans to \"" + csv + "\""); return 0;
     case ExportResult::NoHistory: Say("Export failed: " + reason); return 2;
     case ExportResult::Unreadable: Say("Export failed: " + reason); return 3;
     case ExportResult::Unwritable: break;

@@ -20,3 +20,19 @@ long ParseLeadingDecimal(const std::string& text)
     }
     return negative ? -value : value;
 }
+
+bool ParseWholeDecimal(const std::string& text, long& value)
+{
+    size_t first = text.find_first_not_of(" \t");
+    size_t last = text.find_last_not_of(" \t");
+    if (first == std::string::npos) return false;
+    long number = 0;
+    for (size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        int digit = text[i] - '0';
+        if (number > (LONG_MAX - digit) / 10) return false;
+        number = number * 10 + digit;
+    }
+    value = number;
+    return true;
+}

@@ -27,13 +27,16 @@ struct AppSettings {
     // GuardDoubleScans: a pack done within DoubleScanMinutes in the same
     // mode is not sent again.
     bool GuardDoubleScans = false;
-    long DoubleScanMinutes = 10;
+    long DoubleScanMinutes = 10;  // 1 to kMostDoubleScanMinutes
     // HoldImplausibleScans: a scan whose code looks damaged or misread is
     // not sent until the pharmacist says so.
     bool HoldImplausibleScans = false;
     // The scan history keeps each outcome this many days.
-    long HistoryDays = 400;
+    long HistoryDays = 400;  // 1 to kMostHistoryDays
 };
+
+constexpr long kMostDoubleScanMinutes = 24 * 60;
+constexpr long kMostHistoryDays = 3650;
 
 // Whole-record reads and writes under one lock, so that no reader ever sees
 // a user name from one save and a password from another.

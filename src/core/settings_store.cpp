@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/decimal.h"
+#include "core/log.h"
 #include "framework/win_handle.h"
 
 namespace {
@@ -21,18 +22,41 @@ RegKey OpenOrCreateKey()
     return RegKey();
 }
 
-// The value's text when it is a REG_SZ that fits the buffer, else `fallback`.
-std::string ReadString(HKEY key, const char* name, const std::string& fallback)
+// True with the value's text when it is a REG_SZ that fits the buffer.
+bool ReadPresentString(HKEY key, const char* name, std::string& text)
 {
     char buffer[kValueBufferSize];
     DWORD type = 0, size = sizeof buffer;
     if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
-        return fallback;
+        return false;
     // The stored data need not end in a zero; one must fit after it.
-    if (size > 0 && buffer[size - 1] == '\0') return std::string(buffer, size - 1);
-    if (size >= kValueBufferSize) return fallback;
-    return std::string(buffer, size);
+    if (size > 0 && buffer[size - 1] == '\0') size -= 1;
+    else if (size >= kValueBufferSize) return false;
+    text.assign(buffer, size);
+    return true;
+}
+
+// The value's text when it is a REG_SZ that fits the buffer, else `fallback`.
+std::string ReadString(HKEY key, const char* name, const std::string& fallback)
+{
+    std::string text;
+    return ReadPresentString(key, name, text) ? text : fallback;
+}
+
+// A number that decides what is kept or deleted is taken only when it is
+// plainly one within its range: "0" or "1.000" for days would otherwise
+// delete the whole history. Anything else costs one line and the default.
+long ReadNumberInRange(HKEY key, const char* name, long lowest, long highest, long fallback)
+{
+    std::string text;
+    if (!ReadPresentString(key, name, text)) return fallback;
+    long value = 0;
+    if (ParseWholeDecimal(text, value) && value >= lowest && value <= highest) return value;
+    SetLastError(ERROR_INVALID_DATA);
+    Warning("Settings - \"%s\" is \"%s\", not a number from %ld to %ld: %ld is used", name, text.c_str(), lowest,
+            highest, fallback);
+    return fallback;
 }
 
 void WriteString(HKEY key, const char* name, const std::string& value)
@@ -71,9 +95,9 @@ void LoadSettings(AppSettings& settings)
     settings.AllowPlainHttp = ReadString(key.Get(), "AllowPlainHttp", "") == "1";
     settings.KeepScansDuringOutage = ReadString(key.Get(), "KeepScansDuringOutage", "") == "1";
     settings.GuardDoubleScans = ReadString(key.Get(), "GuardDoubleScans", "") == "1";
-    settings.DoubleScanMinutes = ParseLeadingDecimal(ReadString(key.Get(), "DoubleScanMinutes", "10"));
+    settings.DoubleScanMinutes = ReadNumberInRange(key.Get(), "DoubleScanMinutes", 1, kMostDoubleScanMinutes, 10);
     settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
-    settings.HistoryDays = ParseLeadingDecimal(ReadString(key.Get(), "HistoryDays", "400"));
+    settings.HistoryDays = ReadNumberInRange(key.Get(), "HistoryDays", 1, kMostHistoryDays, 400);
 }
 
 void SaveSetting(const char* name, const std::string& value)

@@ -4,29 +4,14 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 
 #include "base/string_format.h"
 #include "base/text_escape.h"
+#include "history/csv_target_file.h"
 #include "history/sqlite_statement.h"
 
 namespace {
-
-std::string Latin1ToUtf8(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return out;
-}
 
 // Control bytes in text from the service, as "&#n;"; line breaks stay.
 std::string EscapeControls(const std::string& text)
@@ -40,6 +25,50 @@ std::string EscapeControls(const std::string& text)
             out += c;
     }
     return out;
+}
+
+// A spreadsheet takes a cell starting with one of these as a formula, also
+// after blanks (and a quote a reader drops).
+bool StartsFormula(const std::string& text, size_t from)
+{
+    size_t first = text.find_first_not_of(" \"", from);
+    return first != std::string::npos && std::strchr("=+-@\t\r", text[first]) && text[first] != '\0';
+}
+
+// A quote mark before every piece that could start a formula: the field's
+// start, and every piece after a ';' or TAB (a spreadsheet set to split on
+// them sees a new cell there) or a line break (a new row to one that takes
+// the quoted field apart).
+std::string GuardFormulas(const std::string& text)
+{
+    std::string out;
+    bool pieceStarts = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (pieceStarts && StartsFormula(text, i)) out += '\'';
+        pieceStarts = text[i] == ';' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n';
+        out += text[i];
+    }
+    return out;
+}
+
+// The length of the UTF-8 sequence at `i`, or 0 when none starts there.
+size_t Utf8SequenceAt(const std::string& text, size_t i)
+{
+    auto byte = [&text](size_t at) { return at < text.size() ? static_cast<unsigned char>(text[at]) : 0u; };
+    unsigned lead = byte(i);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    else return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    unsigned second = byte(i + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||  // overlong, surrogate
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))  // overlong, beyond U+10FFFF
+        return 0;
+    return length;
 }
 
 const char* ModeName(int mode)
@@ -89,11 +118,22 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     return e;
 }
 
-std::string CsvField(const std::string& text)
+bool IsValidUtf8(const std::string& text)
 {
-    std::string field = Latin1ToUtf8(EscapeControls(text));
-    if (!field.empty() && std::string("=+-@").find(field[0]) != std::string::npos) field.insert(0, 1, '\'');
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    for (size_t i = 0; i < text.size();) {
+        size_t length = Utf8SequenceAt(text, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string CsvField(const std::string& text, CsvText source, CodePageConverter toUtf8)
+{
+    std::string escaped = EscapeControls(text);
+    bool utf8 = source == CsvText::Service && IsValidUtf8(escaped);
+    std::string field = GuardFormulas(utf8 ? escaped : toUtf8(escaped));
+    if (field.find_first_of(",\";\t\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
     for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
@@ -106,68 +146,70 @@ std::string CsvHeader()
     return header + "\r\n";
 }
 
-std::string CsvRow(const HistoryEntry& e)
+std::string CsvRow(const HistoryEntry& e, CodePageConverter toUtf8)
 {
-    std::string fields[] = {e.localTime, e.utcTime, e.spoolKey, ModeName(e.mode), EscapeBarcode(e.barcode),
-                            e.statusText, std::to_string(e.kind), e.status, e.messageHeading, e.messageBody,
-                            e.postTransactionId, e.replyTransactionId, e.gtin, e.lot, e.exp, e.sn,
-                            std::to_string(e.curlResult), e.userName, e.computerName, e.programVersion,
-                            e.readFormat, e.readProductCode, e.readBatch, e.readExpiry, e.readSerial,
-                            e.readFaults, e.handled ? "yes" : "", e.handledNote};
+    auto own = [toUtf8](const std::string& text) { return CsvField(text, CsvText::Own, toUtf8); };
+    auto service = [toUtf8](const std::string& text) { return CsvField(text, CsvText::Service, toUtf8); };
+    // Numbers stay numbers: the program writes them, no formula can hide there.
+    const std::string fields[] = {
+        own(e.localTime), own(e.utcTime), own(e.spoolKey), ModeName(e.mode), own(EscapeBarcode(e.barcode)),
+        own(e.statusText), std::to_string(e.kind), service(e.status), service(e.messageHeading),
+        service(e.messageBody), service(e.postTransactionId), service(e.replyTransactionId), service(e.gtin),
+        service(e.lot), service(e.exp), service(e.sn), std::to_string(e.curlResult), own(e.userName),
+        own(e.computerName), own(e.programVersion), own(e.readFormat), own(e.readProductCode), own(e.readBatch),
+        own(e.readExpiry), own(e.readSerial), own(e.readFaults), e.handled ? "yes" : "", own(e.handledNote)};
     std::string row;
-    for (const std::string& field : fields) row += (row.empty() && &field == fields ? "" : ",") + CsvField(field);
+    for (const std::string& field : fields) row += (&field == fields ? "" : ",") + field;
     return row + "\r\n";
 }
 
 bool IsIsoDate(const std::string& text)
 {
-    int year = 0, month = 0, day = 0;
-    char tail = 0;
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return false;
+    int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)), day = std::stoi(text.substr(8, 2));
     static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (month < 1 || month > 12 || day < 1 || day > days[month - 1]) return false;
     return !(month == 2 && day == 29 && !leap);
 }
 
-CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, long long& rows,
-                           const std::atomic<bool>* cancelled)
+CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, const CsvFileSystem& system,
+                           long long& rows, const std::atomic<bool>* cancelled)
 {
     rows = 0;
-    const std::string temporary = csvPath + ".tmp";
+    if (IsDeviceName(csvPath)) return CsvRowsResult::Device;
     auto stopped = [cancelled] { return cancelled && cancelled->load(); };
-    CsvRowsResult result = CsvRowsResult::Written;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return CsvRowsResult::Unwritable;
-        out << CsvHeader();
-        int code = SQLITE_ROW;
-        while (!stopped() && out && (code = sqlite3_step(query)) == SQLITE_ROW) {
-            out << CsvRow(EntryOfRow(query, first));
-            ++rows;
-        }
-        out.flush();
-        if (stopped()) result = CsvRowsResult::Stopped;
-        else if (!out) result = CsvRowsResult::Unwritable;
-        else if (code != SQLITE_DONE) result = CsvRowsResult::Unreadable;
+    CsvTargetFile out(csvPath, system);
+    if (!out.Begin() || !out.Write(CsvHeader())) return CsvRowsResult::Unwritable;
+    int code = SQLITE_ROW;
+    bool written = true;
+    while (!stopped() && written && (code = sqlite3_step(query)) == SQLITE_ROW) {
+        written = out.Write(CsvRow(EntryOfRow(query, first), system.codePageToUtf8));
+        ++rows;
     }
-    if (result == CsvRowsResult::Written) {
-        std::remove(csvPath.c_str());
-        if (std::rename(temporary.c_str(), csvPath.c_str()) != 0) result = CsvRowsResult::Unwritable;
-    }
-    if (result != CsvRowsResult::Written) std::remove(temporary.c_str());
-    return result;
+    if (stopped()) return CsvRowsResult::Stopped;
+    if (!written) return CsvRowsResult::Unwritable;
+    if (code != SQLITE_DONE) return CsvRowsResult::Unreadable;
+    return out.Commit() ? CsvRowsResult::Written : CsvRowsResult::Unwritable;
+}
+
+std::string CsvFailureReason(CsvRowsResult result, const std::string& csvPath)
+{
+    if (result == CsvRowsResult::Device)
+        return "\"" + csvPath + "\" names a device, not a file";
+    return "the file \"" + csvPath + "\" cannot be written";
 }
 
 ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string& csvPath, const std::string& from,
-                              const std::string& to, std::string& reason, long long& rows,
-                              const std::string& historySqliteName)
+                              const std::string& to, const CsvFileSystem& system, std::string& reason,
+                              long long& rows, const std::string& historySqliteName)
 {
     rows = 0;
     sqlite3* raw = nullptr;
     const std::string& name = historySqliteName.empty() ? historyPath : historySqliteName;
-    int code = sqlite3_open_v2(name.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    int code = OpenGuarded(name, SQLITE_OPEN_READONLY, &raw);
     Connection db(raw);
     if (code != SQLITE_OK) {
         reason = "there is no scan history at \"" + historyPath + "\"";
@@ -183,14 +225,15 @@ ExportResult ExportHistoryCsv(const std::string& historyPath, const std::string&
     }
     BindText(query.get(), 1, from);
     BindText(query.get(), 2, to);
-    switch (WriteRowsCsv(query.get(), 0, csvPath, rows)) {
+    CsvRowsResult result = WriteRowsCsv(query.get(), 0, csvPath, system, rows);
+    switch (result) {
     case CsvRowsResult::Written:
         return ExportResult::Written;
     case CsvRowsResult::Unreadable:
         reason = std::string("the scan history cannot be read: ") + sqlite3_errmsg(db.get());
         return ExportResult::Unreadable;
     default:
-        reason = "the file \"" + csvPath + "\" cannot be written";
+        reason = CsvFailureReason(result, csvPath);
         return ExportResult::Unwritable;
     }
 }

@@ -57,22 +57,6 @@ void BindQuery(sqlite3_stmt* s, const HistoryViewQuery& query)
     BindText(s, 8, UtcCutoff(query.now, kUndoDays));
 }
 
-std::vector<HistoryEntry> EntriesOf(sqlite3_stmt* s)
-{
-    std::vector<HistoryEntry> rows;
-    while (sqlite3_step(s) == SQLITE_ROW) {
-        rows.push_back(EntryOfRow(s, 1));
-        rows.back().id = sqlite3_column_int64(s, 0);
-    }
-    return rows;
-}
-
-int64_t SingleNumber(sqlite3* db, const char* sql)
-{
-    Statement s = Prepare(db, sql);
-    return s && sqlite3_step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
-}
-
 }  // namespace
 
 HistoryReader::~HistoryReader()
@@ -80,10 +64,33 @@ HistoryReader::~HistoryReader()
     if (m_db) sqlite3_close_v2(m_db);
 }
 
-bool HistoryReader::Open(const std::string& sqliteName, std::string& reason)
+int HistoryReader::Step(sqlite3_stmt* statement) const
+{
+    int code = sqlite3_step(statement);
+    MarkIfDamaged(code, m_damageMark);
+    return code;
+}
+
+std::vector<HistoryEntry> HistoryReader::EntriesOf(sqlite3_stmt* s) const
+{
+    std::vector<HistoryEntry> rows;
+    while (Step(s) == SQLITE_ROW) {
+        rows.push_back(EntryOfRow(s, 1));
+        rows.back().id = sqlite3_column_int64(s, 0);
+    }
+    return rows;
+}
+
+int64_t HistoryReader::SingleNumber(const char* sql) const
+{
+    Statement s = Prepare(m_db, sql);
+    return s && Step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+}
+
+bool HistoryReader::Open(const std::string& sqliteName, std::string& reason, const std::string& damageMark)
 {
     sqlite3* db = nullptr;
-    int code = sqlite3_open_v2(sqliteName.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    int code = OpenGuarded(sqliteName, SQLITE_OPEN_READONLY, &db);
     // A history from before any scan has no table yet.
     if (code == SQLITE_OK) {
         Statement probe = Prepare(db, "SELECT 1 FROM outcome LIMIT 1");
@@ -96,14 +103,15 @@ bool HistoryReader::Open(const std::string& sqliteName, std::string& reason)
     }
     sqlite3_busy_timeout(db, 2000);
     m_db = db;
+    m_damageMark = damageMark;
     return true;
 }
 
-int64_t HistoryReader::Count() const { return SingleNumber(m_db, "SELECT count(*) FROM outcome"); }
+int64_t HistoryReader::Count() const { return SingleNumber("SELECT count(*) FROM outcome"); }
 
-int64_t HistoryReader::MinId() const { return SingleNumber(m_db, "SELECT ifnull(min(id), 0) FROM outcome"); }
+int64_t HistoryReader::MinId() const { return SingleNumber("SELECT ifnull(min(id), 0) FROM outcome"); }
 
-int64_t HistoryReader::MaxId() const { return SingleNumber(m_db, "SELECT ifnull(max(id), 0) FROM outcome"); }
+int64_t HistoryReader::MaxId() const { return SingleNumber("SELECT ifnull(max(id), 0) FROM outcome"); }
 
 int64_t HistoryReader::CountNewer(int64_t id, int64_t atMostId) const
 {
@@ -111,7 +119,7 @@ int64_t HistoryReader::CountNewer(int64_t id, int64_t atMostId) const
     if (!s) return 0;
     sqlite3_bind_int64(s.get(), 1, id);
     sqlite3_bind_int64(s.get(), 2, atMostId);
-    return sqlite3_step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
+    return Step(s.get()) == SQLITE_ROW ? sqlite3_column_int64(s.get(), 0) : 0;
 }
 
 std::vector<HistoryEntry> HistoryReader::RowsAtMost(int64_t atMostId, int limit) const
@@ -146,7 +154,7 @@ std::vector<int64_t> HistoryReader::Ids(const HistoryViewQuery& query, const std
     sqlite3_bind_int64(s.get(), 9, low);
     sqlite3_bind_int64(s.get(), 10, high);
     std::vector<int64_t> ids;
-    while (sqlite3_step(s.get()) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(s.get(), 0));
+    while (Step(s.get()) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(s.get(), 0));
     return ids;
 }
 
@@ -173,11 +181,12 @@ bool HistoryReader::RecommissionedSince(const HistoryEntry& entry) const
     Statement s = Prepare(m_db, std::string("SELECT 1 FROM outcome WHERE id = ? AND ") + kRecommissionedLater);
     if (!s) return false;
     sqlite3_bind_int64(s.get(), 1, entry.id);
-    return sqlite3_step(s.get()) == SQLITE_ROW;
+    return Step(s.get()) == SQLITE_ROW;
 }
 
-bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                              long long& rows, const std::atomic<bool>* cancelled) const
+bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath,
+                              const CsvFileSystem& system, std::string& reason, long long& rows,
+                              const std::atomic<bool>* cancelled) const
 {
     rows = 0;
     Statement s = Prepare(m_db, std::string("SELECT id, ") + kEntryColumns + " FROM outcome WHERE " +
@@ -187,14 +196,19 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
         return false;
     }
     BindQuery(s.get(), query);
-    switch (WriteRowsCsv(s.get(), 1, csvPath, rows, cancelled)) {
+    CsvRowsResult result = WriteRowsCsv(s.get(), 1, csvPath, system, rows, cancelled);
+    switch (result) {
     case CsvRowsResult::Written:
         return true;
     case CsvRowsResult::Stopped:
         reason = "the export was stopped";
         return false;
     case CsvRowsResult::Unreadable:
+        MarkIfDamaged(sqlite3_errcode(m_db), m_damageMark);
         reason = std::string("the history cannot be read: ") + sqlite3_errmsg(m_db);
+        return false;
+    case CsvRowsResult::Device:
+        reason = CsvFailureReason(result, csvPath);
         return false;
     default:
         reason = "the file cannot be written";
@@ -206,7 +220,7 @@ bool MarkHandled(const std::string& sqliteName, int64_t id, bool handled, const 
                  std::string& reason)
 {
     sqlite3* raw = nullptr;
-    int code = sqlite3_open_v2(sqliteName.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    int code = OpenGuarded(sqliteName, SQLITE_OPEN_READWRITE, &raw);
     Connection db(raw);
     if (code == SQLITE_OK) {
         sqlite3_busy_timeout(raw, 5000);

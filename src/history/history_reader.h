@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "history/csv_file_system.h"
 #include "history/history_entry.h"
 #include "history/history_view_rules.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class HistoryReader {
 public:
@@ -21,8 +23,10 @@ public:
     HistoryReader(const HistoryReader&) = delete;
     HistoryReader& operator=(const HistoryReader&) = delete;
 
-    // `sqliteName`: the file's name as SQLite takes it (UTF-8).
-    bool Open(const std::string& sqliteName, std::string& reason);
+    // `sqliteName`: the file's name as SQLite takes it (UTF-8). A read that
+    // meets a damaged page leaves the marker `damageMark` (DamageMarkName of
+    // the file's own path), so that the worker sets the file aside.
+    bool Open(const std::string& sqliteName, std::string& reason, const std::string& damageMark = "");
     bool IsOpen() const { return m_db != nullptr; }
 
     int64_t Count() const;
@@ -44,15 +48,19 @@ public:
     // Whether the pack of `entry` was recommissioned successfully after it.
     bool RecommissionedSince(const HistoryEntry& entry) const;
     // Writes the view's rows, newest first, as the export writes them; stops
-    // and leaves no file once `cancelled` is set.
-    bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
-                   long long& rows, const std::atomic<bool>* cancelled = nullptr) const;
+    // and leaves the old file once `cancelled` is set.
+    bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, const CsvFileSystem& system,
+                   std::string& reason, long long& rows, const std::atomic<bool>* cancelled = nullptr) const;
 
 private:
     std::vector<int64_t> Ids(const HistoryViewQuery& query, const std::string& extra, int64_t low,
                              int64_t high) const;
+    int Step(sqlite3_stmt* statement) const;
+    std::vector<HistoryEntry> EntriesOf(sqlite3_stmt* statement) const;
+    int64_t SingleNumber(const char* sql) const;
 
     sqlite3* m_db = nullptr;
+    std::string m_damageMark;
 };
 
 // Sets or clears an alert's "Handled" mark and its note, through a short

@@ -33,9 +33,33 @@ const char* const kSchemaSteps[] = {
 };
 static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
 
-bool IsDamage(int code) { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
+bool IsDamage(int code) { return (code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB; }
 
 std::string Reason(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+
+bool FileExists(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+}
+
+bool WriteMark(const std::string& path, const std::string& text)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// This program's file holds the outcome table (from schema 1 on) with its
+// indexes and nothing that runs by itself: no trigger, no view, no virtual
+// table in its place.
+const char kForeignObjects[] =
+    "SELECT (SELECT count(*) FROM sqlite_schema WHERE type IN ('trigger', 'view')),"
+    " (SELECT count(*) FROM sqlite_schema WHERE name = 'outcome' COLLATE NOCASE),"
+    " (SELECT count(*) FROM sqlite_schema WHERE name = 'outcome' COLLATE NOCASE AND type = 'table'"
+    "  AND sql NOT LIKE 'CREATE VIRTUAL%')";
 
 }  // namespace
 
@@ -61,9 +85,10 @@ bool HistoryStore::Execute(const char* sql, std::string& reason)
 bool HistoryStore::OpenFile(const std::string& path, std::string& reason)
 {
     Close();
+    m_path = path;
+    m_damageReported = false;
     std::string name = m_encodeName ? m_encodeName(path) : path;
-    int code = sqlite3_open_v2(name.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                               nullptr);
+    int code = OpenGuarded(name, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, &m_db);
     if (code != SQLITE_OK) {
         reason = Reason(m_db);
         Close();
@@ -82,58 +107,103 @@ int HistoryStore::SchemaVersion() const
 
 bool HistoryStore::Migrate(int target, std::string& reason)
 {
-    int version = SchemaVersion();
-    if (version < 0) {
-        reason = Reason(m_db);
-        return false;
-    }
-    if (version > kSchemaVersion) {
-        reason = "the history file comes from a newer version of the program";
-        return false;
-    }
-    for (; version < target; ++version) {
+    for (int version = SchemaVersion(); version < target; ++version) {
         // Each step and its version number commit together.
         std::string sql = std::string("BEGIN IMMEDIATE;") + kSchemaSteps[version] +
                           "PRAGMA user_version=" + std::to_string(version + 1) + ";COMMIT;";
         if (!Execute(sql.c_str(), reason)) {
+            int code = sqlite3_errcode(m_db);
             std::string ignored;
             Execute("ROLLBACK", ignored);
+            ReportIfDamaged(code);
             return false;
         }
     }
     return true;
 }
 
+HistoryStore::Opened HistoryStore::OpenChecked(const std::string& path, int version, std::string& reason)
+{
+    auto failed = [this, &reason] {
+        bool damaged = m_db && IsDamage(sqlite3_errcode(m_db));
+        if (m_db) reason = Reason(m_db);
+        Close();
+        return damaged ? Opened::Damaged : Opened::Failed;
+    };
+    if (!OpenFile(path, reason)) return failed();
+    Statement read = Prepare(m_db, "PRAGMA user_version");
+    if (!read || sqlite3_step(read.get()) != SQLITE_ROW) return failed();
+    const int stored = sqlite3_column_int(read.get(), 0);
+    read.reset();
+    if (stored > kSchemaVersion) {
+        Close();
+        reason = "the history file comes from a newer version of the program";
+        return Opened::Failed;
+    }
+    Statement check = Prepare(m_db, kForeignObjects);
+    if (!check || sqlite3_step(check.get()) != SQLITE_ROW) return failed();
+    bool runsCode = sqlite3_column_int(check.get(), 0) > 0;
+    int named = sqlite3_column_int(check.get(), 1), plain = sqlite3_column_int(check.get(), 2);
+    check.reset();
+    if (stored < 0 || runsCode || named != (stored >= 1 ? 1 : 0) || named != plain) {
+        Close();
+        reason = "the history file holds more than the scan history";
+        return Opened::Damaged;
+    }
+    return Migrate(version, reason) ? Opened::Yes : failed();
+}
+
 bool HistoryStore::OpenAtVersion(const std::string& path, int version, std::string& reason)
 {
-    return OpenFile(path, reason) && Migrate(version, reason);
+    return OpenChecked(path, version, reason) == Opened::Yes;
 }
 
 bool HistoryStore::Open(const std::string& path, const std::string& today, std::string& reason)
 {
     m_damagedCopy.clear();
-    if (OpenAtVersion(path, kSchemaVersion, reason)) return true;
-    if (!m_db || !IsDamage(sqlite3_errcode(m_db))) {
-        Close();
+    if (FileExists(DamageMarkName(path)) && !SetAside(path, today, reason)) return false;
+    Opened opened = OpenChecked(path, kSchemaVersion, reason);
+    if (opened != Opened::Damaged || !m_damagedCopy.empty()) return opened == Opened::Yes;
+    return SetAside(path, today, reason) && OpenChecked(path, kSchemaVersion, reason) == Opened::Yes;
+}
+
+bool HistoryStore::SetAside(const std::string& path, const std::string& today, std::string& reason)
+{
+    Close();
+    // The mark goes first: left behind, it would set aside the new file too.
+    const std::string mark = DamageMarkName(path);
+    const bool marked = FileExists(mark);
+    if (marked && std::remove(mark.c_str()) != 0) {
+        reason = "the damaged history file's mark \"" + mark + "\" cannot be removed";
         return false;
     }
-    Close();
-    for (int attempt = 1; attempt < 100 && m_damagedCopy.empty(); ++attempt) {
+    if (!FileExists(path)) return true;  // nothing left to set aside
+    for (int attempt = 1; attempt < 100; ++attempt) {
         std::string aside = DamagedHistoryName(path, today, attempt);
-        if (FILE* existing = std::fopen(aside.c_str(), "rb")) {
-            std::fclose(existing);
-            continue;
-        }
-        if (std::rename(path.c_str(), aside.c_str()) != 0) {
-            reason = "the damaged history file cannot be renamed aside";
-            return false;
-        }
+        if (FileExists(aside)) continue;
+        if (std::rename(path.c_str(), aside.c_str()) != 0) break;
         m_damagedCopy = aside;
         // A journal of the damaged file must not be applied to the new one.
         std::rename((path + "-wal").c_str(), (aside + "-wal").c_str());
         std::remove((path + "-shm").c_str());
+        return true;
     }
-    return !m_damagedCopy.empty() && OpenAtVersion(path, kSchemaVersion, reason);
+    // Held open elsewhere (the History window): the mark stays for the next try.
+    if (marked) MarkIfDamaged(SQLITE_CORRUPT, mark);
+    reason = "the damaged history file cannot be renamed aside";
+    return false;
+}
+
+void HistoryStore::ReportIfDamaged(int sqliteCode) const
+{
+    if (!IsDamage(sqliteCode) || m_path.empty()) return;
+    m_damageReported = true;
+    MarkIfDamaged(sqliteCode, DamageMarkName(m_path));
+}
+
+void MarkIfDamaged(int sqliteCode, const std::string& markPath)
+{
+    if (IsDamage(sqliteCode) && !markPath.empty()) WriteMark(markPath, "damaged\r\n");
 }
 
 bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
@@ -150,6 +220,7 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
         " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     if (!insert) {
         reason = Reason(m_db);
+        ReportIfDamaged(sqlite3_errcode(m_db));
         return false;
     }
     sqlite3_stmt* s = insert.get();
@@ -169,20 +240,28 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
     sqlite3_bind_int(s, 27, e.handled ? 1 : 0);
     BindText(s, 28, e.handledNote);
     // Outside an explicit transaction the insert is one transaction of its own.
-    if (sqlite3_step(s) == SQLITE_DONE) return true;
+    int code = sqlite3_step(s);
+    if (code == SQLITE_DONE) return true;
     reason = Reason(m_db);
+    ReportIfDamaged(code);
     return false;
 }
 
 int HistoryStore::DeleteBatchBefore(const std::string& utcCutoff, int batch)
 {
+    if (utcCutoff.empty()) return 0;  // no date, nothing is old enough
     Statement remove = Prepare(m_db, "DELETE FROM outcome WHERE id IN"
                                      " (SELECT id FROM outcome WHERE utc_time < ? ORDER BY utc_time LIMIT ?)");
-    if (!remove) return -1;
+    if (!remove) {
+        ReportIfDamaged(sqlite3_errcode(m_db));
+        return -1;
+    }
     BindText(remove.get(), 1, utcCutoff);
     sqlite3_bind_int(remove.get(), 2, batch);
-    if (sqlite3_step(remove.get()) != SQLITE_DONE) return -1;
-    return sqlite3_changes(m_db);
+    int code = sqlite3_step(remove.get());
+    if (code == SQLITE_DONE) return sqlite3_changes(m_db);
+    ReportIfDamaged(code);
+    return -1;
 }
 
 int64_t HistoryStore::Count() const
@@ -196,14 +275,18 @@ std::string UtcCutoff(std::time_t now, long days)
     std::time_t then = now - static_cast<std::time_t>(days) * 24 * 60 * 60;
     std::tm parts{};
 #ifdef _WIN32
-    gmtime_s(&parts, &then);
+    if (gmtime_s(&parts, &then) != 0) return "";
 #else
-    gmtime_r(&then, &parts);
+    if (!gmtime_r(&then, &parts)) return "";
 #endif
+    // Only four-digit years sort as text with the stored times.
+    if (parts.tm_year < 1000 - 1900 || parts.tm_year > 9999 - 1900) return "";
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    if (std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0) return "";
     return text;
 }
+
+std::string DamageMarkName(const std::string& livePath) { return livePath + "-damaged"; }
 
 std::string DamagedHistoryName(const std::string& livePath, const std::string& date, int attempt)
 {

@@ -20,15 +20,22 @@ public:
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
-    // Opens or creates the file. A file that is no database or is damaged is
-    // renamed aside (DamagedCopy() names it) and a new one started. False
-    // with the reason when the history cannot be used at all.
+    // Opens or creates the file. A file that is no database, is damaged, was
+    // found damaged by an earlier read or write, or is not a history this
+    // program made (its table replaced, triggers added) is renamed aside
+    // (DamagedCopy() names it) and a new one started. False with the reason
+    // when the history cannot be used now.
     bool Open(const std::string& path, const std::string& today, std::string& reason);
     // Opens with the schema of `version` only, as an earlier program left it.
     bool OpenAtVersion(const std::string& path, int version, std::string& reason);
     bool IsOpen() const { return m_db != nullptr; }
     void Close();
     const std::string& DamagedCopy() const { return m_damagedCopy; }
+    // A read or write that met a damaged page marks the file (DamageMark
+    // names the marker), so that the next Open sets it aside: a file whose
+    // header is sound would otherwise open, and fail, on every start.
+    void ReportIfDamaged(int sqliteCode) const;
+    bool DamageReported() const { return m_damageReported; }
 
     // Writes one outcome in its own transaction.
     bool Add(const HistoryEntry& entry, std::string& reason);
@@ -46,17 +53,28 @@ public:
     void SetNameEncoder(NameEncoder encoder) { m_encodeName = encoder; }
 
 private:
+    enum class Opened { Yes, Damaged, Failed };
+    Opened OpenChecked(const std::string& path, int version, std::string& reason);
+    bool IsOwnSchema(std::string& reason);
+    bool SetAside(const std::string& path, const std::string& today, std::string& reason);
     bool OpenFile(const std::string& path, std::string& reason);
     bool Migrate(int target, std::string& reason);
     bool Execute(const char* sql, std::string& reason);
 
     sqlite3* m_db = nullptr;
+    std::string m_path;
     std::string m_damagedCopy;
+    mutable bool m_damageReported = false;
     NameEncoder m_encodeName = nullptr;
 };
 
 // ISO 8601 UTC time ("2026-12-08T03:00:00Z") of `days` before `now`: rows
-// older than it have passed their keeping time.
+// older than it have passed their keeping time. Empty when that time has no
+// calendar date (days far out of range).
 std::string UtcCutoff(std::time_t now, long days);
+// The marker beside the live file that says a read or write found it damaged.
+std::string DamageMarkName(const std::string& livePath);
+// Writes that marker when `sqliteCode` reports damage; `markPath` empty: none.
+void MarkIfDamaged(int sqliteCode, const std::string& markPath);
 // The name a damaged history gets beside the live one, on `date` (YYYY-MM-DD).
 std::string DamagedHistoryName(const std::string& livePath, const std::string& date, int attempt);

@@ -60,14 +60,19 @@ std::vector<PastOutcome> OutcomesSince(const HistoryStore& store, std::time_t si
     Statement query = Prepare(store.Connection(),
                               "SELECT mode, kind, barcode, status_text, status, message_heading, curl_result, utc_time"
                               " FROM outcome WHERE utc_time >= ? AND mode IN (1, 2) ORDER BY id");
-    if (!query) return found;
+    if (!query) {
+        store.ReportIfDamaged(sqlite3_errcode(store.Connection()));
+        return found;
+    }
     sqlite3_stmt* raw = query.get();
     BindText(raw, 1, UtcCutoff(since, 0));
-    while (sqlite3_step(raw) == SQLITE_ROW) {
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(raw)) == SQLITE_ROW) {
         std::optional<std::time_t> when = ParseUtcTime(TextColumn(raw, 7));
         if (!when) continue;
         found.push_back({sqlite3_column_int(raw, 0), sqlite3_column_int(raw, 1), BlobColumn(raw, 2), TextColumn(raw, 3),
                          TextColumn(raw, 4), TextColumn(raw, 5), sqlite3_column_int(raw, 6), *when});
     }
+    store.ReportIfDamaged(code);
     return found;
 }

@@ -45,6 +45,8 @@ public:
     DoubleScanGuard& ScanGuard() { return m_guard; }
     // The day expiry dates are compared with; its date source is the tests' seam.
     ExpiryClock& ExpiryCheckClock() { return m_expiryClock; }
+    // Other threads only hand it rows (RecordLater).
+    ScanHistory& History() { return m_history; }
 
 protected:
     int Run() override;

@@ -17,6 +17,12 @@
 namespace {
 
 constexpr int kTrimBatch = 500;
+// After a failure the history is left alone this long: each try may wait
+// for a lock as long as SQLite's busy time-out.
+constexpr unsigned long long kRetryPauseMs = 10000;
+// Rows kept in memory while the history cannot be written (about a
+// megabyte each thousand).
+constexpr unsigned kMostKeptRows = 10000;
 
 std::string IsoTime(const SYSTEMTIME& t, const char* zone)
 {
@@ -79,35 +85,34 @@ HistoryEntry EntryOf(const ScanResult& result, int curlResult, const std::string
 
 }  // namespace
 
-void ScanHistory::GiveUp(const std::string& reason)
+void ScanHistory::Fail(const std::string& reason)
 {
+    m_store.Close();
+    m_pauseUntilTick = GetTickCount64() + kRetryPauseMs;
+    if (m_failing) return;
+    m_failing = true;
     Warning("History - scan history unavailable: %s", reason.c_str());
     AddLogRow("Scan history unavailable: %s", reason.c_str());
-    m_store.Close();
-    m_failed = true;
 }
 
-bool ScanHistory::EnsureOpen()
+bool ScanHistory::Open(std::string& reason)
 {
-    if (m_failed || m_store.IsOpen()) return m_store.IsOpen();
     ProgramContext* context = ProgramContext::Current();
     if (!context || context->AppFolder.empty()) {
-        m_failed = true;  // no folder, no history
+        m_noFolder = true;  // no folder, no history
+        std::lock_guard<std::mutex> hold(m_keptLock);
+        m_kept.clear();
         return false;
     }
     std::string folder = context->AppFolder + "\\History";
     if (!EnsureDirectory(folder)) {
-        GiveUp("the folder \"" + folder + "\" cannot be created");
+        reason = "the folder \"" + folder + "\" cannot be created";
         return false;
     }
     SYSTEMTIME today;
     GetLocalTime(&today);
-    std::string reason;
     m_store.SetNameEncoder(SqliteFileName);
-    if (!m_store.Open(folder + "\\history.db", IsoTime(today, "").substr(0, 10), reason)) {
-        GiveUp(reason);
-        return false;
-    }
+    if (!m_store.Open(folder + "\\history.db", IsoTime(today, "").substr(0, 10), reason)) return false;
     if (!m_store.DamagedCopy().empty()) {
         Log("History - damaged file renamed to \"%s\"", m_store.DamagedCopy().c_str());
         AddLogRow("The scan history was damaged: it was set aside as %s and a new one started",
@@ -116,23 +121,87 @@ bool ScanHistory::EnsureOpen()
     return true;
 }
 
+bool ScanHistory::Ready()
+{
+    if (m_store.IsOpen()) return true;
+    if (m_noFolder || GetTickCount64() < m_pauseUntilTick) return false;
+    std::string reason;
+    if (Open(reason)) return true;
+    if (!m_noFolder) Fail(reason);
+    return false;
+}
+
+void ScanHistory::Keep(HistoryEntry entry)
+{
+    std::lock_guard<std::mutex> hold(m_keptLock);
+    if (m_noFolder) return;
+    if (m_kept.size() >= kMostKeptRows) {
+        m_kept.pop_front();
+        if (!m_droppedSaid) Warning("History - more than %u rows waiting: the oldest are dropped", kMostKeptRows);
+        m_droppedSaid = true;
+    }
+    m_kept.push_back(std::move(entry));
+}
+
+void ScanHistory::WriteKept()
+{
+    unsigned written = 0;
+    for (;;) {
+        HistoryEntry entry;
+        {
+            std::lock_guard<std::mutex> hold(m_keptLock);
+            if (m_kept.empty()) break;
+            entry = m_kept.front();
+        }
+        if (!Ready()) return;
+        std::string reason;
+        m_wroteThisPass = true;
+        if (!m_store.Add(entry, reason)) {
+            Fail(reason);
+            return;
+        }
+        std::lock_guard<std::mutex> hold(m_keptLock);
+        m_kept.pop_front();
+        ++written;
+    }
+    // Opened again since the failure: the next one is said again.
+    if (!m_failing || !m_store.IsOpen()) return;
+    m_failing = false;
+    m_droppedSaid = false;
+    if (written == 0) return;
+    Log("History - available again: %u kept rows written", written);
+    if (written == 1) AddLogRow("The scan history works again: the scan kept meanwhile is in it");
+    else AddLogRow("The scan history works again: the %u scans kept meanwhile are in it", written);
+}
+
 void ScanHistory::Record(const ScanResult& result, int curlResult, const std::string& userName)
 {
-    if (!EnsureOpen()) return;
-    m_wroteThisPass = true;
-    std::string reason;
-    if (!m_store.Add(EntryOf(result, curlResult, userName), reason)) GiveUp(reason);
+    Keep(EntryOf(result, curlResult, userName));
+    WriteKept();
+}
+
+void ScanHistory::RecordLater(const ScanResult& result, const std::string& userName)
+{
+    Keep(EntryOf(result, 0, userName));
+}
+
+void ScanHistory::ReleaseWhenIdle()
+{
+    WriteKept();
+    // A file found damaged is set aside when it is opened next.
+    if (!m_wroteThisPass || m_store.DamageReported()) m_store.Close();
+    m_wroteThisPass = false;
 }
 
 std::vector<PastOutcome> ScanHistory::OutcomesSince(std::time_t since)
 {
-    if (!EnsureOpen()) return {};
+    if (!Ready()) return {};
     return ::OutcomesSince(m_store, since);
 }
 
 void ScanHistory::TrimOldRows(long days)
 {
-    if (m_trimmed || !EnsureOpen()) return;
+    if (m_trimmed || days < 1 || !Ready()) return;
     int deleted = m_store.DeleteBatchBefore(UtcCutoff(std::time(nullptr), days), kTrimBatch);
     if (deleted < 0) Log("History - old rows could not be deleted; tried again at the next start");
     m_trimmed = deleted < kTrimBatch;

@@ -14,6 +14,7 @@
 #include "history/history_store.h"
 #include "history/history_view_rows.h"
 #include "history/past_successes.h"
+#include "posix_csv_files.h"
 #include "ui/main/result_rules.h"
 
 namespace {
@@ -147,7 +148,8 @@ TEST_F(HistoryViewsTest, HandledMarksAreStoredAndTheViewExportsAsCsv)
 
     std::string csv = m_path + ".csv";
     long long written = 0;
-    ASSERT_TRUE(reader.ExportCsv({HistoryView::Alerts, {}, "PHARM01", kNow}, csv, m_reason, written)) << m_reason;
+    ASSERT_TRUE(reader.ExportCsv({HistoryView::Alerts, {}, "PHARM01", kNow}, csv, PosixCsvFiles(), m_reason, written))
+        << m_reason;
     std::ifstream in(csv, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::remove(csv.c_str());
@@ -157,7 +159,8 @@ TEST_F(HistoryViewsTest, HandledMarksAreStoredAndTheViewExportsAsCsv)
 
     // A window closed during its export stops it: no file, not even a partial one.
     std::atomic<bool> stopped{true};
-    EXPECT_FALSE(reader.ExportCsv({HistoryView::AllScans, {}, "PHARM01", kNow}, csv, m_reason, written, &stopped));
+    EXPECT_FALSE(reader.ExportCsv({HistoryView::AllScans, {}, "PHARM01", kNow}, csv, PosixCsvFiles(), m_reason, written,
+                                 &stopped));
     EXPECT_EQ(m_reason, "the export was stopped");
     EXPECT_FALSE(std::ifstream(csv).good());
     EXPECT_FALSE(std::ifstream(csv + ".tmp").good());

@@ -3,6 +3,8 @@
 // Counter safety sheet writes its switches at once.
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "core/settings_store.h"
@@ -31,6 +33,25 @@ int RowOf(const MainDialogFixture& fixture, const std::string& key)
     for (int row = 0; row < fixture.RowCount(); ++row)
         if (ScanResult* record = fixture.RowRecord(row); record && record->key == key) return row;
     return -1;
+}
+
+// The history's rows of a spool key, as "status text|kind|user".
+std::vector<std::string> HistoryRowsOf(const std::string& historyPath, const std::string& key)
+{
+    std::vector<std::string> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(historyPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, "SELECT status_text || '|' || kind || '|' || user_name FROM outcome WHERE spool_key = ?",
+                           -1, &query, nullptr);
+        sqlite3_bind_text(query, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+        while (query && sqlite3_step(query) == SQLITE_ROW)
+            rows.push_back(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+        sqlite3_finalize(query);
+    }
+    sqlite3_close(db);
+    return rows;
 }
 
 std::string StoredValue(const char* name)
@@ -93,6 +114,11 @@ TEST(HeldScans, EachIsAskedInTurnAndItsAnswerCarriedOutAlsoAfterARestart)
     EXPECT_EQ(RequestsFor(standin, "21DEMO0002"), 0u) << "Do not send: none";
     EXPECT_TRUE(WaitFor([&] { return ListFolder(held).empty() && ListFolder(scanned).size() == 1; }, 5000))
         << "no held file, no approval left";
+    // Not sending is the scan's final outcome: the history keeps it too.
+    std::string history = fixture.AppFolder() + "\\History\\history.db";
+    EXPECT_TRUE(WaitFor([&] { return HistoryRowsOf(history, "200").size() == 1; }, kBoxWaitMs));
+    const std::string user = fixture.Dialog().SettingsSnapshot().Username;
+    EXPECT_EQ(HistoryRowsOf(history, "200"), std::vector<std::string>{"Not sent|7|" + user});
 }
 
 // An expired pack is not decommissioned unseen: Enter answers Do not send,

@@ -41,6 +41,20 @@ class ExportHistory : public testing::Test {
 protected:
     void SetUp() override { DeleteTree(AppFolder()); }
     void TearDown() override { DeleteTree(AppFolder()); }
+    // The program's history with one scan of 2026-12-08.
+    static void WriteOneScanHistory()
+    {
+        HistoryStore store;
+        std::string reason;
+        ASSERT_TRUE(CreateDirectoryA(AppFolder().c_str(), nullptr) &&
+                    CreateDirectoryA((AppFolder() + "\\History").c_str(), nullptr));
+        ASSERT_TRUE(store.Open(AppFolder() + "\\History\\history.db", "2026-12-08", reason)) << reason;
+        HistoryEntry entry;
+        entry.localTime = "2026-12-08T10:00:00";
+        entry.utcTime = "2026-12-08T09:00:00Z";
+        entry.sn = "SER1";
+        ASSERT_TRUE(store.Add(entry, reason)) << reason;
+    }
     TempFolder folder;
 };
 
@@ -56,22 +70,17 @@ TEST_F(ExportHistory, WritesBesideARunningInstanceAndSaysWhyWhenItCannot)
     EXPECT_EQ(RunProgram("export-history \"" + csv + "\"", out), 2u);
     EXPECT_EQ(ReadBytes(out), "Export failed: there is no scan history at \"" + AppFolder() +
                                   "\\History\\history.db\"\r\n");
-    {
-        HistoryStore store;
-        std::string reason;
-        ASSERT_TRUE(CreateDirectoryA(AppFolder().c_str(), nullptr) && CreateDirectoryA((AppFolder() + "\\History").c_str(), nullptr));
-        ASSERT_TRUE(store.Open(AppFolder() + "\\History\\history.db", "2026-12-08", reason)) << reason;
-        HistoryEntry entry;
-        entry.localTime = "2026-12-08T10:00:00";
-        entry.utcTime = "2026-12-08T09:00:00Z";
-        entry.sn = "SER1";
-        ASSERT_TRUE(store.Add(entry, reason)) << reason;
-    }
+    ASSERT_NO_FATAL_FAILURE(WriteOneScanHistory());
     const struct { std::string arguments; DWORD code; std::string message; } cases[] = {
         {"export-history \"" + csv + "\" 2026-12-01", 0, "Exported 1 scans to \"" + csv + "\""},
         {"export-history \"" + csv + "\" 2026-12-09 2026-12-31", 0, "Exported 0 scans to \"" + csv + "\""},
         {"export-history \"" + csv + "\" 2026-02-30", 1,
          "Export failed: \"2026-02-30\" is not a date; write it as YYYY-MM-DD"},
+        {"export-history \"" + csv + "\" \"2026- 1-08\"", 1,
+         "Export failed: \"2026- 1-08\" is not a date; write it as YYYY-MM-DD"},
+        {"export-history \"" + csv + "\" 2026-01-01 2026-01-+1", 1,
+         "Export failed: \"2026-01-+1\" is not a date; write it as YYYY-MM-DD"},
+        {"export-history NUL", 4, "Export failed: \"\\\\.\\NUL\" names a device, not a file"},
         {"export-history \"" + csv + "\" 2026-12-09 2026-12-01", 1,
          "Export failed: the end date 2026-12-01 comes before the start date 2026-12-09"},
         {"export-history", 1,
@@ -87,4 +96,36 @@ TEST_F(ExportHistory, WritesBesideARunningInstanceAndSaysWhyWhenItCannot)
     EXPECT_EQ(written.rfind("\xEF\xBB\xBFLocal time,UTC time,", 0), 0u) << written;
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 1) << "the last run's range held no scan";
     DestroyWindow(running);
+}
+
+// A scheduled task runs in a folder of its own choosing: the message names
+// the file as written, whole. A file held by another program keeps its old
+// export when the new one cannot take its place, and the pharmacist's own
+// "<name>.tmp" is never touched.
+TEST_F(ExportHistory, NamesTheWholePathAndNeverLosesTheOldExport)
+{
+    ASSERT_NO_FATAL_FAILURE(WriteOneScanHistory());
+    std::string out = folder / "out.txt", csv = folder / "scans.csv";
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    DWORD code = RunProgram("export-history scans.csv", out);
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ReadBytes(out), "Exported 1 scans to \"" + csv + "\"\r\n");
+
+    WriteBytes(csv, "the old export");
+    WriteBytes(csv + ".tmp", "the pharmacist's own file");
+    // Open as a viewer may hold it: deleting it succeeds but takes effect
+    // only when the handle closes, and nothing can be renamed over it.
+    FileHandle viewer(CreateFileA(csv.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(viewer.Valid());
+    code = RunProgram("export-history \"" + csv + "\"", out);
+    viewer = FileHandle();
+    std::string kept = ReadBytes(csv);
+    if (code == 0) EXPECT_EQ(kept.rfind("\xEF\xBB\xBFLocal time,", 0), 0u) << kept;
+    else EXPECT_EQ(kept, "the old export") << ReadBytes(out);
+    EXPECT_EQ(ReadBytes(csv + ".tmp"), "the pharmacist's own file");
+    EXPECT_EQ(ListFolder(folder.Path()), (std::vector<std::string>{"out.txt", "scans.csv", "scans.csv.tmp"}));
 }

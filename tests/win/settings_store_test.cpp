@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/fmd_app.h"
 #include "core/settings_store.h"
 #include "framework/win_handle.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -148,4 +150,45 @@ TEST_F(Registry, SwitchesAreOnForTheTextOneOnly)
     LoadSettings(settings);
     EXPECT_FALSE(settings.AllowPlainHttp) << "absent: off";
     EXPECT_FALSE(settings.KeepScansDuringOutage) << "absent: off";
+}
+
+// A number that decides how long the history keeps its rows, or how long a
+// pack counts as done, is taken only when it is plainly one in its range:
+// "0" meant as "for ever" would otherwise delete every row at the next start.
+TEST_F(Registry, KeepingDaysAndGuardMinutesAreTakenOnlyInTheirRange)
+{
+    TempFolder folder;
+    CFMDApp app;
+    app.SetAppFolder(folder.Path());
+    const struct {
+        const char* stored;
+        long days, minutes;  // as loaded
+    } cases[] = {
+        {"0", 400, 10},      {"", 400, 10},        {"forever", 400, 10}, {"99999", 400, 10}, {"-1", 400, 10},
+        {"1.000", 400, 10},  {"30 days", 400, 10}, {"1441", 1441, 10},   {"3651", 400, 10},  {"1", 1, 1},
+        {" 365 ", 365, 365}, {"1440", 1440, 1440}, {"3650", 3650, 10},   {"99999999999999999999", 400, 10},
+    };
+    for (const auto& c : cases) {
+        PutString("HistoryDays", c.stored);
+        PutString("DoubleScanMinutes", c.stored);
+        AppSettings settings;
+        LoadSettings(settings);
+        EXPECT_EQ(settings.HistoryDays, c.days) << '"' << c.stored << '"';
+        EXPECT_EQ(settings.DoubleScanMinutes, c.minutes) << '"' << c.stored << '"';
+    }
+    std::string trace = ReadBytes(folder / "Logs\\trace-1.txt");
+    const char refusedDays[] = "WARNING: Settings - \"HistoryDays\" is \"0\", not a number from 1 to 3650: 400 is used";
+    EXPECT_EQ(CountOf(trace, refusedDays), 1u) << trace;
+    EXPECT_EQ(CountOf(trace, "WARNING: Settings - \"HistoryDays\""), 9u) << "one line each time a value is refused";
+    const char refusedMinutes[] =
+        "WARNING: Settings - \"DoubleScanMinutes\" is \"1441\", not a number from 1 to 1440: 10 is used";
+    EXPECT_EQ(CountOf(trace, refusedMinutes), 1u) << trace;
+
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    AppSettings absent;
+    LoadSettings(absent);
+    EXPECT_EQ(absent.HistoryDays, 400);
+    EXPECT_EQ(absent.DoubleScanMinutes, 10);
+    EXPECT_EQ(CountOf(ReadBytes(folder / "Logs\\trace-1.txt"), "WARNING"), CountOf(trace, "WARNING"))
+        << "an absent value is no fault";
 }

@@ -664,6 +664,87 @@ TEST_F(Worker, AHistoryThatCannotBeOpenedCostsOneRowAndScanningGoesOn)
     EXPECT_NE(TraceLog().find("History - scan history unavailable"), std::string::npos);
 }
 
+// A backup holding the history longer than SQLite waits costs no row: each
+// is kept and written once the file is free again.
+TEST_F(Worker, ALockedHistoryKeepsItsRowsAndWritesThemOnceFree)
+{
+    std::string path = logFolder / "History\\history.db", reason;
+    ASSERT_TRUE(CreateDirectoryA((logFolder / "History").c_str(), nullptr));
+    {
+        HistoryStore created;
+        ASSERT_TRUE(created.Open(path, "2026-12-08", reason)) << reason;
+    }
+    sqlite3* backup = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &backup), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(backup, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', kDemo1);
+    ASSERT_TRUE(WaitForResults(1));
+    const std::string unavailable = "Scan history unavailable: database is locked";
+    auto logRowsReach = [&](size_t count, DWORD timeoutMs) {
+        ULONGLONG deadline = GetTickCount64() + timeoutMs;
+        while (host.window.LogRows().size() < count && GetTickCount64() < deadline)
+            host.window.WaitForRecords(host.window.records.size() + 1, 50);
+        return host.window.LogRows().size() >= count;
+    };
+    bool said = logRowsReach(1, 15000);
+    if (!said) sqlite3_close_v2(backup);
+    ASSERT_TRUE(said) << TraceLog();
+    Spool('1', kDemo2);
+    ASSERT_TRUE(WaitForResults(2));
+    EXPECT_EQ(host.window.LogRows(), std::vector<std::string>{unavailable}) << "said once";
+    sqlite3_exec(backup, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(backup);
+
+    const std::string again = "The scan history works again: the 2 scans kept meanwhile are in it";
+    EXPECT_TRUE(logRowsReach(2, 30000)) << TraceLog();
+    EXPECT_EQ(host.window.LogRows(), (std::vector<std::string>{unavailable, again}));
+    std::string integrity;
+    EXPECT_EQ(HistoryRows(path, integrity),
+              (std::vector<std::string>{"0|Success|DEMO0001|DEMO0001|LOT24A|PHARM01|" + kDemo1,
+                                        "1|Success|DEMO0002|DEMO0002|LOT24A|PHARM01|" + kDemo2}));
+}
+
+// A history damaged in its pages (its header sound) opens, and its first
+// write fails: the row is kept, and the file set aside at its next opening.
+TEST_F(Worker, AHistoryDamagedInItsPagesIsSetAsideAndTheRowKept)
+{
+    std::string folder = logFolder / "History", path = folder + "\\history.db", reason;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    {
+        HistoryStore created;
+        ASSERT_TRUE(created.Open(path, "2026-12-08", reason)) << reason;
+        HistoryEntry old;
+        old.utcTime = "2026-12-08T03:00:00Z";
+        for (int i = 0; i < 300; ++i) ASSERT_TRUE(created.Add(old, reason)) << reason;
+    }
+    std::string bytes = ReadBytes(path);
+    ASSERT_GT(bytes.size(), 8192u);
+    bytes.replace(4096, 4096, std::string(4096, '\xA5'));  // page 2, the table's root
+    WriteBytes(path, bytes);
+    host.SetCredentials("PHARM01", "s3cret", standin.Host());
+    Spool('0', kDemo1);
+    ASSERT_TRUE(WaitForResults(1));
+    ULONGLONG deadline = GetTickCount64() + 40000;
+    while (host.window.LogRows().size() < 3 && GetTickCount64() < deadline)
+        host.window.WaitForRecords(host.window.records.size() + 1, 50);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char aside[64];
+    wsprintfA(aside, "history-damaged-%04u-%02u-%02u.db", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(host.window.LogRows(),
+              (std::vector<std::string>{"Scan history unavailable: database disk image is malformed",
+                                        std::string("The scan history was damaged: it was set aside as ") + aside +
+                                            " and a new one started",
+                                        "The scan history works again: the scan kept meanwhile is in it"}))
+        << TraceLog();
+    std::string integrity;
+    EXPECT_EQ(HistoryRows(path, integrity),
+              std::vector<std::string>{"0|Success|DEMO0001|DEMO0001|LOT24A|PHARM01|" + kDemo1});
+    EXPECT_EQ(ReadBytes(folder + "\\" + aside).substr(0, 16), std::string("SQLite format 3\0", 16));
+    EXPECT_FALSE(PathExists(path + "-damaged"));
+}
+
 // A waiting scan held open by another program does not hold up the others.
 TEST_F(Outage, ALockedWaitingScanIsPassedOverAndSentOnceFreed)
 {

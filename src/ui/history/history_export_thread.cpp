@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "history/history_reader.h"
+#include "ui/history/windows_csv_files.h"
 
 CHistoryExportThread::CHistoryExportThread(std::string sqliteName, HistoryViewQuery query, HWND window,
                                            UINT doneMessage, std::shared_ptr<HistoryExportOutcome> outcome)
@@ -20,7 +21,8 @@ int CHistoryExportThread::Run()
     HistoryReader reader;
     HistoryExportOutcome& outcome = *m_outcome;
     if (reader.Open(m_sqliteName, outcome.reason))
-        outcome.written = reader.ExportCsv(m_query, outcome.csvPath, outcome.reason, outcome.rows, &outcome.cancelled);
+        outcome.written = reader.ExportCsv(m_query, outcome.csvPath, WindowsCsvFiles(), outcome.reason, outcome.rows,
+                                           &outcome.cancelled);
     if (!outcome.cancelled) PostMessageA(m_window, m_doneMessage, 0, 0);
     return 0;
 }

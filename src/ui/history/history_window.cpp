@@ -9,6 +9,7 @@
 #include "core/scan_result.h"
 #include "framework/sqlite_name.h"
 #include "history/history_csv.h"
+#include "history/history_store.h"
 #include "res/resource.h"
 #include "ui/controls/popup_window.h"
 
@@ -181,7 +182,8 @@ void CHistoryWindow::ShowView(HistoryView view)
 bool CHistoryWindow::EnsureReader()
 {
     std::string reason;
-    return m_reader.IsOpen() || m_reader.Open(SqliteFileName(m_historyPath), reason);
+    return m_reader.IsOpen() ||
+           m_reader.Open(SqliteFileName(m_historyPath), reason, DamageMarkName(m_historyPath));
 }
 
 HistoryViewQuery CHistoryWindow::QueryFromControls() const

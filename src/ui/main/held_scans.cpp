@@ -1,6 +1,7 @@
 // Held scans at the window: the worker's hand-over, the program's message box
 // for each in turn, and the pharmacist's answer carried out on the files.
 #include <memory>
+#include <utility>
 
 #include "base/text_escape.h"
 #include "core/log.h"
@@ -9,6 +10,7 @@
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
 #include "ui/main/main_dialog.h"
+#include "verify/fmd_thread.h"
 #include "verify/hold_rules.h"
 
 void CMainDialog::AskAboutHeldScan(const HeldScan& scan)
@@ -27,10 +29,18 @@ namespace {
 
 HoldReasons ReasonsOf(const HeldScan& scan) { return {scan.faults, scan.expiredOn}; }
 
+// Where a scan not sent is kept: its row in the list, and in the history,
+// since not sending is the scan's final outcome.
+struct NotSentRecord {
+    HWND resultsWindow;
+    ScanHistory* history;  // null without a worker
+    std::string userName;
+};
+
 // Carries out the answer: Send anyway puts the scan back for the worker,
 // approved; Do not send deletes it. Anything that fails leaves it held, and
 // the next start asks again.
-void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
+void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSent)
 {
     const char* name = scan.key.c_str();
     if (send) {
@@ -65,7 +75,9 @@ void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
     record->statusText = kNotSentStatusText;
     record->messageHeading = "Not sent: deleted at the counter";
     record->messageBody = HeldRowText(ReasonsOf(scan));
-    PostScanResult(resultsWindow, record);
+    // The worker writes the row: the history's file is its own to open.
+    if (notSent.history) notSent.history->RecordLater(*record, notSent.userName);
+    PostScanResult(notSent.resultsWindow, record);
     AddLogRow("Not sent: %s", EscapeBarcode(scan.barcode).c_str());
 }
 
@@ -75,8 +87,8 @@ void SettleHeldScan(const HeldScan& scan, bool send, HWND resultsWindow)
 // default: Enter keeps the pack from being supplied.
 class CHeldScanBox : public CMessageBoxDialog {
 public:
-    CHeldScanBox(const HeldScan& scan, HWND resultsWindow)
-        : m_scan(scan), m_resultsWindow(resultsWindow), m_bDoNotSendByDefault(!scan.expiredOn.empty())
+    CHeldScanBox(const HeldScan& scan, NotSentRecord notSent)
+        : m_scan(scan), m_notSent(std::move(notSent)), m_bDoNotSendByDefault(!scan.expiredOn.empty())
     {
         m_strCaption = kHeldCaption;
         for (const TextRun& run : MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), kHeldCaption))
@@ -101,7 +113,7 @@ protected:
         if (id == IDOK && m_bDoNotSendByDefault) id = IDC_BOX_SECOND;
         if ((id == IDC_BOX_FIRST || id == IDC_BOX_SECOND) && !m_bAnswered) {
             m_bAnswered = true;
-            SettleHeldScan(m_scan, id == IDC_BOX_FIRST, m_resultsWindow);
+            SettleHeldScan(m_scan, id == IDC_BOX_FIRST, m_notSent);
         }
         if (id == IDCANCEL && !m_bAnswered)
             Log("Held scan \"%s.dat\": box closed without an answer, asked again at the next start", m_scan.key.c_str());
@@ -110,7 +122,7 @@ protected:
 
 private:
     const HeldScan& m_scan;
-    HWND m_resultsWindow;
+    NotSentRecord m_notSent;
     const bool m_bDoNotSendByDefault;
     bool m_bAnswered = false;
 };
@@ -127,7 +139,9 @@ void CMainDialog::OnHeldScanPosted(HeldScan* posted)
         std::unique_ptr<HeldScan> scan = std::move(m_heldScans.front());
         m_heldScans.pop_front();
         PlayAlertSound();
-        CHeldScanBox box(*scan, m_resultsList.Handle());
+        NotSentRecord notSent{m_resultsList.Handle(), m_pWorker ? &m_pWorker->History() : nullptr,
+                              m_settings.Snapshot().Username};
+        CHeldScanBox box(*scan, notSent);
         box.DoModal();
     }
     m_bAskingHeld = false;

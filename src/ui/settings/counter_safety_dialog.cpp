@@ -27,7 +27,6 @@ const SafetySwitch kSwitches[CCounterSafetyDialog::kSwitchCount] = {
     {IDC_SAFETY_PLAIN, IDC_SAFETY_PLAIN_FRAME, IDC_SAFETY_PLAIN_TEXT, "AllowPlainHttp", &AppSettings::AllowPlainHttp},
 };
 
-constexpr long kMostMinutes = 1440;
 constexpr const char kPlainHttpQuestion[] =
     "With plain HTTP, the pharmacy's password crosses the network unencrypted, and anyone on the way can answer "
     "in the service's place.\n\nTurn it on only when your IT support says the service cannot be reached securely. "
@@ -99,7 +98,7 @@ void CCounterSafetyDialog::OnMinutesChanged()
     char text[16] = "";
     GetDlgItemTextA(m_hWnd, IDC_SAFETY_MINUTES, text, sizeof text);
     long minutes = ParseLeadingDecimal(text);
-    if (minutes < 1 || minutes > kMostMinutes) return;  // kept as stored until it makes sense
+    if (minutes < 1 || minutes > kMostDoubleScanMinutes) return;  // kept as stored until it makes sense
     SaveSetting("DoubleScanMinutes", std::to_string(minutes));
     m_settings.ReloadSwitches();
     Log("Counter safety: DoubleScanMinutes set to %ld", minutes);
