@@ -69,18 +69,25 @@ void Reset(int client)
     close(client);
 }
 
+// Passes the request on; false when either side failed. The request comes in
+// one or two pieces; it is complete once the line is quiet for a moment.
+bool PassRequestOn(int client, int backend)
+{
+    char buffer[65536];
+    pollfd wait{client, POLLIN, 0};
+    while (poll(&wait, 1, 300) > 0) {
+        ssize_t got = recv(client, buffer, sizeof buffer, 0);
+        if (got <= 0 || send(backend, buffer, static_cast<size_t>(got), MSG_NOSIGNAL) != got) return false;
+    }
+    return true;
+}
+
 // Passes the request on and waits for the service's answer, which the client
 // never gets.
 void RelayRequestOnly(int client, int backend)
 {
     char buffer[65536];
-    pollfd wait{client, POLLIN, 0};
-    // The request comes in one or two pieces; it is complete once the line
-    // is quiet for a moment.
-    while (poll(&wait, 1, 300) > 0) {
-        ssize_t got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0 || send(backend, buffer, static_cast<size_t>(got), MSG_NOSIGNAL) != got) return;
-    }
+    if (!PassRequestOn(client, backend)) return;
     pollfd answer{backend, POLLIN, 0};
     if (poll(&answer, 1, 30000) > 0) recv(backend, buffer, sizeof buffer, 0);
 }
@@ -90,11 +97,7 @@ void RelayRequestOnly(int client, int backend)
 void RelayCutAnswer(int client, int backend)
 {
     char buffer[65536];
-    pollfd wait{client, POLLIN, 0};
-    while (poll(&wait, 1, 300) > 0) {
-        ssize_t got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0 || send(backend, buffer, static_cast<size_t>(got), MSG_NOSIGNAL) != got) return;
-    }
+    if (!PassRequestOn(client, backend)) return;
     std::string answer;
     pollfd more{backend, POLLIN, 0};
     for (int timeout = 30000; poll(&more, 1, timeout) > 0; timeout = 200) {
