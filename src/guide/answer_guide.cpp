@@ -301,7 +301,10 @@ AnswerGuidance ExplainByStatus(const AnswerFacts& facts, const std::string& code
 {
     long status = std::strtol(facts.status.c_str(), nullptr, 10);
     AnswerGuidance guidance;
-    if (status == 0 && !facts.status.empty())
+    if (facts.status.empty() && code.empty())
+        guidance = Guidance(Verdict::CheckAgain, GuideString(GuideText::NoAnswer),
+                            ChangesState(facts.mode) ? GuideText::NextVerifyFirst : GuideText::NextScanAgain);
+    else if (status == 0 && !facts.status.empty())
         guidance = Guidance(Verdict::DoNotSupply,
                             code.empty() ? GuideString(GuideText::NoCodeError) : Format(GuideText::UnknownCodeError, code),
                             GuideText::NextUnknownError);

@@ -122,6 +122,7 @@ const Entry kTexts[] = {
     {GuideText::CurlNotStarted, "The program could not start curl.exe, so nothing was sent."},
     {GuideText::RequestFailed, "The request failed (%s) before an answer came."},
     {GuideText::NotUnderstood, "The service's answer could not be understood: it held no pack status."},
+    {GuideText::NoAnswer, "No answer from the service was recorded for this scan."},
     {GuideText::Held, "The code looked damaged or misread, so the scan was not sent."},
     {GuideText::NotSent, "The scan was held and, as chosen at the counter, not sent."},
     {GuideText::Waiting, "The service could not be reached: the scan is kept and goes out when the service "

@@ -78,6 +78,7 @@ enum class GuideText {
     CurlNotStarted,
     RequestFailed,
     NotUnderstood,
+    NoAnswer,
     Held,
     NotSent,
     Waiting,

@@ -8,6 +8,7 @@
 
 #include "base/string_format.h"
 #include "base/text_escape.h"
+#include "history/entry_guidance.h"
 #include "history/sqlite_statement.h"
 
 namespace {
@@ -52,7 +53,7 @@ const char* const kColumns[] = {
     "Local time", "UTC time", "Spool key", "Mode", "Barcode", "Status text", "Kind", "Status", "Message heading",
     "Message body", "PostTransactionID", "ReplyTransactionID", "GTIN", "Lot", "Exp", "SN", "curl exit code",
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
-    "Read serial", "Read faults", "Handled", "Handled note"};
+    "Read serial", "Read faults", "Handled", "Handled note", "Verdict", "Meaning", "Next step"};
 
 std::string Column(sqlite3_stmt* s, int i)
 {
@@ -113,7 +114,14 @@ std::string CsvRow(const HistoryEntry& e)
                             e.postTransactionId, e.replyTransactionId, e.gtin, e.lot, e.exp, e.sn,
                             std::to_string(e.curlResult), e.userName, e.computerName, e.programVersion,
                             e.readFormat, e.readProductCode, e.readBatch, e.readExpiry, e.readSerial,
-                            e.readFaults, e.handled ? "yes" : "", e.handledNote};
+                            e.readFaults, e.handled ? "yes" : "", e.handledNote, "", "", ""};
+    AnswerGuidance guidance = GuidanceOfEntry(e);
+    if (guidance.explained) {
+        const size_t guide = sizeof fields / sizeof fields[0] - 3;
+        fields[guide] = VerdictWord(guidance.verdict);
+        fields[guide + 1] = guidance.meaning;
+        fields[guide + 2] = guidance.nextStep;
+    }
     std::string row;
     for (const std::string& field : fields) row += (row.empty() && &field == fields ? "" : ",") + CsvField(field);
     return row + "\r\n";

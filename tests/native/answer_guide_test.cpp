@@ -233,6 +233,7 @@ TEST(AnswerGuide, UnknownCodesGoByTheirStatusAndSaySo)
         {Decommission, E, "Error", "0", "Refused", "for a reason", 0, kDoNot, "", "names no code",
          "Do not supply until"},
         {Verify, W, "Warning", "2", "Attention", "", 0, kAgain, "", "names no code", "before you supply"},
+        {Decommission, F, "Failed", "", "", "", 0, kAgain, "", "No answer", "switch to Verify"},
         // A code with status 1 is still a code this program must read.
         {Verify, S, "Success", "1", "NMVS_NEW_01 Verified with a note", "", 0, kAgain, "NMVS_NEW_01",
          "added the code NMVS_NEW_01", "verify the pack"},
