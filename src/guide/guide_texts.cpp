@@ -23,6 +23,9 @@ const Entry kTexts[] = {
     {GuideText::VerdictDoNotSupply, "Do not supply"},
     {GuideText::VerdictCheckAgain, "Check again"},
     {GuideText::VerdictAccountRefused, "Account refused"},
+    {GuideText::LabelVerdict, "Verdict"},
+    {GuideText::LabelMeaning, "Meaning"},
+    {GuideText::LabelNextStep, "Next step"},
 
     {GuideText::SerialUnknown, "The national system does not know this serial number, though it knows the product "
                                "and batch."},

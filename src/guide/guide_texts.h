@@ -9,6 +9,10 @@ enum class GuideText {
     VerdictDoNotSupply,
     VerdictCheckAgain,
     VerdictAccountRefused,
+    // Labels
+    LabelVerdict,
+    LabelMeaning,
+    LabelNextStep,
     // National codes: meanings
     SerialUnknown,
     BatchUnknown,

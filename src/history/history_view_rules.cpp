@@ -7,6 +7,8 @@
 #include "base/string_format.h"
 #include "base/text_escape.h"
 #include "core/scan_result.h"
+#include "guide/guide_texts.h"
+#include "history/entry_guidance.h"
 #include "history/past_successes.h"
 
 namespace {
@@ -113,6 +115,14 @@ std::string CellText(HistoryView view, int column, const HistoryEntry& entry, st
     return EscapeBarcode(entry.barcode);
 }
 
+std::string GuidanceText(const AnswerGuidance& guidance)
+{
+    if (!guidance.explained) return std::string();
+    return std::string(GuideString(GuideText::LabelVerdict)) + ": " + VerdictWord(guidance.verdict) + "\r\n" +
+           GuideString(GuideText::LabelMeaning) + ": " + guidance.meaning + "\r\n" +
+           GuideString(GuideText::LabelNextStep) + ": " + guidance.nextStep + "\r\n\r\n";
+}
+
 std::string DetailsText(const HistoryEntry& e)
 {
     const std::pair<const char*, std::string> fields[] = {
@@ -126,7 +136,7 @@ std::string DetailsText(const HistoryEntry& e)
         {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
         {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
         {"Handled note", e.handledNote}};
-    std::string text;
+    std::string text = GuidanceText(GuidanceOfEntry(e));
     for (const auto& [name, value] : fields) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
     return text;
 }

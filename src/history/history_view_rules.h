@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "guide/answer_guide.h"
 #include "history/history_entry.h"
 
 enum class HistoryView { AllScans, CanBeUndone, Alerts };
@@ -53,6 +54,11 @@ UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::
 std::vector<std::string> ViewColumns(HistoryView view);
 std::string CellText(HistoryView view, int column, const HistoryEntry& entry, std::time_t now);
 
-// Every stored field of a row, one "Name: value" line each (CR LF), the
-// barcode in the results list's escaped form.
+// The guide's verdict, meaning and next step, a "Name: value" line each
+// (CR LF) and a blank line after; empty for a row the guide does not explain.
+std::string GuidanceText(const AnswerGuidance& guidance);
+
+// The guide's lines first, then every stored field of a row, one
+// "Name: value" line each (CR LF), the barcode in the results list's escaped
+// form.
 std::string DetailsText(const HistoryEntry& entry);

@@ -12,6 +12,7 @@
 #include "core/scan_result.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
+#include "history/history_view_rules.h"
 
 namespace {
 
@@ -63,6 +64,18 @@ TEST(HistoryGuidance, TheExportEndsWithVerdictMeaningAndNextStep)
               "Supply|The pack is active: the nation|Supply it; decommission it whe\n"
               "Check again|The service was not reached: t|Nothing changed at the nationa\n");
     for (const char* extension : {".db", ".db-wal", ".db-shm", ".csv", ".txt"}) std::remove((base + extension).c_str());
+}
+
+TEST(HistoryGuidance, TheDetailsPaneBeginsWithTheGuide)
+{
+    HistoryEntry e = Outcome(Verify, ScanResultKind::Warning, "2", "NMVS_NC_PCK_22 Pack is inactive (Stolen)", 0);
+    std::string details = DetailsText(e);
+    EXPECT_EQ(details.rfind("Verdict: Do not supply\r\nMeaning: The pack was reported stolen.\r\nNext step: Do not "
+                            "supply. Set the pack aside",
+                            0),
+              0u)
+        << details;
+    EXPECT_NE(details.find(".\r\n\r\nLocal time: 2026-12-08T10:00:00\r\n"), std::string::npos) << details;
 }
 
 }  // namespace
