@@ -31,6 +31,9 @@ struct AppSettings {
     // HoldImplausibleScans: a scan whose code looks damaged or misread is
     // not sent until the pharmacist says so.
     bool HoldImplausibleScans = false;
+    // ExplainAnswers: the product pop-up ends with what the answer means and
+    // what to do next.
+    bool ExplainAnswers = false;
     // The scan history keeps each outcome this many days.
     long HistoryDays = 400;
 };

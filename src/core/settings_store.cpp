@@ -59,6 +59,7 @@ void LoadSettings(AppSettings& settings)
     settings.GuardDoubleScans = false;
     settings.DoubleScanMinutes = 10;
     settings.HoldImplausibleScans = false;
+    settings.ExplainAnswers = false;
     settings.HistoryDays = 400;
     RegKey key = OpenOrCreateKey();
     if (!key) return;
@@ -73,6 +74,7 @@ void LoadSettings(AppSettings& settings)
     settings.GuardDoubleScans = ReadString(key.Get(), "GuardDoubleScans", "") == "1";
     settings.DoubleScanMinutes = ParseLeadingDecimal(ReadString(key.Get(), "DoubleScanMinutes", "10"));
     settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
+    settings.ExplainAnswers = ReadString(key.Get(), "ExplainAnswers", "") == "1";
     settings.HistoryDays = ParseLeadingDecimal(ReadString(key.Get(), "HistoryDays", "400"));
 }
 

@@ -337,6 +337,18 @@ const char* VerdictWord(Verdict verdict)
     return "";
 }
 
+AnswerFacts FactsOfResult(const ScanResult& result)
+{
+    AnswerFacts facts;
+    facts.mode = result.mode;
+    facts.kind = result.kind;
+    facts.statusText = result.statusText;
+    facts.status = result.status;
+    facts.heading = result.messageHeading;
+    facts.body = result.messageBody;
+    return facts;
+}
+
 std::string AnswerCodeIn(const std::string& heading, const std::string& body)
 {
     std::string code = CodeIn(heading);

@@ -40,6 +40,10 @@ struct AnswerGuidance {
 
 AnswerGuidance ExplainAnswer(const AnswerFacts& facts);
 
+struct ScanResult;
+// The facts a result record carries (no curl code: its heading names it).
+AnswerFacts FactsOfResult(const ScanResult& result);
+
 // The first national code in a heading (or else the body): "NMVS_..." at the
 // start of a word, "SP-901" and the like, or a national number such as
 // "41020001"; empty when there is none.

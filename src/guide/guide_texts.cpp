@@ -26,6 +26,7 @@ const Entry kTexts[] = {
     {GuideText::LabelVerdict, "Verdict"},
     {GuideText::LabelMeaning, "Meaning"},
     {GuideText::LabelNextStep, "Next step"},
+    {GuideText::WhatToDo, "What to do"},
 
     {GuideText::SerialUnknown, "The national system does not know this serial number, though it knows the product "
                                "and batch."},

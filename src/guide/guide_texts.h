@@ -13,6 +13,7 @@ enum class GuideText {
     LabelVerdict,
     LabelMeaning,
     LabelNextStep,
+    WhatToDo,
     // National codes: meanings
     SerialUnknown,
     BatchUnknown,

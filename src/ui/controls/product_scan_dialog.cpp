@@ -35,6 +35,12 @@ LayoutSize WindowSize(HWND window)
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+bool ExplainsAnswers()
+{
+    RetirablePointer<MainWindowFacade>::Lease mainDialog(g_mainDialog);
+    return mainDialog && mainDialog->SettingsSnapshot().ExplainAnswers;
+}
+
 void BringMainWindowForward()
 {
     HWND main = nullptr;
@@ -63,7 +69,9 @@ BOOL CProductScanDialog::OnInitDialog()
     SetParagraphFormat(m_textArea.Handle());
     if (m_pResult) {
         SetWindowTextA(m_hWnd, ProductTitle(*m_pResult).c_str());
-        for (const TextRun& run : ProductRuns(*m_pResult, m_strScanTime)) AppendRun(run);
+        std::vector<TextRun> runs = ProductRuns(*m_pResult, m_strScanTime);
+        if (ExplainsAnswers()) AppendWhatToDo(runs, *m_pResult);
+        for (const TextRun& run : runs) AppendRun(run);
     }
     ShowWindow(m_textArea.Handle(), SW_SHOW);
     // No size event comes before the first show: without this pass the text
