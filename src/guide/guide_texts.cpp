@@ -150,6 +150,16 @@ const Entry kTexts[] = {
                              "after a careful look; this row shows the answer when it comes."},
     {GuideText::NextDoneBefore, "Nothing more to send: check that it is the same pack as before."},
     {GuideText::NextWaitForAnswer, "Wait for the answer in this row."},
+
+    {GuideText::CaseOpen, "Open"},
+    {GuideText::CaseSetAside, "Set aside"},
+    {GuideText::CaseResolvedOwnError, "Resolved: own scan error"},
+    {GuideText::CaseResolvedCleared, "Resolved: cleared and supplied"},
+    {GuideText::CaseReported, "Reported to the authority"},
+    {GuideText::CaseReturned, "Returned"},
+    {GuideText::CaseClosed, "Closed"},
+    {GuideText::CaseTimeLeft, "%s left"},
+    {GuideText::CaseOverdue, "Overdue by %s"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(GuideText::Count),
               "every guide text has its entry");

@@ -100,6 +100,16 @@ enum class GuideText {
     NextWaiting,
     NextDoneBefore,
     NextWaitForAnswer,
+    // The alert case
+    CaseOpen,
+    CaseSetAside,
+    CaseResolvedOwnError,
+    CaseResolvedCleared,
+    CaseReported,
+    CaseReturned,
+    CaseClosed,
+    CaseTimeLeft,
+    CaseOverdue,
     Count
 };
 

@@ -8,6 +8,7 @@
 
 #include "base/string_format.h"
 #include "base/text_escape.h"
+#include "history/alert_case.h"
 #include "history/entry_guidance.h"
 #include "history/sqlite_statement.h"
 
@@ -53,7 +54,8 @@ const char* const kColumns[] = {
     "Local time", "UTC time", "Spool key", "Mode", "Barcode", "Status text", "Kind", "Status", "Message heading",
     "Message body", "PostTransactionID", "ReplyTransactionID", "GTIN", "Lot", "Exp", "SN", "curl exit code",
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
-    "Read serial", "Read faults", "Handled", "Handled note", "Verdict", "Meaning", "Next step"};
+    "Read serial", "Read faults", "Handled", "Handled note", "Verdict", "Meaning", "Next step",
+    "Alert ID", "Case state", "Case updated"};
 
 std::string Column(sqlite3_stmt* s, int i)
 {
@@ -67,7 +69,7 @@ const char kEntryColumns[] =
     "local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
     " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
     " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
-    " read_faults, handled, handled_note";
+    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated";
 
 HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
@@ -87,6 +89,9 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     for (int i = 0; i < 9; ++i) *rest[i] = Column(s, first + 17 + i);
     e.handled = sqlite3_column_int(s, first + 26) != 0;
     e.handledNote = Column(s, first + 27);
+    e.caseAlertId = Column(s, first + 28);
+    e.caseState = Column(s, first + 29);
+    e.caseUpdated = Column(s, first + 30);
     return e;
 }
 
@@ -114,14 +119,18 @@ std::string CsvRow(const HistoryEntry& e)
                             e.postTransactionId, e.replyTransactionId, e.gtin, e.lot, e.exp, e.sn,
                             std::to_string(e.curlResult), e.userName, e.computerName, e.programVersion,
                             e.readFormat, e.readProductCode, e.readBatch, e.readExpiry, e.readSerial,
-                            e.readFaults, e.handled ? "yes" : "", e.handledNote, "", "", ""};
+                            e.readFaults, e.handled ? "yes" : "", e.handledNote, "", "", "",
+                            e.caseAlertId, e.caseState, e.caseUpdated};
+    const size_t guide = sizeof fields / sizeof fields[0] - 6;
     AnswerGuidance guidance = GuidanceOfEntry(e);
     if (guidance.explained) {
-        const size_t guide = sizeof fields / sizeof fields[0] - 3;
         fields[guide] = VerdictWord(guidance.verdict);
         fields[guide + 1] = guidance.meaning;
         fields[guide + 2] = guidance.nextStep;
     }
+    // An alert not yet looked at: its ID as the answer gave it, and Open.
+    if (e.caseAlertId.empty()) fields[guide + 3] = AlertIdIn(e.messageHeading, e.messageBody);
+    if (e.caseState.empty() && guidance.alert) fields[guide + 4] = "Open";
     std::string row;
     for (const std::string& field : fields) row += (row.empty() && &field == fields ? "" : ",") + CsvField(field);
     return row + "\r\n";

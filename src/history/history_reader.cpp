@@ -176,6 +176,8 @@ bool HistoryReader::RecommissionedSince(const HistoryEntry& entry) const
     return sqlite3_step(s.get()) == SQLITE_ROW;
 }
 
+AlertCase HistoryReader::AlertCaseOf(const HistoryEntry& entry) const { return ReadAlertCase(m_db, entry); }
+
 bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,
                               long long& rows, const std::atomic<bool>* cancelled) const
 {

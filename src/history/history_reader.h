@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "history/alert_case.h"
 #include "history/history_entry.h"
 #include "history/history_view_rules.h"
 
@@ -43,6 +44,8 @@ public:
     std::vector<int64_t> SerialMatches(const HistoryViewQuery& query) const;
     // Whether the pack of `entry` was recommissioned successfully after it.
     bool RecommissionedSince(const HistoryEntry& entry) const;
+    // The alert case of `entry`: its record, or Open with the answer's ID.
+    AlertCase AlertCaseOf(const HistoryEntry& entry) const;
     // Writes the view's rows, newest first, as the export writes them; stops
     // and leaves no file once `cancelled` is set.
     bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, std::string& reason,

@@ -45,7 +45,8 @@ TEST(HistoryGuidance, TheExportEndsWithVerdictMeaningAndNextStep)
         std::string reason;
         ASSERT_TRUE(store.Open(base + ".db", "2026-12-08", reason)) << reason;
         const HistoryEntry rows[] = {
-            Outcome(Decommission, ScanResultKind::Error, "0", "NMVS_NC_PCK_22 Pack already inactive", 0),
+            Outcome(Decommission, ScanResultKind::Error, "0",
+                    "NMVS_NC_PCK_22 Pack already inactive Alert ID: AT-0A1B2C3D-0001.", 0),
             Outcome(Verify, ScanResultKind::Success, "1", "Pack verified", 0),
             Outcome(Decommission, ScanResultKind::Failed, "", "Request failed due to COULDNT CONNECT", 7),
         };
@@ -55,14 +56,14 @@ TEST(HistoryGuidance, TheExportEndsWithVerdictMeaningAndNextStep)
     long long rows = 0;
     ASSERT_EQ(ExportHistoryCsv(base + ".db", base + ".csv", "", "", reason, rows), ExportResult::Written) << reason;
     std::string script = "import csv,sys; r=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')));"
-                         "out=open(sys.argv[2],'w',encoding='utf-8'); out.write('|'.join(r[0][-4:])+'\\n');"
-                         "[out.write(x[-3]+'|'+x[-2][:30]+'|'+x[-1][:30]+'\\n') for x in r[1:]]";
+                         "out=open(sys.argv[2],'w',encoding='utf-8'); out.write('|'.join(r[0][-7:])+'\\n');"
+                         "[out.write(x[-6]+'|'+x[-5][:30]+'|'+x[-4][:30]+'|'+'|'.join(x[-3:])+'\\n') for x in r[1:]]";
     ASSERT_EQ(std::system(("python3 -c \"" + script + "\" " + base + ".csv " + base + ".txt").c_str()), 0);
     EXPECT_EQ(ReadFile(base + ".txt"),
-              "Handled note|Verdict|Meaning|Next step\n"
-              "Alert: do not supply|The pack is already inactive: |Do not supply yet. Verify the \n"
-              "Supply|The pack is active: the nation|Supply it; decommission it whe\n"
-              "Check again|The service was not reached: t|Nothing changed at the nationa\n");
+              "Handled note|Verdict|Meaning|Next step|Alert ID|Case state|Case updated\n"
+              "Alert: do not supply|The pack is already inactive: |Do not supply yet. Verify the |AT-0A1B2C3D-0001|Open|\n"
+              "Supply|The pack is active: the nation|Supply it; decommission it whe|||\n"
+              "Check again|The service was not reached: t|Nothing changed at the nationa|||\n");
     for (const char* extension : {".db", ".db-wal", ".db-shm", ".csv", ".txt"}) std::remove((base + extension).c_str());
 }
 

@@ -1,0 +1,139 @@
+// The alert case record: its alert ID read from the answer, its states kept
+// with time and user across a reopening of a history made by the previous
+// schema, its photos and note, its deadline and its export columns.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/scan_result.h"
+#include "history/alert_case.h"
+#include "history/history_csv.h"
+#include "history/history_reader.h"
+#include "history/history_store.h"
+
+namespace {
+
+TEST(AlertCase, ReadsTheAlertIdOfAnAnswer)
+{
+    const struct {
+        const char *heading, *body, *id;
+    } cases[] = {
+        {"NMVS_NC_PCK_22 Pack already inactive", "Decommissioned as Supplied. Alert ID: AT-5F3A09C1-0003.",
+         "AT-5F3A09C1-0003"},
+        {"NMVS_NC_PC_02 Unknown serial (alert DE-7K2M9QXD-42)", "", "DE-7K2M9QXD-42"},
+        {"", "Alert ID BE-A1B2C3D4E5-2026-12-08", "BE-A1B2C3D4E5-2026-12-08"},
+        // Codes, dates and short tokens are no alert IDs.
+        {"NMVS_NC_PC_02 Unknown serial number", "SP-901 at 2026-12-08", ""},
+        {"Batch AB-12-3 differs", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AlertIdIn(c.heading, c.body), c.id) << c.heading << " / " << c.body;
+}
+
+TEST(AlertCase, DeadlinesRunOutAndClosedCasesHaveNone)
+{
+    const std::time_t alert = 1'765'000'000, days = 24 * 60 * 60;
+    std::time_t deadline = CaseDeadline(alert, 7);
+    EXPECT_EQ(deadline, alert + 7 * days);
+    EXPECT_EQ(DeadlineText(deadline, alert + 5 * days, CaseState::Open), "2 days 0 h left");
+    EXPECT_FALSE(IsOverdue(deadline, alert + 5 * days, CaseState::SetAside));
+    EXPECT_EQ(DeadlineText(deadline, alert + 8 * days + 3600, CaseState::SetAside), "Overdue by 1 day 1 h");
+    EXPECT_TRUE(IsOverdue(deadline, alert + 8 * days, CaseState::Open));
+    for (CaseState closed : {CaseState::ResolvedOwnError, CaseState::ResolvedCleared, CaseState::Reported,
+                             CaseState::Returned}) {
+        EXPECT_EQ(DeadlineText(deadline, alert + 30 * days, closed), "Closed");
+        EXPECT_FALSE(IsOverdue(deadline, alert + 30 * days, closed));
+    }
+    EXPECT_EQ(PhotoFileName(17, 2, "C:\\Users\\pharm\\Pictures\\Pack.JPG"), "17-2.jpg");
+    EXPECT_EQ(PhotoFileName(17, 3, "C:\\photos.d\\pack"), "17-3");
+}
+
+class AlertCaseStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = ::testing::TempDir() + "alert-case-" + std::to_string(getpid());
+        std::filesystem::remove_all(m_folder);
+        std::filesystem::create_directories(m_folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    std::string Path() const { return m_folder + "/history.db"; }
+    std::string m_folder;
+};
+
+CaseEvent Event(const char* what, const std::string& value, const char* utc, const char* user)
+{
+    return {what, value, std::string(utc).substr(0, 19), utc, user};
+}
+
+TEST_F(AlertCaseStore, StatesAreKeptInOrderAfterTheEarlierFileIsBroughtUp)
+{
+    std::string reason;
+    {
+        // The file as the previous program left it, with an alert in it.
+        HistoryStore earlier;
+        ASSERT_TRUE(earlier.OpenAtVersion(Path(), HistoryStore::kSchemaVersion - 1, reason)) << reason;
+        HistoryEntry alert;
+        alert.localTime = "2026-12-08T10:00:00";
+        alert.utcTime = "2026-12-08T09:00:00Z";
+        alert.mode = Decommission;
+        alert.kind = ScanResultKind::Error;
+        alert.status = "0";
+        alert.messageHeading = "NMVS_NC_PC_02 Unknown serial number";
+        alert.messageBody = "Alert ID: AT-00000001-0001.";
+        ASSERT_TRUE(earlier.Add(alert, reason)) << reason;
+    }
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(Path(), "2026-12-08", reason)) << reason;
+    ASSERT_EQ(store.SchemaVersion(), HistoryStore::kSchemaVersion);
+    const CaseEvent events[] = {
+        Event("State", "Set aside", "2026-12-08T09:05:00Z", "anna"),
+        Event("Photo", m_folder + "/1-1.jpg", "2026-12-08T09:06:00Z", "anna"),
+        Event("Alert ID", "AT-00000001-0002", "2026-12-08T09:07:00Z", "ben"),
+        Event("Note", "Print matches the scan; maker called.", "2026-12-08T09:08:00Z", "ben"),
+        Event("State", "Reported to the authority", "2026-12-09T08:00:00Z", "anna"),
+    };
+    for (const CaseEvent& event : events) ASSERT_TRUE(RecordCaseEvent(Path(), 1, event, reason)) << reason;
+    EXPECT_FALSE(RecordCaseEvent(Path(), 99, events[0], reason)) << "no such row";
+    store.Close();
+
+    // Read again as the History window does, after a restart.
+    HistoryReader reader;
+    ASSERT_TRUE(reader.Open(Path(), reason)) << reason;
+    int64_t id = 1;
+    std::vector<HistoryEntry> rows = reader.RowsOf(&id, 1);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].caseState, "Reported to the authority");
+    EXPECT_EQ(rows[0].caseAlertId, "AT-00000001-0002");
+    EXPECT_EQ(rows[0].caseUpdated, "2026-12-09T08:00:00Z");
+    AlertCase record = reader.AlertCaseOf(rows[0]);
+    EXPECT_EQ(record.state, CaseState::Reported);
+    EXPECT_EQ(record.alertId, "AT-00000001-0002");
+    EXPECT_EQ(record.note, "Print matches the scan; maker called.");
+    ASSERT_EQ(record.photos.size(), 1u);
+    ASSERT_EQ(record.events.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(record.events[i].what, events[i].what);
+        EXPECT_EQ(record.events[i].value, events[i].value);
+        EXPECT_EQ(record.events[i].utcTime, events[i].utcTime);
+        EXPECT_EQ(record.events[i].userName, events[i].userName);
+    }
+
+    std::string csv = m_folder + "/out.csv";
+    long long count = 0;
+    ASSERT_EQ(ExportHistoryCsv(Path(), csv, "", "", reason, count), ExportResult::Written) << reason;
+    std::ifstream in(csv, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find(",Alert ID,Case state,Case updated\r\n"), std::string::npos);
+    EXPECT_NE(text.str().find(",AT-00000001-0002,Reported to the authority,2026-12-09T08:00:00Z\r\n"),
+              std::string::npos)
+        << text.str();
+}
+
+}  // namespace
