@@ -160,6 +160,21 @@ const Entry kTexts[] = {
     {GuideText::CaseClosed, "Closed"},
     {GuideText::CaseTimeLeft, "%s left"},
     {GuideText::CaseOverdue, "Overdue by %s"},
+
+    {GuideText::SheetTitle, "Alert case"},
+    {GuideText::SheetAnswer, "What the answer means"},
+    {GuideText::SheetScan, "The scan"},
+    {GuideText::SheetCase, "The case"},
+    {GuideText::SheetHistory, "Case history"},
+    {GuideText::SheetPhotos, "Photos of the pack"},
+    {GuideText::SheetAlertId, "Alert ID"},
+    {GuideText::SheetState, "State"},
+    {GuideText::SheetDeadline, "Deadline"},
+    {GuideText::SheetNote, "Note"},
+    {GuideText::SheetTime, "Time"},
+    {GuideText::SheetUser, "User"},
+    {GuideText::SheetChange, "Change"},
+    {GuideText::SheetNoAlertId, "none given"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(GuideText::Count),
               "every guide text has its entry");

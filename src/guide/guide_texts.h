@@ -110,6 +110,21 @@ enum class GuideText {
     CaseClosed,
     CaseTimeLeft,
     CaseOverdue,
+    // The case sheet
+    SheetTitle,
+    SheetAnswer,
+    SheetScan,
+    SheetCase,
+    SheetHistory,
+    SheetPhotos,
+    SheetAlertId,
+    SheetState,
+    SheetDeadline,
+    SheetNote,
+    SheetTime,
+    SheetUser,
+    SheetChange,
+    SheetNoAlertId,
     Count
 };
 

@@ -123,9 +123,9 @@ std::string GuidanceText(const AnswerGuidance& guidance)
            GuideString(GuideText::LabelNextStep) + ": " + guidance.nextStep + "\r\n\r\n";
 }
 
-std::string DetailsText(const HistoryEntry& e)
+std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& e)
 {
-    const std::pair<const char*, std::string> fields[] = {
+    return {
         {"Local time", e.localTime}, {"UTC time", e.utcTime}, {"Spool key", e.spoolKey},
         {"Mode", ModeNames(e.mode)}, {"Barcode", EscapeBarcode(e.barcode)}, {"Status text", e.statusText},
         {"Kind", KindName(e.kind)}, {"Status", e.status}, {"Message heading", e.messageHeading},
@@ -136,7 +136,11 @@ std::string DetailsText(const HistoryEntry& e)
         {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
         {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
         {"Handled note", e.handledNote}};
+}
+
+std::string DetailsText(const HistoryEntry& e)
+{
     std::string text = GuidanceText(GuidanceOfEntry(e));
-    for (const auto& [name, value] : fields) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
+    for (const auto& [name, value] : EntryFields(e)) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
     return text;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "guide/answer_guide.h"
@@ -57,6 +58,10 @@ std::string CellText(HistoryView view, int column, const HistoryEntry& entry, st
 // The guide's verdict, meaning and next step, a "Name: value" line each
 // (CR LF) and a blank line after; empty for a row the guide does not explain.
 std::string GuidanceText(const AnswerGuidance& guidance);
+
+// Every stored field of a row with its name, the barcode in the results
+// list's escaped form.
+std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& entry);
 
 // The guide's lines first, then every stored field of a row, one
 // "Name: value" line each (CR LF), the barcode in the results list's escaped

@@ -12,9 +12,12 @@
 
 #include "core/scan_result.h"
 #include "history/alert_case.h"
+#include "history/case_sheet.h"
+#include "history/entry_guidance.h"
 #include "history/history_csv.h"
 #include "history/history_reader.h"
 #include "history/history_store.h"
+#include "history/history_view_rules.h"
 
 namespace {
 
@@ -134,6 +137,68 @@ TEST_F(AlertCaseStore, StatesAreKeptInOrderAfterTheEarlierFileIsBroughtUp)
     EXPECT_NE(text.str().find(",AT-00000001-0002,Reported to the authority,2026-12-09T08:00:00Z\r\n"),
               std::string::npos)
         << text.str();
+}
+
+// The page read back by Python's HTML parser: every field of the scan, the
+// verdict, every change and the photo's very bytes; markup in a field stays
+// text.
+TEST_F(AlertCaseStore, TheCaseSheetCarriesEveryFieldAndThePhoto)
+{
+    CaseSheetInput in;
+    HistoryEntry& e = in.entry;
+    e.localTime = "2026-12-08T10:00:00";
+    e.utcTime = "2026-12-08T09:00:00Z";
+    e.spoolKey = "123456";
+    e.mode = Decommission;
+    e.kind = ScanResultKind::Error;
+    e.barcode = "0104150123456782\x1d" "21NOSUCH";
+    e.statusText = "Error";
+    e.status = "0";
+    e.messageHeading = "NMVS_NC_PC_02 Unknown serial number";
+    e.messageBody = "Serial <b>NOSUCH</b> & more. Alert ID: AT-00000001-0001.";
+    e.gtin = "04150123456782";
+    e.sn = "NOSUCH";
+    e.userName = "PHARM01";
+    e.computerName = "COUNTER-2";
+    e.readSerial = "NOSUCH";
+    in.guidance = GuidanceOfEntry(e);
+    in.record.alertId = "AT-00000001-0001";
+    in.record.state = CaseState::SetAside;
+    in.record.note = "Print differs: \"NOSUCH\" vs \"NOSUCK\"";
+    in.record.events = {Event("State", "Set aside", "2026-12-08T09:05:00Z", "anna"),
+                        Event("Note", in.record.note, "2026-12-08T09:06:00Z", "ben")};
+    in.deadline = "6 days 23 h left";
+    std::string photo("\x89PNG\r\n\x1a\n\0\xff\x01", 11);
+    in.photos = {{"1-1.png", photo}};
+    std::string page = m_folder + "/sheet.html", seen = m_folder + "/seen.txt";
+    std::ofstream(page, std::ios::binary) << CaseSheetHtml(in);
+    std::string script =
+        "import sys,html.parser,base64\n"
+        "class P(html.parser.HTMLParser):\n"
+        "  def __init__(s): super().__init__(); s.t=[]; s.img=[]\n"
+        "  def handle_data(s,d): s.t.append(d)\n"
+        "  def handle_starttag(s,tag,a):\n"
+        "    a=dict(a)\n"
+        "    if tag=='img': s.img.append(base64.b64decode(a['src'].split(',')[1]))\n"
+        "p=P(); p.feed(open(sys.argv[1],encoding='cp1252').read())\n"
+        "out=open(sys.argv[2],'wb'); out.write('\\n'.join(p.t).encode('cp1252')); out.write(b'\\nIMG:'+p.img[0])\n";
+    std::ofstream(m_folder + "/read.py") << script;
+    ASSERT_EQ(std::system(("python3 " + m_folder + "/read.py " + page + " " + seen).c_str()), 0);
+    std::ifstream in2(seen, std::ios::binary);
+    std::stringstream text;
+    text << in2.rdbuf();
+    const std::string read = text.str();
+    auto lines = "\n" + read.substr(0, read.find("\nIMG:")) + "\n";
+    for (const auto& [name, value] : EntryFields(e)) {
+        EXPECT_NE(lines.find(std::string("\n") + name + "\n"), std::string::npos) << name;
+        if (!value.empty()) EXPECT_NE(lines.find("\n" + value + "\n"), std::string::npos) << name << ": " << value;
+    }
+    for (const char* piece : {"\nAlert: do not supply\n", "\nAT-00000001-0001\n", "\nSet aside\n", "\nanna\n",
+                              "\nben\n", "\n6 days 23 h left\n", "\n2026-12-08T09:05:00\n"})
+        EXPECT_NE(lines.find(piece), std::string::npos) << piece;
+    EXPECT_NE(lines.find(in.record.note), std::string::npos);
+    EXPECT_NE(lines.find(in.guidance.nextStep), std::string::npos);
+    EXPECT_EQ(read.substr(read.find("\nIMG:") + 5), photo);
 }
 
 }  // namespace
