@@ -15,3 +15,13 @@ AnswerFacts FactsOfEntry(const HistoryEntry& entry)
 }
 
 AnswerGuidance GuidanceOfEntry(const HistoryEntry& entry) { return ExplainAnswer(FactsOfEntry(entry)); }
+
+AnswerGuidance GuidanceOfEntry(const HistoryEntry& entry, const HistoryEntry* own)
+{
+    AnswerFacts facts = FactsOfEntry(entry);
+    if (own && own->localTime.size() >= 16) {
+        facts.ownDecommissionDate = own->localTime.substr(0, 10);
+        facts.ownDecommissionTime = own->localTime.substr(11, 5);
+    }
+    return ExplainAnswer(facts);
+}

@@ -5,3 +5,6 @@
 
 AnswerFacts FactsOfEntry(const HistoryEntry& entry);
 AnswerGuidance GuidanceOfEntry(const HistoryEntry& entry);
+// The same, for an "already inactive" alert that this pharmacy's own
+// earlier Decommission `own` explains.
+AnswerGuidance GuidanceOfEntry(const HistoryEntry& entry, const HistoryEntry* own);

@@ -138,9 +138,9 @@ std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry&
         {"Handled note", e.handledNote}};
 }
 
-std::string DetailsText(const HistoryEntry& e)
+std::string DetailsText(const HistoryEntry& e, const HistoryEntry* own)
 {
-    std::string text = GuidanceText(GuidanceOfEntry(e));
+    std::string text = GuidanceText(GuidanceOfEntry(e, own));
     for (const auto& [name, value] : EntryFields(e)) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
     return text;
 }

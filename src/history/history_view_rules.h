@@ -66,4 +66,6 @@ std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry&
 // The guide's lines first, then every stored field of a row, one
 // "Name: value" line each (CR LF), the barcode in the results list's escaped
 // form.
-std::string DetailsText(const HistoryEntry& entry);
+// `own`: this pharmacy's earlier Decommission that an "already inactive"
+// alert may be undone to, if any.
+std::string DetailsText(const HistoryEntry& entry, const HistoryEntry* own = nullptr);

@@ -139,6 +139,59 @@ TEST_F(AlertCaseStore, StatesAreKeptInOrderAfterTheEarlierFileIsBroughtUp)
         << text.str();
 }
 
+// A double decommission: the next step names this pharmacy's own earlier
+// Decommission when it may still be undone, and only then.
+TEST_F(AlertCaseStore, AnAlreadyInactiveAlertFindsThisPharmacysOwnDecommission)
+{
+    auto outcome = [](const char* utc, const char* user, const char* computer, int kind, const char* heading) {
+        HistoryEntry e;
+        e.utcTime = utc;
+        e.localTime = std::string(utc).substr(0, 19);
+        e.mode = Decommission;
+        e.kind = kind;
+        e.statusText = kind == ScanResultKind::Success ? "Success" : "Error";
+        e.status = kind == ScanResultKind::Success ? "1" : "0";
+        e.messageHeading = heading;
+        e.gtin = "04150123456782";
+        e.sn = "DEMO0001";
+        e.userName = user;
+        e.computerName = computer;
+        return e;
+    };
+    const int S = ScanResultKind::Success, E = ScanResultKind::Error;
+    const char kInactive[] = "NMVS_NC_PCK_22 Pack already inactive";
+    std::string reason;
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(Path(), "2026-12-08", reason)) << reason;
+        const HistoryEntry rows[] = {
+            outcome("2026-12-01T08:00:00Z", "PHARM01", "COUNTER-1", S, "Pack decommissioned"),  // 1
+            outcome("2026-12-08T08:00:00Z", "PHARM01", "COUNTER-1", E, kInactive),              // 2: own, 7 days
+            outcome("2026-12-12T08:00:00Z", "PHARM01", "COUNTER-1", E, kInactive),              // 3: 11 days
+            outcome("2026-12-08T09:00:00Z", "PHARM02", "COUNTER-1", E, kInactive),              // 4: other account
+            outcome("2026-12-08T09:30:00Z", "PHARM01", "COUNTER-9", E, kInactive),              // 5: other computer
+        };
+        for (const HistoryEntry& row : rows) ASSERT_TRUE(store.Add(row, reason)) << reason;
+    }
+    HistoryReader reader;
+    ASSERT_TRUE(reader.Open(Path(), reason)) << reason;
+    for (int64_t id = 2; id <= 5; ++id) {
+        HistoryEntry alert = reader.RowsOf(&id, 1).at(0);
+        std::optional<HistoryEntry> own = reader.OwnDecommissionBefore(alert);
+        EXPECT_EQ(own.has_value(), id == 2) << "row " << id;
+        AnswerGuidance guidance = GuidanceOfEntry(alert, own ? &*own : nullptr);
+        EXPECT_EQ(guidance.undoOffered, id == 2) << "row " << id;
+        if (id == 2) {
+            EXPECT_EQ(own->id, 1);
+            EXPECT_EQ(guidance.nextStep,
+                      "Decommissioned here on 2026-12-01 at 08:00: undo it with Recommission, then supply it.");
+            EXPECT_NE(DetailsText(alert, &*own).find("\r\nNext step: Decommissioned here on 2026-12-01"),
+                      std::string::npos)
+                << DetailsText(alert, &*own);
+        }
+    }
+}
+
 // The page read back by Python's HTML parser: every field of the scan, the
 // verdict, every change and the photo's very bytes; markup in a field stays
 // text.
