@@ -3,7 +3,7 @@
 enable_language(RC)
 include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)
 set(STATIC_LINK -static -static-libgcc -static-libstdc++)
-set(SYSTEM_LIBS comctl32 comdlg32 shell32 ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
+set(SYSTEM_LIBS comctl32 comdlg32 shell32 gdiplus ws2_32 dbghelp user32 gdi32 ole32 winmm bcrypt version)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
@@ -72,6 +72,8 @@ set(CORE_SOURCES
     src/ui/history/history_window.cpp
     src/ui/history/history_window_actions.cpp
     src/ui/history/history_window_list.cpp
+    src/ui/history/alert_case_dialog.cpp
+    src/ui/controls/picture_thumbnail.cpp
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
     src/ui/update/installer_fetch.cpp

@@ -34,6 +34,8 @@ struct AppSettings {
     // ExplainAnswers: the product pop-up ends with what the answer means and
     // what to do next.
     bool ExplainAnswers = false;
+    // An alert's case is to be answered within this many days.
+    long AlertAnswerDays = 7;
     // The scan history keeps each outcome this many days.
     long HistoryDays = 400;
 };

@@ -60,6 +60,7 @@ void LoadSettings(AppSettings& settings)
     settings.DoubleScanMinutes = 10;
     settings.HoldImplausibleScans = false;
     settings.ExplainAnswers = false;
+    settings.AlertAnswerDays = 7;
     settings.HistoryDays = 400;
     RegKey key = OpenOrCreateKey();
     if (!key) return;
@@ -75,6 +76,8 @@ void LoadSettings(AppSettings& settings)
     settings.DoubleScanMinutes = ParseLeadingDecimal(ReadString(key.Get(), "DoubleScanMinutes", "10"));
     settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
     settings.ExplainAnswers = ReadString(key.Get(), "ExplainAnswers", "") == "1";
+    settings.AlertAnswerDays = ParseLeadingDecimal(ReadString(key.Get(), "AlertAnswerDays", "7"));
+    if (settings.AlertAnswerDays < 1) settings.AlertAnswerDays = 7;
     settings.HistoryDays = ParseLeadingDecimal(ReadString(key.Get(), "HistoryDays", "400"));
 }
 
