@@ -234,6 +234,11 @@ sleep 1
 for _ in $(seq 1 100); do grep -q 'not sent again' "$LOG" 2>/dev/null && break; sleep 0.1; done
 grep -q 'not sent again' "$LOG" || echo "run: the second scan of the pack was not stopped" >&2
 echo "run: decommission requests for DEMO0003 at the stand-in: $(grep -c 'Decommission.*DEMO0003' "$DEMO/standin.log" || true)"
+echo "run: a supplied pack decommissioned again: an alert with its alert ID"
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0004'
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Product Decommission result"' && break; sleep 0.1; done
+sleep 1
+close_popups "Product Decommission result"
 echo "run: the History window (tray menu): every outcome kept, the alerts and the packs that can be undone"
 HISTORY_TITLE="Scan history" TRAY_HISTORY=2301
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_HISTORY" >/dev/null 2>&1
@@ -249,9 +254,10 @@ wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" "$CASE_BUTTON" >/dev/nul
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$CASE_TITLE\"" && break; sleep 0.1; done
 wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$CASE_NOTE" "Print matches the scan. Maker asked to check." >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$SAVE_NOTE" >/dev/null 2>&1
-convert -size 480x320 xc:'#f4f1ea' -fill '#2a5d9f' -draw 'rectangle 40,60 440,260' -fill white -pointsize 28 \
-  -draw "text 70,150 'Photo of the pack'" -pointsize 18 -draw "text 70,190 'printed code, batch and expiry'" \
-  "$WINEPREFIX/drive_c/pack-photo.png"
+# A stand-in for a photo of the pack: its box and a code square.
+convert -size 480x320 xc:'#f4f1ea' -fill '#2a5d9f' -draw 'rectangle 40,60 440,260' \
+  -fill white -draw 'rectangle 290,110 410,230' \( -size 20x20 pattern:checkerboard -scale 500% \) \
+  -geometry +300+120 -composite "$WINEPREFIX/drive_c/pack-photo.png" || echo "run: no photo could be drawn" >&2
 wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$ADD_PHOTO" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q '"Open"' && break; sleep 0.1; done
 wine "$BUILD/win/bin/post_command.exe" "Open" "$FILE_NAME" 'C:\pack-photo.png' >/dev/null 2>&1

@@ -112,6 +112,8 @@ TEST(ProductPopUp, ExplainsTheAnswerOnlyWithItsSwitch)
     alert.messageHeading = "NMVS_NC_PCK_22 Pack already inactive";
     alert.messageBody = "The pack has already been decommissioned as Supplied.";
     alert.gtin = "04150123456782";
+    alert.lot = "LOT24A";
+    alert.exp = "291231";
     alert.sn = "DEMO0004";
     ScanResult failed;
     failed.mode = Decommission;
@@ -123,7 +125,10 @@ TEST(ProductPopUp, ExplainsTheAnswerOnlyWithItsSwitch)
         AppSettings settings = host.settings.Snapshot();
         settings.ExplainAnswers = explain;
         host.settings.Replace(settings);
-        for (const ScanResult& result : {alert, failed}) {
+        const std::pair<const ScanResult*, const char*> cases[] = {
+            {&alert, "\nWhat to do\nAlert: do not supply\n"}, {&failed, "\nWhat to do\nCheck again\n"}};
+        for (const auto& [shown, verdict] : cases) {
+            const ScanResult& result = *shown;
             CProductScanDialog popUp(nullptr);
             popUp.m_pResult = &result;
             popUp.m_strScanTime = "2026-12-07 10:11:12.345";
@@ -135,7 +140,6 @@ TEST(ProductPopUp, ExplainsTheAnswerOnlyWithItsSwitch)
             ExpectRunsShown(popUp.TextArea(), runs);
             char text[4096] = "";
             GetWindowTextA(popUp.TextArea(), text, sizeof text);
-            const char* verdict = &result == &alert ? "\nWhat to do\nAlert: do not supply\n" : "\nWhat to do\nCheck again\n";
             EXPECT_EQ(Lines(text).find(verdict) != std::string::npos, explain) << text;
         }
     }

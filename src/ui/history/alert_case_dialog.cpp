@@ -106,7 +106,9 @@ void CAlertCaseDialog::ShowCase()
     SendMessageA(history, LB_RESETCONTENT, 0, 0);
     for (const CaseEvent& event : m_case.events) {
         std::string value = event.what == "Photo" ? FileName(event.value) : event.value;
-        std::string line = event.localTime.substr(0, 16) + "  " + event.userName + "  " + event.what + ": " + value;
+        std::string when = event.localTime.substr(0, 16);
+        if (when.size() > 10) when[10] = ' ';
+        std::string line = when + "  " + event.userName + "  " + event.what + ": " + value;
         for (char& c : line) if (c == '\r' || c == '\n') c = ' ';
         SendMessageA(history, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
