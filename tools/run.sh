@@ -266,6 +266,7 @@ for _ in $(seq 1 50); do grep -q 'Photo recorded' "$LOG" 2>/dev/null && break; s
 grep -q 'Photo recorded' "$LOG" || echo "run: the photo was not added" >&2
 sleep 1  # painted
 shoot "$CASE_TITLE" "$(dirname "$SHOT")/alert-case.png" && echo "run: alert case saved to $(dirname "$SHOT")/alert-case.png"
+rm -f "$WINEPREFIX/drive_c/case-sheet.html"
 wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$CASE_SHEET" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q '"Save As"' && break; sleep 0.1; done
 wine "$BUILD/win/bin/post_command.exe" "Save As" "$FILE_NAME" 'C:\case-sheet.html' >/dev/null 2>&1
