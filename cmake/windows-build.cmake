@@ -6,7 +6,7 @@ set(STATIC_LINK -static -static-libgcc -static-libstdc++)
 # dbghelp, version and winmm are not among them: the loader would look for
 # them in the program's folder first, so the program loads them itself from
 # the system folder (framework/system_library.h).
-set(SYSTEM_LIBS comctl32 comdlg32 shell32 ws2_32 user32 gdi32 ole32 bcrypt)
+set(SYSTEM_LIBS comctl32 comdlg32 shell32 gdiplus ws2_32 user32 gdi32 ole32 bcrypt)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(SERIAL_WINE_PREFIX ${CMAKE_BINARY_DIR}/serial-prefix)
 set(BIN_DIR ${CMAKE_BINARY_DIR}/bin)
@@ -78,6 +78,8 @@ set(CORE_SOURCES
     src/ui/history/history_window.cpp
     src/ui/history/history_window_actions.cpp
     src/ui/history/history_window_list.cpp
+    src/ui/history/alert_case_dialog.cpp
+    src/ui/controls/picture_thumbnail.cpp
     src/ui/settings/settings_dialog.cpp
     src/ui/settings/sheet_dialog.cpp
     src/ui/update/installer_fetch.cpp

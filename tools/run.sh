@@ -82,6 +82,8 @@ wine reg add "$KEY" /v UpdateHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 # The stand-in speaks plain HTTP only. Scans are kept through the outage at the end.
 wine reg add "$KEY" /v AllowPlainHttp /d 1 /f >/dev/null 2>&1
 wine reg add "$KEY" /v KeepScansDuringOutage /d 1 /f >/dev/null 2>&1
+# Every pop-up ends with what to do.
+wine reg add "$KEY" /v ExplainAnswers /d 1 /f >/dev/null 2>&1
 "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$DEMO" 5 Silabser0 >/dev/null
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"
@@ -148,6 +150,8 @@ wait_for_exchanges() {
   sleep 1  # the pop-ups open and paint
 }
 wait_for_exchanges 3
+shoot "Product Decommission result" "$(dirname "$SHOT")/popup-explained.png" &&
+  echo "run: a pop-up with What to do saved to $(dirname "$SHOT")/popup-explained.png"
 echo "run: closing the two alerts of Decommission mode (a pack already supplied, a recalled batch)"
 close_popups "Product Decommission result"
 
@@ -240,12 +244,51 @@ sleep 1
 for _ in $(seq 1 100); do grep -q 'not sent again' "$LOG" 2>/dev/null && break; sleep 0.1; done
 grep -q 'not sent again' "$LOG" || echo "run: the second scan of the pack was not stopped" >&2
 echo "run: decommission requests for DEMO0003 at the stand-in: $(grep -c 'Decommission.*DEMO0003' "$DEMO/standin.log" || true)"
+echo "run: a supplied pack decommissioned again: an alert with its alert ID"
+"$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0004'
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Product Decommission result"' && break; sleep 0.1; done
+sleep 1
+close_popups "Product Decommission result"
 echo "run: the History window (tray menu): every outcome kept, the alerts and the packs that can be undone"
 HISTORY_TITLE="Scan history" TRAY_HISTORY=2301
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_HISTORY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$HISTORY_TITLE\"" && break; sleep 0.1; done
 sleep 1  # painted
 shoot "$HISTORY_TITLE" "$(dirname "$SHOT")/history.png" && echo "run: History window saved to $(dirname "$SHOT")/history.png"
+echo "run: the Alerts view: the newest alert gets its case, a photo and a case sheet"
+ALERTS_VIEW=2312 CASE_BUTTON=2329 CASE_TITLE="Alert case" CASE_STATE=2349 RECORD_STATE=2350 CASE_NOTE=2352
+SAVE_NOTE=2353 ADD_PHOTO=2358 CASE_SHEET=2359 FILE_NAME=1148
+wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" "$ALERTS_VIEW" >/dev/null 2>&1
+sleep 1
+wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" "$CASE_BUTTON" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$CASE_TITLE\"" && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$CASE_NOTE" "Print matches the scan. Maker asked to check." >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$SAVE_NOTE" >/dev/null 2>&1
+# A stand-in for a photo of the pack: its box and a code square.
+convert -size 480x320 xc:'#f4f1ea' -fill '#2a5d9f' -draw 'rectangle 40,60 440,260' \
+  -fill white -draw 'rectangle 290,110 410,230' \( -size 20x20 pattern:checkerboard -scale 500% \) \
+  -geometry +300+120 -composite "$WINEPREFIX/drive_c/pack-photo.png" || echo "run: no photo could be drawn" >&2
+wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$ADD_PHOTO" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q '"Open"' && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "Open" "$FILE_NAME" 'C:\pack-photo.png' >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "Open" 1 >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q 'Photo recorded' "$LOG" 2>/dev/null && break; sleep 0.1; done
+grep -q 'Photo recorded' "$LOG" || echo "run: the photo was not added" >&2
+sleep 1  # painted
+shoot "$CASE_TITLE" "$(dirname "$SHOT")/alert-case.png" && echo "run: alert case saved to $(dirname "$SHOT")/alert-case.png"
+rm -f "$WINEPREFIX/drive_c/case-sheet.html"
+wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" "$CASE_SHEET" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q '"Save As"' && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "Save As" "$FILE_NAME" 'C:\case-sheet.html' >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "Save As" 1 >/dev/null 2>&1
+for _ in $(seq 1 50); do [ -s "$WINEPREFIX/drive_c/case-sheet.html" ] && break; sleep 0.1; done
+if [ -s "$WINEPREFIX/drive_c/case-sheet.html" ]; then
+  cp "$WINEPREFIX/drive_c/case-sheet.html" "$(dirname "$SHOT")/case-sheet.html"
+  echo "run: case sheet saved to $(dirname "$SHOT")/case-sheet.html"
+else
+  echo "run: the case sheet was not written" >&2
+fi
+wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" 1 >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 2 >/dev/null 2>&1
 if [ -f "$DEMO/update/update.exe" ]; then
   echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"

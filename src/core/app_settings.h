@@ -31,6 +31,11 @@ struct AppSettings {
     // HoldImplausibleScans: a scan whose code looks damaged or misread is
     // not sent until the pharmacist says so.
     bool HoldImplausibleScans = false;
+    // ExplainAnswers: the product pop-up ends with what the answer means and
+    // what to do next.
+    bool ExplainAnswers = false;
+    // An alert's case is to be answered within this many days.
+    long AlertAnswerDays = 7;
     // The scan history keeps each outcome this many days.
     long HistoryDays = 400;  // 1 to kMostHistoryDays
 };

@@ -83,6 +83,8 @@ void LoadSettings(AppSettings& settings)
     settings.GuardDoubleScans = false;
     settings.DoubleScanMinutes = 10;
     settings.HoldImplausibleScans = false;
+    settings.ExplainAnswers = false;
+    settings.AlertAnswerDays = 7;
     settings.HistoryDays = 400;
     RegKey key = OpenOrCreateKey();
     if (!key) return;
@@ -97,6 +99,8 @@ void LoadSettings(AppSettings& settings)
     settings.GuardDoubleScans = ReadString(key.Get(), "GuardDoubleScans", "") == "1";
     settings.DoubleScanMinutes = ReadNumberInRange(key.Get(), "DoubleScanMinutes", 1, kMostDoubleScanMinutes, 10);
     settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
+    settings.ExplainAnswers = ReadString(key.Get(), "ExplainAnswers", "") == "1";
+    settings.AlertAnswerDays = ReadNumberInRange(key.Get(), "AlertAnswerDays", 1, 365, 7);
     settings.HistoryDays = ReadNumberInRange(key.Get(), "HistoryDays", 1, kMostHistoryDays, 400);
 }
 

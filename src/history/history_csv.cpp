@@ -9,6 +9,8 @@
 #include "base/string_format.h"
 #include "base/text_escape.h"
 #include "history/csv_target_file.h"
+#include "history/alert_case.h"
+#include "history/entry_guidance.h"
 #include "history/sqlite_statement.h"
 
 namespace {
@@ -81,7 +83,8 @@ const char* const kColumns[] = {
     "Local time", "UTC time", "Spool key", "Mode", "Barcode", "Status text", "Kind", "Status", "Message heading",
     "Message body", "PostTransactionID", "ReplyTransactionID", "GTIN", "Lot", "Exp", "SN", "curl exit code",
     "User name", "Computer", "Program version", "Read format", "Read product code", "Read batch", "Read expiry",
-    "Read serial", "Read faults", "Handled", "Handled note"};
+    "Read serial", "Read faults", "Handled", "Handled note", "Verdict", "Meaning", "Next step",
+    "Alert ID", "Case state", "Case updated"};
 
 std::string Column(sqlite3_stmt* s, int i)
 {
@@ -95,7 +98,7 @@ const char kEntryColumns[] =
     "local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
     " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
     " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
-    " read_faults, handled, handled_note";
+    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated";
 
 HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
@@ -115,6 +118,9 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     for (int i = 0; i < 9; ++i) *rest[i] = Column(s, first + 17 + i);
     e.handled = sqlite3_column_int(s, first + 26) != 0;
     e.handledNote = Column(s, first + 27);
+    e.caseAlertId = Column(s, first + 28);
+    e.caseState = Column(s, first + 29);
+    e.caseUpdated = Column(s, first + 30);
     return e;
 }
 
@@ -150,6 +156,16 @@ std::string CsvRow(const HistoryEntry& e, CodePageConverter toUtf8)
 {
     auto own = [toUtf8](const std::string& text) { return CsvField(text, CsvText::Own, toUtf8); };
     auto service = [toUtf8](const std::string& text) { return CsvField(text, CsvText::Service, toUtf8); };
+    AnswerGuidance guidance = GuidanceOfEntry(e);
+    std::string verdict, meaning, nextStep;
+    if (guidance.explained) {
+        verdict = VerdictWord(guidance.verdict);
+        meaning = guidance.meaning;
+        nextStep = guidance.nextStep;
+    }
+    // An alert not yet looked at: its ID as the answer gave it, and Open.
+    std::string alertId = e.caseAlertId.empty() ? AlertIdIn(e.messageHeading, e.messageBody) : e.caseAlertId;
+    std::string caseState = e.caseState.empty() && guidance.alert ? "Open" : e.caseState;
     // Numbers stay numbers: the program writes them, no formula can hide there.
     const std::string fields[] = {
         own(e.localTime), own(e.utcTime), own(e.spoolKey), ModeName(e.mode), own(EscapeBarcode(e.barcode)),
@@ -157,7 +173,8 @@ std::string CsvRow(const HistoryEntry& e, CodePageConverter toUtf8)
         service(e.messageBody), service(e.postTransactionId), service(e.replyTransactionId), service(e.gtin),
         service(e.lot), service(e.exp), service(e.sn), std::to_string(e.curlResult), own(e.userName),
         own(e.computerName), own(e.programVersion), own(e.readFormat), own(e.readProductCode), own(e.readBatch),
-        own(e.readExpiry), own(e.readSerial), own(e.readFaults), e.handled ? "yes" : "", own(e.handledNote)};
+        own(e.readExpiry), own(e.readSerial), own(e.readFaults), e.handled ? "yes" : "", own(e.handledNote),
+        own(verdict), own(meaning), own(nextStep), service(alertId), own(caseState), own(e.caseUpdated)};
     std::string row;
     for (const std::string& field : fields) row += (&field == fields ? "" : ",") + field;
     return row + "\r\n";

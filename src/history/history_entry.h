@@ -21,4 +21,7 @@ struct HistoryEntry {
     std::string readFormat, readProductCode, readBatch, readExpiry, readSerial, readFaults;
     bool handled = false;
     std::string handledNote;
+    // An alert's case as it stands: its alert ID and state as recorded, and
+    // the UTC time of its last change.
+    std::string caseAlertId, caseState, caseUpdated;
 };

@@ -6,6 +6,7 @@
 #include "core/scan_result.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
+#include "history/past_successes.h"
 #include "history/sqlite_statement.h"
 
 namespace {
@@ -183,6 +184,31 @@ bool HistoryReader::RecommissionedSince(const HistoryEntry& entry) const
     sqlite3_bind_int64(s.get(), 1, entry.id);
     return Step(s.get()) == SQLITE_ROW;
 }
+
+std::optional<HistoryEntry> HistoryReader::OwnDecommissionBefore(const HistoryEntry& alert) const
+{
+    std::optional<std::time_t> alertTime = ParseUtcTime(alert.utcTime);
+    if (!alertTime || alert.mode != Decommission) return std::nullopt;
+    Statement s = Prepare(m_db, std::string("SELECT id, ") + kEntryColumns +
+                                    " FROM outcome WHERE id < ?1 AND mode = 1 AND kind = 3"
+                                    " AND status_text <> 'Done before' AND user_name = ?2 AND computer_name = ?3"
+                                    " AND utc_time >= ?4 AND (?5 <> '' AND sn = ?5 AND gtin = ?6"
+                                    " OR ?5 = '' AND barcode = ?7) AND NOT " +
+                                    kRecommissionedLater + " ORDER BY id DESC LIMIT 1");
+    if (!s) return std::nullopt;
+    sqlite3_bind_int64(s.get(), 1, alert.id);
+    BindText(s.get(), 2, alert.userName);
+    BindText(s.get(), 3, alert.computerName);
+    BindText(s.get(), 4, UtcCutoff(*alertTime, kUndoDays));
+    BindText(s.get(), 5, alert.sn);
+    BindText(s.get(), 6, alert.gtin);
+    sqlite3_bind_blob(s.get(), 7, alert.barcode.data(), static_cast<int>(alert.barcode.size()), SQLITE_TRANSIENT);
+    std::vector<HistoryEntry> rows = EntriesOf(s.get());
+    if (rows.empty()) return std::nullopt;
+    return rows.front();
+}
+
+AlertCase HistoryReader::AlertCaseOf(const HistoryEntry& entry) const { return ReadAlertCase(m_db, entry); }
 
 bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& csvPath,
                               const CsvFileSystem& system, std::string& reason, long long& rows,

@@ -6,10 +6,12 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "history/csv_file_system.h"
+#include "history/alert_case.h"
 #include "history/history_entry.h"
 #include "history/history_view_rules.h"
 
@@ -47,6 +49,12 @@ public:
     std::vector<int64_t> SerialMatches(const HistoryViewQuery& query) const;
     // Whether the pack of `entry` was recommissioned successfully after it.
     bool RecommissionedSince(const HistoryEntry& entry) const;
+    // This account's successful Decommission of the pack of `alert` on this
+    // computer within the undo time before it and not undone since, if any:
+    // what an "already inactive" alert may be undone to.
+    std::optional<HistoryEntry> OwnDecommissionBefore(const HistoryEntry& alert) const;
+    // The alert case of `entry`: its record, or Open with the answer's ID.
+    AlertCase AlertCaseOf(const HistoryEntry& entry) const;
     // Writes the view's rows, newest first, as the export writes them; stops
     // and leaves the old file once `cancelled` is set.
     bool ExportCsv(const HistoryViewQuery& query, const std::string& csvPath, const CsvFileSystem& system,

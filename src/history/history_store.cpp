@@ -30,6 +30,14 @@ const char* const kSchemaSteps[] = {
     "ALTER TABLE outcome ADD COLUMN handled INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE outcome ADD COLUMN handled_note TEXT;"
     "CREATE INDEX outcome_by_read_serial ON outcome(read_serial);",
+    // 2 -> 3: an alert's case: its current values on the outcome, and every
+    // change kept apart, never overwritten.
+    "ALTER TABLE outcome ADD COLUMN case_alert_id TEXT;"
+    "ALTER TABLE outcome ADD COLUMN case_state TEXT;"
+    "ALTER TABLE outcome ADD COLUMN case_updated TEXT;"
+    "CREATE TABLE case_event (id INTEGER PRIMARY KEY, outcome_id INTEGER NOT NULL, what TEXT NOT NULL,"
+    " value TEXT, local_time TEXT NOT NULL, utc_time TEXT NOT NULL, user_name TEXT);"
+    "CREATE INDEX case_event_by_outcome ON case_event(outcome_id);",
 };
 static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
 

@@ -7,6 +7,8 @@
 #include "base/string_format.h"
 #include "base/text_escape.h"
 #include "core/scan_result.h"
+#include "guide/guide_texts.h"
+#include "history/entry_guidance.h"
 #include "history/past_successes.h"
 
 namespace {
@@ -113,9 +115,17 @@ std::string CellText(HistoryView view, int column, const HistoryEntry& entry, st
     return EscapeBarcode(entry.barcode);
 }
 
-std::string DetailsText(const HistoryEntry& e)
+std::string GuidanceText(const AnswerGuidance& guidance)
 {
-    const std::pair<const char*, std::string> fields[] = {
+    if (!guidance.explained) return std::string();
+    return std::string(GuideString(GuideText::LabelVerdict)) + ": " + VerdictWord(guidance.verdict) + "\r\n" +
+           GuideString(GuideText::LabelMeaning) + ": " + guidance.meaning + "\r\n" +
+           GuideString(GuideText::LabelNextStep) + ": " + guidance.nextStep + "\r\n\r\n";
+}
+
+std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& e)
+{
+    return {
         {"Local time", e.localTime}, {"UTC time", e.utcTime}, {"Spool key", e.spoolKey},
         {"Mode", ModeNames(e.mode)}, {"Barcode", EscapeBarcode(e.barcode)}, {"Status text", e.statusText},
         {"Kind", KindName(e.kind)}, {"Status", e.status}, {"Message heading", e.messageHeading},
@@ -126,7 +136,11 @@ std::string DetailsText(const HistoryEntry& e)
         {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
         {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
         {"Handled note", e.handledNote}};
-    std::string text;
-    for (const auto& [name, value] : fields) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
+}
+
+std::string DetailsText(const HistoryEntry& e, const HistoryEntry* own)
+{
+    std::string text = GuidanceText(GuidanceOfEntry(e, own));
+    for (const auto& [name, value] : EntryFields(e)) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
     return text;
 }

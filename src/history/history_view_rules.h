@@ -4,8 +4,10 @@
 #pragma once
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "guide/answer_guide.h"
 #include "history/history_entry.h"
 
 enum class HistoryView { AllScans, CanBeUndone, Alerts };
@@ -53,6 +55,17 @@ UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::
 std::vector<std::string> ViewColumns(HistoryView view);
 std::string CellText(HistoryView view, int column, const HistoryEntry& entry, std::time_t now);
 
-// Every stored field of a row, one "Name: value" line each (CR LF), the
-// barcode in the results list's escaped form.
-std::string DetailsText(const HistoryEntry& entry);
+// The guide's verdict, meaning and next step, a "Name: value" line each
+// (CR LF) and a blank line after; empty for a row the guide does not explain.
+std::string GuidanceText(const AnswerGuidance& guidance);
+
+// Every stored field of a row with its name, the barcode in the results
+// list's escaped form.
+std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& entry);
+
+// The guide's lines first, then every stored field of a row, one
+// "Name: value" line each (CR LF), the barcode in the results list's escaped
+// form.
+// `own`: this pharmacy's earlier Decommission that an "already inactive"
+// alert may be undone to, if any.
+std::string DetailsText(const HistoryEntry& entry, const HistoryEntry* own = nullptr);

@@ -164,6 +164,33 @@ TEST(ProductRuns, ResultWithAPackTable)
     EXPECT_FALSE(runs[13].bold || runs[13].underline);   // the value
 }
 
+TEST(ProductRuns, WhatToDoFollowsAfterOneBlankLine)
+{
+    ScanResult r = Result(ScanResultKind::Error, Decommission, "0");
+    r.statusText = "Error";
+    r.messageHeading = "NMVS_NC_PC_02 Unknown serial number";
+    r.barcode = "0104150123456782";
+    std::vector<TextRun> runs = ProductRuns(r, "12");
+    AppendWhatToDo(runs, r);
+    std::string text = Joined(runs);
+    EXPECT_NE(text.find("0104150123456782\n\nWhat to do\nAlert: do not supply\nThe national system does not know "
+                        "this serial number"),
+              std::string::npos)
+        << text;
+    const TextRun& verdict = runs[runs.size() - 3];
+    EXPECT_EQ(verdict.text, "Alert: do not supply\n");
+    EXPECT_TRUE(verdict.bold && !verdict.underline);
+    EXPECT_FALSE(runs.back().bold);
+    r.gtin = "04150123456782";  // the pack table ends its own line
+    runs = ProductRuns(r, "12");
+    AppendWhatToDo(runs, r);
+    EXPECT_NE(Joined(runs).find("Serial\t: \n\nWhat to do\n"), std::string::npos) << Joined(runs);
+    ScanResult log = Result(ScanResultKind::Log, 3, "");
+    runs.clear();
+    AppendWhatToDo(runs, log);
+    EXPECT_TRUE(runs.empty()) << "a log row has nothing to explain";
+}
+
 TEST(ProductRuns, ResultsWithoutAGtin)
 {
     struct Case {

@@ -3,6 +3,7 @@
 // are met by the worker's tests.)
 #include <gtest/gtest.h>
 
+#include "guide/answer_guide.h"
 #include "standin_fixture.h"
 #include "verify/reply_parser.h"
 
@@ -48,30 +49,53 @@ TEST(StandinService, DecommissionThenRecommissionFollowTheNationalRules)
     EXPECT_EQ(Read(service.Pack(Recommission, kDemo2)).messageHeading.rfind("NMVS_NC_PCK_20", 0), 0u) << "too late";
 }
 
-TEST(StandinService, UnknownExpiredMismatchedAndRecalledPacks)
+// Every modelled refusal carries its national code, and an alert its ID.
+TEST(StandinService, ModelledPacksAndBatchesAnswerWithTheirNationalCodes)
 {
     Standin service;
+    const std::string kOther = "0104150123456799";
     struct Case {
         std::string barcode;
         int mode;
         int kind;
         const char* code;
+        bool alert;
     } cases[] = {
-        {"0109999999999999" "21X", Verify, ScanResultKind::Error, "NMVS_NC_PC_01"},
-        {"0104150123456782" "21NOSUCH", Verify, ScanResultKind::Error, "NMVS_NC_PC_02"},
-        {"BAG 12", Decommission, ScanResultKind::Error, "NMVS_NC_PC_01"},
-        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_02"},
-        {"0104150123456799" "17190630" "10LOT19X\x1D" "21OLD00001", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_02"},
-        {"0104150123456782" "10WRONG\x1D" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_03"},
-        {"0104150123456782" "17301231" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_12"},
-        {"0104150123456799" "21RECALL01", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_06"},
-        {"0104150123456782" "21DEMO0004", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22"},
+        {"0109999999999999" "21X", Verify, ScanResultKind::Error, "NMVS_NC_PC_01", false},
+        {"BAG 12", Decommission, ScanResultKind::Error, "NMVS_NC_PC_01", false},
+        {"0104150123456782" "21NOSUCH", Verify, ScanResultKind::Error, "NMVS_NC_PC_02", true},
+        {"0104150123456782" "10NOLOT\x1D" "21NOSUCH", Decommission, ScanResultKind::Error, "NMVS_FE_LOT_03", true},
+        {"0104150123456782" "10WRONG\x1D" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_03", true},
+        {kOther + "10LOT19X\x1D" "21RECALL01", Decommission, ScanResultKind::Error, "NMVS_FE_LOT_13", true},
+        {"0104150123456782" "17301231" "21DEMO0003", Verify, ScanResultKind::Error, "NMVS_FE_LOT_12", true},
+        {"0104150123456782" "17291331" "21DEMO0003", Decommission, ScanResultKind::Error, "NMVS_TE_XM_02", false},
+        {"0104150123456782" "21DEMO0004", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", true},
+        {"0104150123456782" "21DEMO0005", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", true},
+        {"0104150123456782" "21DEMO0005", Recommission, ScanResultKind::Error, "NMVS_NC_PCK_21", true},
+        {kOther + "17190630" "10LOT19X\x1D" "21OLD00001", Verify, ScanResultKind::Warning,
+         "NMVS_NC_PCK_22 Pack is inactive (Expired)", false},
+        {kOther + "17190630" "10LOT19X\x1D" "21OLD00001", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", false},
+        {kOther + "21RECALL01", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_22 Pack is inactive (Recalled)", false},
+        {kOther + "21RECALL01", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", false},
+        {kOther + "21WDRN0001", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", false},
+        {kOther + "21LOCK0001", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_22 Pack is inactive (Locked)", false},
+        {kOther + "21LOCK0001", Decommission, ScanResultKind::Error, "NMVS_NC_PCK_22", true},
+        {kOther + "21STOL0001", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_22 Pack is inactive (Stolen)", false},
+        {kOther + "21DEST0001", Verify, ScanResultKind::Warning, "NMVS_NC_PCK_22 Pack is inactive (Destroyed)", false},
+        {kOther + "21STOL0001", Recommission, ScanResultKind::Error, "NMVS_NC_PCK_06", true},
     };
     for (const Case& c : cases) {
         ScanResult result = Read(service.Pack(c.mode, c.barcode));
         EXPECT_EQ(result.kind, c.kind) << c.barcode;
         EXPECT_EQ(result.messageHeading.rfind(c.code, 0), 0u) << c.barcode << ": " << result.messageHeading;
         EXPECT_FALSE(result.messageBody.empty()) << c.barcode;
+        EXPECT_EQ(result.messageBody.find("Alert ID: AT-") != std::string::npos, c.alert) << result.messageBody;
+        // The guide reads the stand-in's answers as the national ones.
+        Verdict expected = c.alert ? Verdict::AlertDoNotSupply
+                           : std::string(c.code) == "NMVS_TE_XM_02" ? Verdict::CheckAgain
+                                                                     : Verdict::DoNotSupply;
+        result.mode = c.mode;
+        EXPECT_STREQ(VerdictWord(ExplainAnswer(FactsOfResult(result)).verdict), VerdictWord(expected)) << c.barcode;
     }
 }
 

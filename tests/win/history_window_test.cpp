@@ -204,3 +204,82 @@ TEST(HistoryWindow, APackWithARecommissionOnItsWayCannotBeRecommissionedAgain)
     Sleep(500);
     EXPECT_EQ(recommissions(), 1);
 }
+
+// An alert's case: its states and note kept with their changes when the case
+// opens again, its deadline counted from the alert, and Undo earlier
+// decommission for this pharmacy's own double decommission going out as a
+// Recommission through the Recommission button's way.
+TEST(HistoryWindow, AnAlertsCaseKeepsItsChangesAndUndoesTheOwnDecommission)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Available());
+    MainDialogFixture fixture;
+    Seed(fixture, {{2 * kDay, Decommission, ScanResultKind::Success, "DEMO0001", "PHARM01"}});
+    {
+        std::string reason;
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(fixture.AppFolder() + "\\History\\history.db", "2026-12-08", reason)) << reason;
+        HistoryEntry alert;
+        alert.utcTime = UtcCutoff(std::time(nullptr) - kDay, 0);
+        alert.localTime = alert.utcTime.substr(0, 19);
+        alert.mode = Decommission;
+        alert.kind = ScanResultKind::Error;
+        alert.statusText = "Error";
+        alert.status = "0";
+        alert.messageHeading = "NMVS_NC_PCK_22 Pack already inactive";
+        alert.messageBody = "The pack has already been decommissioned as Supplied. Alert ID: AT-0000ABCD-0001.";
+        alert.barcode = Barcode("DEMO0001");
+        alert.sn = alert.readSerial = "DEMO0001";
+        alert.userName = "PHARM01";
+        ASSERT_TRUE(store.Add(alert, reason)) << reason;
+    }
+    ASSERT_TRUE(fixture.Start());
+    PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_HISTORY, 0);
+    HWND history = WaitForTopWindow(GetCurrentProcessId(), "Scan history", kWaitMs);
+    ASSERT_NE(history, nullptr);
+    Press(history, IDC_HISTORY_ALERTS);
+    ASSERT_TRUE(WaitFor([&] { return Rows(history) == 1 && Cell(history, 0, 2) == "Error"; }, kWaitMs));
+    EXPECT_EQ(Text(history, IDC_HISTORY_DETAILS).rfind("Verdict: Alert: do not supply\r\n", 0), 0u);
+    EXPECT_NE(Text(history, IDC_HISTORY_DETAILS).find("Next step: Decommissioned here on "), std::string::npos)
+        << Text(history, IDC_HISTORY_DETAILS);
+
+    auto openCase = [&] {
+        Press(history, IDC_HISTORY_CASE);
+        return WaitForTopWindow(GetCurrentProcessId(), "Alert case", kWaitMs);
+    };
+    HWND record = openCase();
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(Text(record, IDC_CASE_VERDICT).rfind("Alert: do not supply - NMVS_NC_PCK_22", 0), 0u);
+    EXPECT_EQ(Text(record, IDC_CASE_ALERT_ID), "AT-0000ABCD-0001");
+    EXPECT_EQ(Text(record, IDC_CASE_DEADLINE), "5 days 23 h left");
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(record, IDC_CASE_UNDO)));
+    HWND changes = GetDlgItem(record, IDC_CASE_HISTORY);
+    SendDlgItemMessageA(record, IDC_CASE_STATE, CB_SETCURSEL, 1, 0);
+    Press(record, IDC_CASE_RECORD_STATE);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(changes, LB_GETCOUNT, 0, 0) == 1; }, kWaitMs));
+    SetDlgItemTextA(record, IDC_CASE_NOTE, "Own double scan: undone.");
+    Press(record, IDC_CASE_SAVE_NOTE);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(changes, LB_GETCOUNT, 0, 0) == 2; }, kWaitMs));
+    Press(record, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(record); }, kWaitMs));
+
+    record = openCase();
+    ASSERT_NE(record, nullptr);
+    changes = GetDlgItem(record, IDC_CASE_HISTORY);
+    EXPECT_EQ(SendMessageA(changes, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendDlgItemMessageA(record, IDC_CASE_STATE, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Text(record, IDC_CASE_NOTE), "Own double scan: undone.");
+    char first[256] = "";
+    SendMessageA(changes, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_NE(std::string(first).find("State: Set aside"), std::string::npos) << first;
+
+    Press(record, IDC_CASE_UNDO);
+    HWND box = WaitForMessageBox(GetCurrentProcessId(), "Put this pack back into stock?", kWaitMs);
+    ASSERT_TRUE(box && CloseWindowWith(box, IDC_BOX_FIRST));
+    EXPECT_TRUE(WaitFor([&] {
+        for (const std::string& body : standin.Requests())
+            if (body.find("API.Recommission.Request") != std::string::npos && body.find("21DEMO0001") != std::string::npos)
+                return true;
+        return false;
+    }, kWaitMs)) << TraceTail(fixture.Trace());
+}

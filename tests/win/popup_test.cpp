@@ -100,6 +100,51 @@ TEST(ProductPopUp, ShowsTheRunsOfItsResultUnderItsTitle)
     }
 }
 
+// With ExplainAnswers off the pop-up shows its text and nothing more; on, the
+// same text and then "What to do" with the verdict in bold.
+TEST(ProductPopUp, ExplainsTheAnswerOnlyWithItsSwitch)
+{
+    ScanResult alert;
+    alert.kind = ScanResultKind::Error;
+    alert.mode = Decommission;
+    alert.statusText = "Error";
+    alert.status = "0";
+    alert.messageHeading = "NMVS_NC_PCK_22 Pack already inactive";
+    alert.messageBody = "The pack has already been decommissioned as Supplied.";
+    alert.gtin = "04150123456782";
+    alert.lot = "LOT24A";
+    alert.exp = "291231";
+    alert.sn = "DEMO0004";
+    ScanResult failed;
+    failed.mode = Decommission;
+    failed.statusText = "Failed";
+    failed.messageHeading = "Request failed due to COULDNT CONNECT";
+    failed.barcode = "0104150123456782";
+    TestScanHost host;
+    for (bool explain : {false, true}) {
+        AppSettings settings = host.settings.Snapshot();
+        settings.ExplainAnswers = explain;
+        host.settings.Replace(settings);
+        const std::pair<const ScanResult*, const char*> cases[] = {
+            {&alert, "\nWhat to do\nAlert: do not supply\n"}, {&failed, "\nWhat to do\nCheck again\n"}};
+        for (const auto& [shown, verdict] : cases) {
+            const ScanResult& result = *shown;
+            CProductScanDialog popUp(nullptr);
+            popUp.m_pResult = &result;
+            popUp.m_strScanTime = "2026-12-07 10:11:12.345";
+            ModalRun<CProductScanDialog> run(popUp);
+            std::vector<TextRun> runs = ProductRuns(result, popUp.m_strScanTime);
+            size_t specified = runs.size();
+            if (explain) AppendWhatToDo(runs, result);
+            ASSERT_EQ(runs.size() > specified, explain);
+            ExpectRunsShown(popUp.TextArea(), runs);
+            char text[4096] = "";
+            GetWindowTextA(popUp.TextArea(), text, sizeof text);
+            EXPECT_EQ(Lines(text).find(verdict) != std::string::npos, explain) << text;
+        }
+    }
+}
+
 TEST(ProductPopUp, WithoutARecordKeepsTheTemplateTitleAndLaysOutOnEveryResize)
 {
     CProductScanDialog popUp(nullptr);

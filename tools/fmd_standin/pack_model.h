@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -15,8 +16,7 @@ struct Pack {
     std::string serial;
     std::string lot;
     std::string expiry;  // YYMMDD; day 00 means the end of the month
-    std::string state = "Active";
-    bool recalled = false;
+    std::string state = "Active";  // or the state it was made inactive as
     std::string decommissionedBy;
     int64_t decommissionedAt = 0;  // seconds, on the model's clock
     // What tests of outages count: no pack may be decommissioned twice.
@@ -38,7 +38,7 @@ public:
     explicit PackModel(int recommissionDays = 10) : m_recommissionDays(recommissionDays) {}
 
     // Packs from a JSON array of {"gtin"|"ppn", "serial", "lot", "expiry",
-    // "state", "recalled"}; throws on a malformed list.
+    // "state", "recalled", "decommissioned_by"}; throws on a malformed list.
     void Load(const nlohmann::json& packs);
     void AdvanceClock(int64_t seconds) { m_clockOffset += seconds; }
     int64_t Now() const;
@@ -52,10 +52,14 @@ public:
 
 private:
     Outcome Refused(const Pack& pack, const std::string& code, const std::string& title, const std::string& body);
+    // A refusal that raises an alert: the national system gives it an ID.
+    Outcome Alerted(const Pack& pack, const std::string& code, const std::string& title, const std::string& body);
+    Outcome Inactive(Operation operation, const Pack& pack);
     bool Expired(const Pack& pack) const;
 
     std::map<std::string, Pack> m_packs;  // key: product code + '\n' + serial
-    std::map<std::string, bool> m_products;
+    std::map<std::string, std::set<std::string>> m_lots;  // the batches of each product
+    int m_alerts = 0;
     int m_recommissionDays;
     int64_t m_clockOffset = 0;
 };

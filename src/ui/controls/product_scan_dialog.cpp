@@ -14,6 +14,8 @@ namespace {
 // Tab stops in twips, right-aligned (alignment code 2 in bits 24 to 27).
 constexpr LONG kTabStops[] = {1000, 3000, 4000, 6000};
 constexpr LONG kRightAlignedTab = 2L << 24;
+// Pixels the pop-up grows by when it explains the answer.
+constexpr int kWhatToDoHeight = 130;
 
 void SetParagraphFormat(HWND textArea)
 {
@@ -33,6 +35,12 @@ LayoutSize WindowSize(HWND window)
     RECT rect;
     GetWindowRect(window, &rect);
     return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool ExplainsAnswers()
+{
+    RetirablePointer<MainWindowFacade>::Lease mainDialog(g_mainDialog);
+    return mainDialog && mainDialog->SettingsSnapshot().ExplainAnswers;
 }
 
 void BringMainWindowForward()
@@ -58,12 +66,21 @@ BOOL CProductScanDialog::OnInitDialog()
 {
     m_closeButton.Attach(m_hWnd, IDC_POPUP_CLOSE);
     SetApplicationIcon(m_hWnd, m_hIcon);
+    bool explain = m_pResult && ExplainsAnswers();
+    // Room for What to do below the specified text, so that it shows unscrolled.
+    if (explain) {
+        LayoutSize template_ = WindowSize(m_hWnd);
+        SetWindowPos(m_hWnd, nullptr, 0, 0, template_.width, template_.height + kWhatToDoHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     LayoutSize outer = WindowSize(m_hWnd);
     m_textArea.Create(m_hWnd, RECT{10, 10, outer.width, outer.height});
     SetParagraphFormat(m_textArea.Handle());
     if (m_pResult) {
         SetWindowTextA(m_hWnd, ProductTitle(*m_pResult).c_str());
-        for (const TextRun& run : ProductRuns(*m_pResult, m_strScanTime)) AppendRun(run);
+        std::vector<TextRun> runs = ProductRuns(*m_pResult, m_strScanTime);
+        if (explain) AppendWhatToDo(runs, *m_pResult);
+        for (const TextRun& run : runs) AppendRun(run);
     }
     ShowWindow(m_textArea.Handle(), SW_SHOW);
     // No size event comes before the first show: without this pass the text

@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "base/string_format.h"
+#include "guide/answer_guide.h"
+#include "guide/guide_texts.h"
 
 namespace {
 
@@ -93,6 +95,19 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
     }
     runs.push_back(Plain(result.barcode));
     return runs;
+}
+
+void AppendWhatToDo(std::vector<TextRun>& runs, const ScanResult& result)
+{
+    AnswerGuidance guidance = ExplainAnswer(FactsOfResult(result));
+    if (!guidance.explained) return;
+    bool lineEnded = !runs.empty() && !runs.back().text.empty() && runs.back().text.back() == '\n';
+    TextRun heading = Plain(std::string(GuideString(GuideText::WhatToDo)) + "\n");
+    heading.bold = heading.underline = true;
+    TextRun verdict = Plain(std::string(VerdictWord(guidance.verdict)) + "\n");
+    verdict.bold = true;
+    runs.insert(runs.end(), {Plain(lineEnded ? "\n" : "\n\n"), heading, verdict, Plain(guidance.meaning + "\n"),
+                             Plain(guidance.nextStep)});
 }
 
 std::vector<TextRun> MessageRuns(const std::string& text, const std::string& caption)

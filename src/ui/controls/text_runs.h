@@ -34,5 +34,10 @@ std::string ProductTitle(const ScanResult& result);
 // characters are shown).
 std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& scanTime);
 
+// Appends the pop-up's "What to do" section to its text, when answers are
+// explained: after a blank line, the verdict in bold, the meaning and the
+// next step.
+void AppendWhatToDo(std::vector<TextRun>& runs, const ScanResult& result);
+
 // The message box's text: an optional caption line, then the message.
 std::vector<TextRun> MessageRuns(const std::string& text, const std::string& caption);

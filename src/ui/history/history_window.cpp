@@ -89,7 +89,7 @@ void CHistoryWindow::AttachControls()
     const std::pair<CColorButton*, int> buttons[] = {
         {&m_allButton, IDC_HISTORY_ALL},       {&m_undoButton, IDC_HISTORY_UNDO}, {&m_alertsButton, IDC_HISTORY_ALERTS},
         {&m_exportButton, IDC_HISTORY_EXPORT}, {&m_closeButton, IDCANCEL},
-        {&m_actionButton, IDC_HISTORY_ACTION}};
+        {&m_actionButton, IDC_HISTORY_ACTION}, {&m_caseButton, IDC_HISTORY_CASE}};
     for (const auto& [button, id] : buttons) button->Attach(m_hWnd, id);
     const std::pair<CTextLabel*, int> labels[] = {
         {&m_searchLabel, IDC_HISTORY_SEARCH_LABEL}, {&m_fromLabel, IDC_HISTORY_FROM_LABEL},
@@ -145,10 +145,12 @@ void CHistoryWindow::Layout(int cx, int cy)
     Place(m_hWnd, IDC_HISTORY_DETAILS, detailsX, listY, cx - kMargin - detailsX, listHeight);
 
     const int actionX = cx - kMargin - 150, noteX = actionX - kMargin - 260, noteLabelX = noteX - 50;
+    const int caseX = noteLabelX - kMargin - 100;
+    Place(m_hWnd, IDC_HISTORY_CASE, caseX, bottomY, 100, kRowHeight);
     Place(m_hWnd, IDC_HISTORY_ACTION, actionX, bottomY, 150, kRowHeight);
     Place(m_hWnd, IDC_HISTORY_NOTE, noteX, bottomY + 2, 260, kFieldHeight);
     Place(m_hWnd, IDC_HISTORY_NOTE_LABEL, noteLabelX, bottomY + 6, 44, 20);
-    int statusEnd = m_view == HistoryView::Alerts ? noteLabelX : m_view == HistoryView::CanBeUndone ? actionX : cx;
+    int statusEnd = m_view == HistoryView::Alerts ? caseX : m_view == HistoryView::CanBeUndone ? actionX : cx;
     Place(m_hWnd, IDC_HISTORY_STATUS, kMargin, bottomY + 6, statusEnd - 2 * kMargin, 20);
 }
 
@@ -170,6 +172,7 @@ void CHistoryWindow::ShowView(HistoryView view)
     Show(m_hWnd, IDC_HISTORY_ACTION, view != HistoryView::AllScans);
     Show(m_hWnd, IDC_HISTORY_NOTE, view == HistoryView::Alerts);
     Show(m_hWnd, IDC_HISTORY_NOTE_LABEL, view == HistoryView::Alerts);
+    Show(m_hWnd, IDC_HISTORY_CASE, view == HistoryView::Alerts);
     SetWindowTextA(m_actionButton.Handle(), view == HistoryView::CanBeUndone ? "Recommission" : "Mark handled");
     RECT client;
     GetClientRect(m_hWnd, &client);
@@ -278,6 +281,7 @@ bool CHistoryWindow::OnCommand(int id, int notifyCode, HWND control)
     case IDC_HISTORY_UNDO: ShowView(HistoryView::CanBeUndone); return true;
     case IDC_HISTORY_ALERTS: ShowView(HistoryView::Alerts); return true;
     case IDC_HISTORY_ACTION: OnAction(); return true;
+    case IDC_HISTORY_CASE: OpenCase(); return true;
     case IDC_HISTORY_EXPORT: Export(); return true;
     case IDOK: return true;  // Enter in a box searches as it is typed; it closes nothing
     case IDCANCEL: Close(); return true;

@@ -65,6 +65,9 @@ private:
     void OnAction();
     void Recommission(const HistoryEntry& entry);
     void ToggleHandled(const HistoryEntry& entry);
+    // The selected alert's case window; its Undo earlier decommission goes
+    // the Recommission button's way, with its refusals.
+    void OpenCase();
     void Export();
     void OnExported();
     void Close();
@@ -80,6 +83,7 @@ private:
     bool m_pickFirst = true;   // select the newest row when none is
     HWND m_list = nullptr;
     std::shared_ptr<HistoryExportOutcome> m_export;  // while an export runs
-    CColorButton m_allButton, m_undoButton, m_alertsButton, m_exportButton, m_closeButton, m_actionButton;
+    CColorButton m_allButton, m_undoButton, m_alertsButton, m_exportButton, m_closeButton, m_actionButton,
+        m_caseButton;
     CTextLabel m_searchLabel, m_fromLabel, m_toLabel, m_noteLabel, m_status, m_hint;
 };

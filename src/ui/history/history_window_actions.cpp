@@ -15,6 +15,7 @@
 #include "scanner/spool_file.h"
 #include "ui/controls/message_box.h"
 #include "ui/controls/save_dialog.h"
+#include "ui/history/alert_case_dialog.h"
 #include "verify/double_scan_guard.h"
 
 namespace {
@@ -108,6 +109,28 @@ void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
         return;
     }
     Log("History - alert row %lld marked %s", static_cast<long long>(entry.id), entry.handled ? "open" : "handled");
+    m_rows.Forget();
+    InvalidateRect(m_list, nullptr, FALSE);
+    OnSelectionChanged();
+}
+
+void CHistoryWindow::OpenCase()
+{
+    std::optional<HistoryEntry> entry = Selected();
+    if (!entry) {
+        ShowOwnedMessageBox(m_hWnd, "Choose an alert in the list first.", "", MessageBoxButtons::Ok);
+        return;
+    }
+    long answerDays = 7;
+    {
+        RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
+        if (host) answerDays = host->SettingsSnapshot().AlertAnswerDays;
+    }
+    CAlertCaseDialog caseWindow(m_reader, m_historyPath, *entry, answerDays);
+    if (caseWindow.RunModal(m_hWnd) == CAlertCaseDialog::kUndoChosen) {
+        std::optional<HistoryEntry> own = m_reader.OwnDecommissionBefore(*entry);
+        if (own) Recommission(*own);
+    }
     m_rows.Forget();
     InvalidateRect(m_list, nullptr, FALSE);
     OnSelectionChanged();

@@ -127,7 +127,8 @@ std::optional<HistoryEntry> CHistoryWindow::Selected()
 void CHistoryWindow::OnSelectionChanged()
 {
     std::optional<HistoryEntry> entry = Selected();
-    SetDlgItemTextA(m_hWnd, IDC_HISTORY_DETAILS, entry ? DetailsText(*entry).c_str() : "");
+    std::optional<HistoryEntry> own = entry ? m_reader.OwnDecommissionBefore(*entry) : std::nullopt;
+    SetDlgItemTextA(m_hWnd, IDC_HISTORY_DETAILS, entry ? DetailsText(*entry, own ? &*own : nullptr).c_str() : "");
     if (m_view != HistoryView::Alerts) return;
     SetDlgItemTextA(m_hWnd, IDC_HISTORY_NOTE, entry ? entry->handledNote.c_str() : "");
     SetWindowTextA(m_actionButton.Handle(), entry && entry->handled ? "Not handled" : "Mark handled");

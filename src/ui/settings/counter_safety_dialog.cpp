@@ -24,6 +24,8 @@ const SafetySwitch kSwitches[CCounterSafetyDialog::kSwitchCount] = {
      &AppSettings::GuardDoubleScans},
     {IDC_SAFETY_OUTAGE, IDC_SAFETY_OUTAGE_FRAME, IDC_SAFETY_OUTAGE_TEXT, "KeepScansDuringOutage",
      &AppSettings::KeepScansDuringOutage},
+    {IDC_SAFETY_EXPLAIN, IDC_SAFETY_EXPLAIN_FRAME, IDC_SAFETY_EXPLAIN_TEXT, "ExplainAnswers",
+     &AppSettings::ExplainAnswers},
     {IDC_SAFETY_PLAIN, IDC_SAFETY_PLAIN_FRAME, IDC_SAFETY_PLAIN_TEXT, "AllowPlainHttp", &AppSettings::AllowPlainHttp},
 };
 

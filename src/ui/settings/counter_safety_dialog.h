@@ -11,7 +11,7 @@
 
 class CCounterSafetyDialog : public CSheetDialog {
 public:
-    static constexpr int kSwitchCount = 4;
+    static constexpr int kSwitchCount = 5;
     explicit CCounterSafetyDialog(CSettingsDialog& settings);
 
 protected:

@@ -139,5 +139,6 @@ void CSettingsDialog::ReloadSwitches()
     values.GuardDoubleScans = stored.GuardDoubleScans;
     values.DoubleScanMinutes = stored.DoubleScanMinutes;
     values.HoldImplausibleScans = stored.HoldImplausibleScans;
+    values.ExplainAnswers = stored.ExplainAnswers;
     m_values.Replace(values);
 }
