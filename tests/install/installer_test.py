@@ -174,8 +174,11 @@ class Installer(unittest.TestCase):
             self.assertTrue(wait_until(lambda: self.window_shown(NEWER_VERSION), 90), "the new version runs")
             self.assertEqual(len(self.running()), 1)
             self.assertTrue(wait_until(lambda: not self.scan_folder(), 90), self.scan_folder())
-            time.sleep(2)  # a second request would have arrived by now
-            self.assertEqual([raw for _, raw in standin.pack_requests()], [barcode], self.trace_tail())
+            time.sleep(2)  # a third request would have arrived by now
+            # The ended program's request may have arrived: a Verify goes first, then the one Decommission.
+            self.assertEqual([raw for _, raw in standin.pack_requests()], [barcode, barcode], self.trace_tail())
+            packs = standin.packs()
+            self.assertEqual([(p["state"], p["decommission_requests"]) for p in packs], [("Supplied", 1)], packs)
 
     def test_c_a_silent_uninstall_keeps_the_users_data_unless_asked(self):
         for switches in ((), ("/REMOVEDATA",)):
