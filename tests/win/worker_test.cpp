@@ -114,7 +114,7 @@ TEST_F(Expiry, AVerifyOrRecommissionOfAnExpiredPackIsSentWithItsRow)
     EXPECT_EQ(standin.Requests(),
               (std::vector<std::string>{PackRequest("Verify", "01041501234567991719063010LOT19X\\u001D21OLD00001"),
                                         PackRequest("Recommission", "01041501234567991719020010LOT19Y\\u001D21OLD00002")}));
-    EXPECT_EQ(ResultFor(verify)->messageHeading.rfind("NMVS_NC_PCK_02", 0), 0u) << ResultFor(verify)->messageHeading;
+    EXPECT_EQ(ResultFor(verify)->messageHeading, "NMVS_NC_PCK_22 Pack is inactive (Expired)");
     EXPECT_NE(ResultFor(recommission)->kind, ScanResultKind::Held);
     EXPECT_TRUE(host.heldScans.empty());
     EXPECT_TRUE(ScanFolderEmptiesSoon());
