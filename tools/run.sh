@@ -31,6 +31,8 @@ SETTINGS_SHOT="$(dirname "$SHOT")/settings.png"
 VERSION="$(sed -n 's/^#define PELLWICK_VERSION "\(.*\)"$/\1/p' "$ROOT/res/version.h")"
 TITLE="QuorvixFMD Pellwick Version $VERSION"
 DPI="${PELLWICK_DPI:-96}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 "$ROOT/tools/bootstrap.sh"
 cmake -S "$ROOT" -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -285,6 +287,16 @@ for _ in $(seq 1 50); do [ -s "$WINEPREFIX/drive_c/case-sheet.html" ] && break; 
 if [ -s "$WINEPREFIX/drive_c/case-sheet.html" ]; then
   cp "$WINEPREFIX/drive_c/case-sheet.html" "$(dirname "$SHOT")/case-sheet.html"
   echo "run: case sheet saved to $(dirname "$SHOT")/case-sheet.html"
+  # Rendered as a browser shows it, with Debian's Chromium (the demo's only
+  # use of it, so it is installed here rather than for the tests).
+  if ! command -v chromium >/dev/null; then
+    echo "run: installing Debian's chromium to render the case sheet"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium >/dev/null
+  fi
+  chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
+    --no-first-run --user-data-dir="$(mktemp -d)" --window-size=900,1300 --hide-scrollbars \
+    --screenshot="$(dirname "$SHOT")/case-sheet.png" "file://$(realpath "$(dirname "$SHOT")/case-sheet.html")" \
+    >/dev/null 2>&1 && echo "run: case sheet rendered to $(dirname "$SHOT")/case-sheet.png"
 else
   echo "run: the case sheet was not written" >&2
 fi
