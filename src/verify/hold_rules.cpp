@@ -28,12 +28,6 @@ std::string FaultList(const std::vector<std::string>& faults)
 
 }  // namespace
 
-std::vector<std::string> FaultsThatHold(bool holdOn, int32_t mode, const std::string& barcode)
-{
-    if (!MayBeHeld(holdOn, mode, barcode)) return {};
-    return ReadPackCode(barcode).faults;
-}
-
 HoldReasons ReasonsToHold(bool holdOn, int32_t mode, const std::string& barcode,
                           const std::optional<CalendarDate>& today)
 {

@@ -11,11 +11,6 @@
 
 #include "packcode/expiry_date.h"
 
-// The faults that hold the scan; empty when it goes out as usual: the switch
-// is off, the mode has no pack request, the code reads sound, or it is one of
-// the test bench's codes (they exist to try the service).
-std::vector<std::string> FaultsThatHold(bool holdOn, int32_t mode, const std::string& barcode);
-
 // Why a scan is held; none of either: it goes out as usual.
 struct HoldReasons {
     std::vector<std::string> faults;
@@ -23,8 +18,10 @@ struct HoldReasons {
     bool None() const { return faults.empty() && expiredOn.empty(); }
 };
 
-// The faults as above, and for a Decommission the expiry date when it lies
+// The code's faults, and for a Decommission the expiry date when it lies
 // before `today` (none: the clock is not believed, nothing is held for it).
+// None at all when the switch is off, the mode has no pack request, or it is
+// one of the test bench's codes (they exist to try the service).
 HoldReasons ReasonsToHold(bool holdOn, int32_t mode, const std::string& barcode,
                           const std::optional<CalendarDate>& today);
 

@@ -36,7 +36,8 @@ TEST(HoldRules, OnlyAFaultyPackScanIsHeldWhileTheSwitchIsOn)
         {true, Decommission, bench, {}},  // the bench exists to try the service
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FaultsThatHold(c.on, c.mode, c.barcode), c.held) << c.on << " " << c.mode << " " << c.barcode;
+        EXPECT_EQ(ReasonsToHold(c.on, c.mode, c.barcode, std::nullopt).faults, c.held)
+            << c.on << " " << c.mode << " " << c.barcode;
 }
 
 // Only a Decommission supplies the pack: it alone is held for its expiry.
