@@ -20,21 +20,32 @@ gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST)
 # The stand-in verification service (tools/fmd_standin) and its tests.
 find_package(Threads REQUIRED)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+find_package(OpenSSL REQUIRED)
 add_library(standin_core STATIC
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/pack_barcode.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/pack_model.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/standin_service.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/tls_front.cpp
+    ${PROJECT_SOURCE_DIR}/tools/fmd_standin/tls_terminator.cpp
     ${PROJECT_SOURCE_DIR}/tools/fmd_standin/update_server.cpp)
 target_include_directories(standin_core PUBLIC ${PROJECT_SOURCE_DIR}/tools/fmd_standin)
 target_compile_options(standin_core PRIVATE ${WARNING_FLAGS})
 target_compile_options(standin_core PUBLIC ${SANITIZE_FLAGS} -g)
 target_link_options(standin_core PUBLIC ${SANITIZE_FLAGS})
-target_link_libraries(standin_core PUBLIC Threads::Threads PkgConfig::HTTPLIB)
+target_link_libraries(standin_core PUBLIC Threads::Threads PkgConfig::HTTPLIB OpenSSL::SSL)
+
+# The tests' certificate authority and the stand-in's certificate, made once
+# per build tree; the stand-in finds them beside itself.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/test-ca.pem ${CMAKE_BINARY_DIR}/standin-cert.pem
+                          ${CMAKE_BINARY_DIR}/standin-key.pem
+                   COMMAND ${PROJECT_SOURCE_DIR}/tools/make-test-ca.sh ${CMAKE_BINARY_DIR}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make-test-ca.sh)
+add_custom_target(test_certificates ALL DEPENDS ${CMAKE_BINARY_DIR}/test-ca.pem)
 
 add_executable(fmd_standin ${PROJECT_SOURCE_DIR}/tools/fmd_standin/main.cpp)
 target_compile_options(fmd_standin PRIVATE ${WARNING_FLAGS})
 target_link_libraries(fmd_standin PRIVATE standin_core)
+add_dependencies(fmd_standin test_certificates)
 
 file(GLOB STANDIN_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/standin/*_test.cpp)
 add_executable(standin_tests ${STANDIN_TEST_SOURCES})

@@ -11,7 +11,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils imagemagick socat
   googletest clang libclang-rt-14-dev
-  libcpp-httplib-dev nlohmann-json3-dev
+  libcpp-httplib-dev nlohmann-json3-dev libssl-dev openssl
   dpkg-dev qrencode zbar-tools python3 python3-cryptography nsis
   tcl libsqlite3-dev
   zint python3-pylibdmtx

@@ -7,10 +7,14 @@
 //               [--port N] [--port-file FILE] [--record-dir DIR]
 //               [--recommission-days N] [--delay-ms N]
 //               [--mode normal|html|drop|hang|partial] [--time-limit SECONDS]
-//               [--update-dir DIR]
+//               [--update-dir DIR] [--tls-cert FILE --tls-key FILE]
+//
+// It speaks TLS with the certificate given, or else with the build's test
+// certificate beside the executable (standin-cert.pem, standin-key.pem, made
+// by tools/make-test-ca.sh); without one it speaks plain HTTP only.
 //
 // Endpoints: POST /v001.aspx (the service), GET /requests (recorded bodies),
-// POST /control {"delay_ms","mode","advance_days","reset","reachable","cut_tls",
+// POST /control {"delay_ms","mode","advance_days","reset","reachable","cut_tls","tls" (false: plain only),
 // "outage" (none|refuse|drop|drop_after|cut_answer),"outage_ms"} (and the update server's
 // keys), GET /packs (per pack: state changes, decommission requests), POST /shutdown; with --update-dir, the update server's
 // requests (update_server.h), answered from that folder.
@@ -33,6 +37,7 @@
 
 #include "standin_service.h"
 #include "tls_front.h"
+#include "tls_terminator.h"
 #include "update_server.h"
 
 namespace {
@@ -45,7 +50,7 @@ void Usage()
 {
     std::cerr << "usage: fmd_standin --account NAME:PASSWORD [--packs FILE] [--port N] [--port-file FILE]\n"
                  "       [--record-dir DIR] [--recommission-days N] [--delay-ms N] [--mode normal|html|drop|hang|partial]\n"
-                 "       [--time-limit SECONDS] [--update-dir DIR]\n";
+                 "       [--time-limit SECONDS] [--update-dir DIR] [--tls-cert FILE --tls-key FILE]\n";
     std::exit(2);
 }
 
@@ -81,7 +86,19 @@ struct CommandLine {
     std::string portFile;
     int timeLimit = 0;
     std::string updateDir;
+    std::string tlsCertificate, tlsKey;
 };
+
+// The build's test certificate lies beside the executable.
+std::string BesideExecutable(const char* name)
+{
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "";
+    std::string folder(path, static_cast<size_t>(length));
+    std::string file = folder.substr(0, folder.rfind('/') + 1) + name;
+    return std::ifstream(file).good() ? file : "";
+}
 
 CommandLine Parse(int argc, char** argv)
 {
@@ -106,7 +123,13 @@ CommandLine Parse(int argc, char** argv)
         else if (arg == "--port-file") line.portFile = next();
         else if (arg == "--time-limit") line.timeLimit = std::atoi(next().c_str());
         else if (arg == "--update-dir") line.updateDir = next();
+        else if (arg == "--tls-cert") line.tlsCertificate = next();
+        else if (arg == "--tls-key") line.tlsKey = next();
         else Usage();
+    }
+    if (line.tlsCertificate.empty() && line.tlsKey.empty()) {
+        line.tlsCertificate = BesideExecutable("standin-cert.pem");
+        line.tlsKey = BesideExecutable("standin-key.pem");
     }
     return line;
 }
@@ -167,6 +190,7 @@ int main(int argc, char** argv)
         settings.update(updates.Control(command));
         if (command.contains("reachable")) front->SetReachable(command.at("reachable").get<bool>());
         if (command.contains("cut_tls")) front->SetCutHandshakes(command.at("cut_tls").get<bool>());
+        if (command.contains("tls")) front->SetAnswerTls(command.at("tls").get<bool>());
         if (command.contains("outage") &&
             !front->SetOutage(command.at("outage").get<std::string>(), command.value("outage_ms", 0))) {
             response.status = 400;
@@ -174,6 +198,9 @@ int main(int argc, char** argv)
         }
         settings["outage"] = front->Outage();
         settings["cut_tls"] = front->CutsHandshakes();
+        settings["tls"] = front->AnswersTls();
+        settings["tls_sessions"] = front->TlsSessions();
+        settings["plain_requests"] = front->PlainRequests();
         settings["reachable"] = front->Reachable();
         settings["held"] = front->HeldRequests();
         response.set_content(settings.dump(), "application/json");
@@ -188,7 +215,13 @@ int main(int argc, char** argv)
 
     // The HTTP server listens on a private port behind the public front.
     int backendPort = server.bind_to_any_port("127.0.0.1");
+    TlsServerContext tls(line.tlsCertificate, line.tlsKey);
+    if (!line.tlsCertificate.empty() && !tls.Ready()) {
+        std::cerr << "fmd_standin: cannot load the TLS certificate " << line.tlsCertificate << "\n";
+        return 2;
+    }
     TlsFront publicFront(line.port, backendPort);
+    publicFront.SetTlsContext(tls.Get());
     front = &publicFront;
     int port = front->Port();
     if (backendPort <= 0 || port <= 0) {
@@ -200,7 +233,8 @@ int main(int argc, char** argv)
         std::ofstream(temp) << port << "\n";
         std::rename(temp.c_str(), line.portFile.c_str());
     }
-    std::cout << "fmd_standin listening on 127.0.0.1:" << port << std::endl;
+    std::cout << "fmd_standin listening on 127.0.0.1:" << port << (tls.Ready() ? " (TLS)" : " (plain HTTP only)")
+              << std::endl;
 
     std::thread limiter;
     if (line.timeLimit > 0) {

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "tls_terminator.h"
+
 namespace {
 
 constexpr unsigned char kTlsHandshake = 0x16;
@@ -225,15 +227,20 @@ std::string TlsFront::Outage()
     return names[static_cast<int>(m_outage)];
 }
 
-void TlsFront::Serve(int client)
+void TlsFront::Serve(int client, bool heldBefore)
 {
     unsigned char first = 0;
     pollfd wait{client, POLLIN, 0};
     if (poll(&wait, 1, 30000) > 0 && recv(client, &first, 1, MSG_PEEK) == 1) {
+        if (!heldBefore && first != kTlsHandshake && !FromOwnTlsSession(client) && !ForTheStandin(client))
+            ++m_plainRequests;
         if (first == kTlsHandshake && m_cutHandshakes) {
             char greeting[4096];
             recv(client, greeting, sizeof greeting, 0);
             Reset(client);
+            return;
+        } else if (first == kTlsHandshake && AnswersTls()) {
+            ServeTlsClient(client);
             return;
         } else if (first == kTlsHandshake) {
             // What a plain HTTP server answers to a TLS greeting.
@@ -262,6 +269,33 @@ void TlsFront::Serve(int client)
         }
     }
     close(client);
+}
+
+void TlsFront::ServeTlsClient(int client)
+{
+    int plain = ConnectTo(m_port);
+    if (plain < 0) {
+        Reset(client);
+        return;
+    }
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    getsockname(plain, reinterpret_cast<sockaddr*>(&local), &length);
+    {
+        std::lock_guard<std::mutex> hold(m_innerLock);
+        m_innerPorts.insert(ntohs(local.sin_port));
+    }
+    ++m_tlsSessions;
+    ServeTls(m_tls, client, plain);
+}
+
+bool TlsFront::FromOwnTlsSession(int client)
+{
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    if (getpeername(client, reinterpret_cast<sockaddr*>(&peer), &length) != 0) return false;
+    std::lock_guard<std::mutex> hold(m_innerLock);
+    return m_innerPorts.erase(ntohs(peer.sin_port)) > 0;
 }
 
 TlsFront::OutageKind TlsFront::CurrentOutage(int client)
@@ -299,6 +333,6 @@ void TlsFront::SetReachable(bool reachable)
         if (SenderLeft(client))
             close(client);
         else
-            std::thread([this, client] { Serve(client); }).detach();
+            std::thread([this, client] { Serve(client, true); }).detach();
     }
 }

@@ -1,9 +1,11 @@
-// The stand-in's public port. Like the real service's host reached over the
-// wrong scheme, it answers a TLS handshake at once with a plain-HTTP error
-// (so curl fails with "SSL CONNECT ERROR" without waiting for a time-out),
-// and relays everything else to the HTTP server behind it.
-// Told to cut handshakes, it resets the connection on a TLS greeting instead,
-// as a firewall or an attacker on the path can.
+// The stand-in's public port. With a TLS context it ends TLS itself, as the
+// real service's host does, and hands the plain stream on to this same port;
+// everything plain is relayed to the HTTP server behind it (the update
+// server's requests and the stand-in's own). Told to speak plain HTTP only,
+// it answers a TLS greeting at once with a plain-HTTP error, as a plain
+// server does (curl fails with "SSL CONNECT ERROR" without waiting); told to
+// cut handshakes, it resets the connection on a TLS greeting instead, as a
+// firewall or an attacker on the path can.
 // An outage of a kind, for a time or until ended: "refuse" (the port is
 // closed), "drop" (the request is read, never passed on, and the connection
 // reset), "drop_after" (passed on and acted on, but the answer is lost),
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +31,13 @@ public:
     int Port() const { return m_port; }
     void SetReachable(bool reachable);
     bool Reachable() const { return m_reachable; }
+    // The context outlives the front; null: plain HTTP only.
+    void SetTlsContext(struct ssl_ctx_st* context) { m_tls = context; }
+    void SetAnswerTls(bool answer) { m_answerTls = answer; }
+    bool AnswersTls() const { return m_tls && m_answerTls; }
+    // Service requests that came over TLS, and over plain HTTP.
+    long TlsSessions() const { return m_tlsSessions; }
+    long PlainRequests() const { return m_plainRequests; }
     void SetCutHandshakes(bool cut) { m_cutHandshakes = cut; }
     bool CutsHandshakes() const { return m_cutHandshakes; }
     size_t HeldRequests();
@@ -38,7 +48,12 @@ public:
 
 private:
     void AcceptLoop();
-    void Serve(int client);
+    // `heldBefore`: served again after the service became reachable.
+    void Serve(int client, bool heldBefore = false);
+    void ServeTlsClient(int client);
+    // Whether the connection is one this front opened for a TLS session's
+    // plain stream (forgotten once asked).
+    bool FromOwnTlsSession(int client);
     // Keeps a service request unanswered while the service is unreachable.
     bool Held(int client);
     enum class OutageKind { None, Refuse, Drop, DropAfter, CutAnswer };
@@ -58,6 +73,12 @@ private:
     int m_backendPort;
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_reachable{true};
+    struct ssl_ctx_st* m_tls = nullptr;
+    std::atomic<bool> m_answerTls{true};
+    std::atomic<long> m_tlsSessions{0};
+    std::atomic<long> m_plainRequests{0};
+    std::mutex m_innerLock;
+    std::set<int> m_innerPorts;  // local ports of the TLS sessions' plain streams
     std::atomic<bool> m_cutHandshakes{false};
     std::mutex m_heldLock;
     std::vector<int> m_held;
