@@ -235,6 +235,8 @@ pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test
                       LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 pellwick_windows_test(uncertain_outcome_tests STANDIN SOURCES tests/win/uncertain_outcome_test.cpp)
+pellwick_windows_test(transport_tests STANDIN SOURCES tests/win/transport_test.cpp)
+target_link_libraries(transport_tests PRIVATE crypt32)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.
 pellwick_windows_test(curl_missing_tests STANDIN SOURCES tests/win/curl_missing_test.cpp OUTPUT_DIR ${BIN_DIR}/nocurl)
 # Built beside a curl.exe that ignores its limits, for the backstop.
@@ -334,6 +336,13 @@ target_compile_options(list_rows PRIVATE ${WARNING_FLAGS})
 target_include_directories(list_rows PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(list_rows PRIVATE comctl32)
 target_link_options(list_rows PRIVATE ${STATIC_LINK})
+
+# Puts the tests' certificate authority into a Wine prefix's root store
+# (tools/trust-test-ca.sh).
+add_executable(trust_ca tools/trust_ca/trust_ca.cpp)
+target_compile_options(trust_ca PRIVATE ${WARNING_FLAGS})
+target_link_libraries(trust_ca PRIVATE crypt32)
+target_link_options(trust_ca PRIVATE ${STATIC_LINK})
 
 # Keeps each Wine prefix's desktop up while the tests run (tools/test.sh).
 add_executable(desktop_keeper WIN32 tools/demo/desktop_keeper.cpp)

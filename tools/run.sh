@@ -81,8 +81,10 @@ KEY='HKCU\SOFTWARE\Tembrel Pharmaceutical Suppliers\QuorvixFMD Pellwick'
 wine reg delete "$KEY" /f >/dev/null 2>&1 || true
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 wine reg add "$KEY" /v UpdateHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
-# The stand-in speaks plain HTTP only. Scans are kept through the outage at the end.
-wine reg add "$KEY" /v AllowPlainHttp /d 1 /f >/dev/null 2>&1
+# The stand-in speaks TLS with a certificate of the build's test authority,
+# which this prefix trusts as a pharmacy's IT would a private service's.
+"$ROOT/tools/trust-test-ca.sh" "$WINEPREFIX" "$BUILD/native/test-ca.pem" "$BUILD/win/bin/trust_ca.exe"
+# Scans are kept through the outage at the end.
 wine reg add "$KEY" /v KeepScansDuringOutage /d 1 /f >/dev/null 2>&1
 # Every pop-up ends with what to do.
 wine reg add "$KEY" /v ExplainAnswers /d 1 /f >/dev/null 2>&1
@@ -119,7 +121,7 @@ USERNAME_EDIT=1020 PASSWORD_EDIT=1021 SAVE_BUTTON=1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$USERNAME_EDIT" PHARM01 >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$PASSWORD_EDIT" s3cret >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "Settings" "$SAVE_BUTTON" >/dev/null 2>&1
-# The credentials check runs curl twice (https, then plain http): slow on a busy machine.
+# The credentials check waits for the service: slow on a busy machine.
 for _ in $(seq 1 300); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
 if xwininfo -root -tree | grep -q '"Settings"'; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
 

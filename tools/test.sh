@@ -38,6 +38,8 @@ trap cleanup EXIT
 # to close until the service ended, long after the test itself.
 for prefix in "$BUILD/win/wineprefix" "$BUILD/win/serial-prefix"; do
   WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+  # The stand-in's certificate comes from the build's test authority.
+  "$ROOT/tools/trust-test-ca.sh" "$prefix" "$BUILD/native/test-ca.pem" "$BUILD/win/bin/trust_ca.exe"
   WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 || true
   WINEPREFIX="$prefix" "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/desktop_keeper.exe" >/dev/null 2>&1 &
 done

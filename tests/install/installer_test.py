@@ -14,7 +14,7 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "proof"))
-from harness import BIN, SETTINGS_KEY, Standin, pack_barcode, run_wine, wait_until, wine_processes  # noqa: E402
+from harness import BIN, ROOT, SETTINGS_KEY, STANDIN_EXE, Standin, pack_barcode, run_wine, wait_until, wine_processes  # noqa: E402
 
 PRODUCT = "QuorvixFMD Pellwick"
 INSTALLER = next((BIN / "package").glob("PellwickSetup-*.exe"))
@@ -40,6 +40,10 @@ class Installer(unittest.TestCase):
         subprocess.run(["wineboot", "-i"], env=cls.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=300)
         cls.wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        # The stand-in speaks TLS with a certificate of the build's test authority.
+        subprocess.run([str(ROOT / "tools" / "trust-test-ca.sh"), str(cls.prefix),
+                        str(Path(STANDIN_EXE).parent / "test-ca.pem"), str(BIN / "trust_ca.exe")],
+                       env=cls.env, stdout=subprocess.DEVNULL, check=True, timeout=300)
         users = next(cls.prefix.glob("drive_c/users/*/AppData"))
         cls.install_dir = users / "Local" / "Programs" / PRODUCT
         cls.app_folder = users / "Roaming" / PRODUCT
@@ -70,7 +74,7 @@ class Installer(unittest.TestCase):
 
     def settings(self, **values):
         """The account and service to use; never the real update server."""
-        for name, value in dict(values, UpdateHost="127.0.0.1:1", AllowPlainHttp="1").items():
+        for name, value in dict(values, UpdateHost="127.0.0.1:1").items():
             self.wine("reg", "add", SETTINGS_KEY, "/v", name, "/d", value, "/f")
 
     def install(self, installer, *switches):

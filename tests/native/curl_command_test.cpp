@@ -75,6 +75,25 @@ TEST(CurlCommand, AwkwardValuesComeBackAsSingleArguments)
     }
 }
 
+// Under Wine any server certificate passes, so nothing there would show an
+// option that turns the check off on Windows: the line itself must not carry one.
+TEST(CurlCommand, NoCombinationOfSettingsWeakensTheCertificateCheck)
+{
+    const char* weakening[] = {"-k", "--insecure", "--ssl-no-revoke", "--ssl-revoke-best-effort", "--proxy-insecure",
+                               "--ssl-allow-beast", "--cacert", "--capath", "--tlsv1.0", "--tls-max", "--ciphers"};
+    for (const char* proxy : {"", "proxy.example:8080"}) {
+        for (const char* data : {"", "@C:\\D\\1.post"}) {
+            for (int lowSpeed : {0, 60}) {
+                CurlCommand command{"C:\\D\\1.reply", data, "application/json", proxy, "https://s.example/v001.aspx"};
+                command.lowSpeedSeconds = lowSpeed;
+                command.lowSpeedBytesPerSecond = lowSpeed ? 512 : 0;
+                for (const std::string& arg : ParseCommandLine(BuildCurlCommandLine(command)))
+                    for (const char* option : weakening) EXPECT_NE(arg, option) << proxy << " " << data << " " << lowSpeed;
+            }
+        }
+    }
+}
+
 TEST(CurlErrorName, NamesGapsAndOutOfRange)
 {
     EXPECT_STREQ(CurlErrorName(0), "OK");

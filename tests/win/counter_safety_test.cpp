@@ -178,6 +178,13 @@ TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
     PostMessageA(fixture.Window(), WM_COMMAND, ID_TRAY_COUNTER_SAFETY, 0);
     HWND sheet = WaitForTopWindow(GetCurrentProcessId(), "Counter safety", 10000);
     ASSERT_NE(sheet, nullptr);
+    // Turning plain HTTP on asks first.
+    PostMessageA(sheet, WM_COMMAND, IDC_SAFETY_PLAIN, 0);
+    HWND question = WaitForMessageBox(GetCurrentProcessId(), "unencrypted", 10000);
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(CloseWindowWith(question, IDC_BOX_FIRST));
+    EXPECT_TRUE(WaitFor([&] { return StoredValue("AllowPlainHttp") == "1"; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().AllowPlainHttp; }, 5000));
     const struct {
         int button;
         const char* value;
@@ -187,7 +194,7 @@ TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
         {IDC_SAFETY_HOLD, "HoldImplausibleScans", &AppSettings::HoldImplausibleScans, "1"},
         {IDC_SAFETY_GUARD, "GuardDoubleScans", &AppSettings::GuardDoubleScans, "1"},
         {IDC_SAFETY_OUTAGE, "KeepScansDuringOutage", &AppSettings::KeepScansDuringOutage, "1"},
-        {IDC_SAFETY_PLAIN, "AllowPlainHttp", &AppSettings::AllowPlainHttp, "0"},  // the fixture's "1" turned off
+        {IDC_SAFETY_PLAIN, "AllowPlainHttp", &AppSettings::AllowPlainHttp, "0"},  // turned on above: off again, without a question
         {IDC_SAFETY_HOLD, "HoldImplausibleScans", &AppSettings::HoldImplausibleScans, "0"},
     };
     for (const auto& c : cases) {
@@ -197,13 +204,6 @@ TEST(CounterSafety, EachSwitchIsStoredAtOnceAndTakenIntoTheSettings)
         EXPECT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().*c.field == (std::string(c.stored) == "1"); },
                             5000)) << c.value;
     }
-    // Turning plain HTTP on asks first.
-    PostMessageA(sheet, WM_COMMAND, IDC_SAFETY_PLAIN, 0);
-    HWND question = WaitForMessageBox(GetCurrentProcessId(), "unencrypted", 10000);
-    ASSERT_NE(question, nullptr);
-    ASSERT_TRUE(CloseWindowWith(question, IDC_BOX_FIRST));
-    EXPECT_TRUE(WaitFor([&] { return StoredValue("AllowPlainHttp") == "1"; }, 5000));
-    EXPECT_TRUE(WaitFor([&] { return fixture.Dialog().SettingsSnapshot().AllowPlainHttp; }, 5000));
 
     for (const char* minutes : {"25", "0"}) SetDlgItemTextA(sheet, IDC_SAFETY_MINUTES, minutes);
     EXPECT_EQ(StoredValue("DoubleScanMinutes"), "25") << "0 minutes is no guard: not stored";

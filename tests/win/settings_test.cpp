@@ -56,7 +56,6 @@ protected:
         SetProgramSetting("Username", username);
         SetProgramSetting("Password", password);
         SetProgramSetting("ServiceHost", standin.Host());
-        SetProgramSetting("AllowPlainHttp", "1");  // the stand-in speaks plain HTTP only
         sheet = std::make_unique<CSettingsDialog>(owner);
         run = std::make_unique<ModalRun<CSettingsDialog>>(*sheet);
         ASSERT_TRUE(Window());

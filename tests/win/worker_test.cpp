@@ -51,8 +51,10 @@ TEST_F(Worker, SendsTheExactRequestOfEachModeAndPostsTheResults)
     EXPECT_EQ(ResultFor(recommission)->statusText, "Error") << "an active pack cannot be recommissioned";
     EXPECT_EQ(ResultFor(recommission)->messageHeading.rfind("NMVS_NC_PCK_19", 0), 0u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
-    // The stand-in speaks plain HTTP only: every scan went through the retry.
-    EXPECT_NE(TraceLog().find("download failed 35 - SSL CONNECT ERROR"), std::string::npos);
+    // The path a pharmacy runs: one exchange per scan, over TLS, no retry.
+    EXPECT_EQ(standin.ServiceRequestsOver("tls"), 3);
+    EXPECT_EQ(standin.ServiceRequestsOver("plain"), 0);
+    EXPECT_EQ(TraceLog().find("download failed"), std::string::npos);
 }
 
 // The reading of a scan only adds a row: the request is the scan as it came.
@@ -297,11 +299,13 @@ TEST_F(Worker, CurlFailuresGiveFailedRowsAndLeaveNoFiles)
 }
 
 // A service that misbehaves: each scan ends as a row that says so, and no
-// reply file stays behind.
+// reply file stays behind. Over TLS, Wine's Schannel reports any end of the
+// connection before the whole answer as a failed receive (on Windows: a
+// partial file, or nothing received); each means the request may have arrived.
 TEST_F(Worker, MisbehavingServicesGiveRowsThatSaySoAndLeaveNoFiles)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"partial", "Request failed due to PARTIAL FILE"}, {"drop", "Request failed due to GOT NOTHING"},
+        {"partial", "Request failed due to RECV ERROR"}, {"drop", "Request failed due to RECV ERROR"},
         {"html", ""}};  // a 502 page: the reply is no item status
     host.SetCredentials("PHARM01", "s3cret", standin.Host());
     size_t seen = 0;
@@ -372,15 +376,15 @@ TEST_F(Worker, TestAccountPassesTheCheckLocallyAndAddsDiagnosticRows)
     std::string key = Spool('0', kDemo1);
     ASSERT_TRUE(WaitForResults(1));
     std::vector<std::string> rows = host.window.LogRows();
-    ASSERT_EQ(rows.size(), 3u) << "two curl runs (https, then http) and the reply";
+    ASSERT_EQ(rows.size(), 2u) << "one curl run over https, and the reply";
     std::string post = host.folder / (key + ".post");
+    // Exactly this line: nothing in it weakens the check of the service's
+    // certificate (no -k, --insecure or --ssl-no-revoke).
     EXPECT_EQ(rows[0], "Curl = curl.exe -q --globoff --silent --connect-timeout 15 --max-time 60 --output \"" +
                            host.folder / (key + ".reply") + "\" --data-binary \"@" + post +
                            "\" --header \"Content-Type: application/json\" --url \"https://" + standin.Host() +
                            "/v001.aspx\"");
-    EXPECT_EQ(rows[1].rfind("Curl = ", 0), 0u);
-    EXPECT_NE(rows[1].find("--url \"http://"), std::string::npos);
-    EXPECT_EQ(rows[2].rfind("Contents = {", 0), 0u) << rows[2];
+    EXPECT_EQ(rows[1].rfind("Contents = {", 0), 0u) << rows[1];
     EXPECT_EQ(ResultFor(key)->statusText, "Invalid") << "the stand-in does not know the demo account";
 }
 
@@ -478,11 +482,13 @@ TEST_F(Worker, ACutTlsHandshakeIsRetriedOverPlainHttpOnlyWhenAllowed)
     EXPECT_EQ(CountOf(TraceLog(), "registry value AllowPlainHttp is not \"1\""), 2u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 
-    host.SetCredentials("PHARM01", "s3cret", standin.Host());  // the switch on
+    AppSettings allowing = host.SettingsSnapshot();
+    allowing.AllowPlainHttp = true;
+    host.settings.Replace(allowing);
     std::string sent = Spool('1', kDemo2);
     ASSERT_TRUE(WaitForResults(2));
     EXPECT_EQ(ResultFor(sent)->statusText, "Success");
-    EXPECT_TRUE(CFMDThread::CheckLogin(host.SettingsSnapshot(), host.folder.Path()));
+    EXPECT_TRUE(CFMDThread::CheckLogin(allowing, host.folder.Path()));
     EXPECT_EQ(standin.Requests().size(), 2u);
     EXPECT_TRUE(ScanFolderEmptiesSoon());
 }

@@ -33,7 +33,8 @@ wine reg add "$KEY" /v Username /d PHARM01 /f >/dev/null 2>&1
 wine reg add "$KEY" /v Password /d s3cret /f >/dev/null 2>&1
 wine reg add "$KEY" /v ToTray /d 0 /f >/dev/null 2>&1
 wine reg add "$KEY" /v ServiceHost /d "127.0.0.1:$(cat "$work/port")" /f >/dev/null 2>&1
-wine reg add "$KEY" /v AllowPlainHttp /d 1 /f >/dev/null 2>&1  # the stand-in speaks plain HTTP only
+# The stand-in speaks TLS with a certificate of the build's test authority.
+"$ROOT/tools/trust-test-ca.sh" "$WINEPREFIX" "$BUILD/native/test-ca.pem" "$BUILD/win/bin/trust_ca.exe"
 for n in $PORTS; do "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$work" "$n" "Silabser$n" >/dev/null; done
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"

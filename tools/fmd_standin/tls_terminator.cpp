@@ -20,6 +20,19 @@ void ResetConnection(int fd)
     close(fd);
 }
 
+// Closed with bytes of the client's still unread, a socket resets the
+// connection, and the client may lose the close_notify before it: the rest
+// is read first, for a moment at most.
+void CloseGracefully(int fd)
+{
+    shutdown(fd, SHUT_WR);
+    char buffer[4096];
+    pollfd wait{fd, POLLIN, 0};
+    while (poll(&wait, 1, 1000) > 0 && recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+    close(fd);
+}
+
 struct SslFree {
     void operator()(SSL* ssl) const { SSL_free(ssl); }
 };
@@ -86,7 +99,7 @@ void ServeTls(ssl_ctx_st* context, int client, int plain)
     case Ended::Orderly:
         SSL_shutdown(ssl.get());
         close(plain);
-        close(client);
+        CloseGracefully(client);
         break;
     case Ended::Client:
         // Gone: the plain side learns of it as a plain sender's leaving.

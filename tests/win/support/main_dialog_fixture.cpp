@@ -67,7 +67,6 @@ MainDialogFixture::MainDialogFixture(const MainDialogSettings& settings)
     std::string standinHost = standin.Available() ? standin.Host() : "127.0.0.1:1";
     SetProgramSetting("ServiceHost", settings.serviceHost.empty() ? standinHost : settings.serviceHost);
     SetProgramSetting("UpdateHost", standinHost);
-    SetProgramSetting("AllowPlainHttp", "1");  // the stand-in speaks plain HTTP only
     m_dialog = std::make_unique<TestMainDialog>();
 }
 

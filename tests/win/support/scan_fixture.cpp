@@ -73,7 +73,6 @@ void TestScanHost::SetCredentials(const std::string& user, const std::string& pa
     values.Username = user;
     values.Password = password;
     values.ServiceHost = host;
-    values.AllowPlainHttp = true;  // the stand-in speaks plain HTTP behind its TLS front
     settings.Replace(values);
 }
 
@@ -89,7 +88,9 @@ std::vector<std::string> StandinClient::UpdateRequests() const
     return LinesOf(ReadBytes(m_updateDir + "\\requests.txt"));
 }
 
-bool StandinClient::Control(const std::string& json)
+bool StandinClient::Control(const std::string& json) { return ControlAnswer(json).has_value(); }
+
+std::optional<std::string> StandinClient::ControlAnswer(const std::string& json)
 {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -98,18 +99,27 @@ bool StandinClient::Control(const std::string& json)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(m_port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = false;
+    std::string answer;
     if (connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
         std::string request = "POST /control HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
                               "Connection: close\r\nContent-Length: " +
                               std::to_string(json.size()) + "\r\n\r\n" + json;
         send(connection, request.data(), static_cast<int>(request.size()), 0);
-        char answer[512] = "";
-        int got = recv(connection, answer, sizeof answer - 1, 0);
-        ok = got > 12 && std::string(answer, 12) == "HTTP/1.1 200";
+        char buffer[1024];
+        for (int got; (got = recv(connection, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, got);
     }
     closesocket(connection);
-    return ok;
+    if (answer.compare(0, 12, "HTTP/1.1 200") != 0) return std::nullopt;
+    size_t body = answer.find("\r\n\r\n");
+    return body == std::string::npos ? std::string() : answer.substr(body + 4);
+}
+
+long StandinClient::ServiceRequestsOver(const char* transport)
+{
+    std::optional<std::string> settings = ControlAnswer("{}");
+    std::string member = std::string("\"") + (std::string(transport) == "tls" ? "tls_sessions" : "plain_requests") + "\":";
+    size_t at = settings ? settings->find(member) : std::string::npos;
+    return at == std::string::npos ? -1 : std::atol(settings->c_str() + at + member.size());
 }
 
 std::vector<std::string> StandinClient::Requests() const

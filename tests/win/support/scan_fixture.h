@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,11 @@ public:
     std::string Host() const { return "127.0.0.1:" + std::to_string(m_port); }
     // POST /control with a JSON command; true on HTTP 200.
     bool Control(const std::string& json);
+    // The stand-in's settings after the command; nothing unless HTTP 200.
+    std::optional<std::string> ControlAnswer(const std::string& json);
+    // How many service requests came over "tls" or over "plain" HTTP; -1
+    // when the stand-in cannot be asked.
+    long ServiceRequestsOver(const char* transport);
     // The request bodies received so far, byte for byte, oldest first.
     std::vector<std::string> Requests() const;
     // The folder the update server answers from, and the targets of the
