@@ -90,6 +90,7 @@ set(CORE_SOURCES
     src/verify/fmd_thread.cpp
     src/verify/fmd_waiting.cpp
     src/verify/fmd_held.cpp
+    src/verify/fmd_account.cpp
     src/verify/service_exchange.cpp
     src/verify/scan_history.cpp
     src/core/scan_result_post.cpp

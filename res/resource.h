@@ -59,6 +59,7 @@
 #define IDC_SYMBOL_TEXT 1050
 #define IDC_ABOUT_CONTACT 1051
 #define IDC_WEB_VERSION_TEXT 1073
+#define IDC_SETTINGS_NOTICE 2380  // made by the sheet when a password was refused
 #define IDC_UPDATE 1029
 #define IDC_POPUP_CLOSE 1041
 #define IDC_VERIFY_MODE 1043

@@ -58,6 +58,9 @@ public:
     // Asks the pharmacist about a held scan, each in turn on the window's
     // thread; returns at once, so that the worker goes on meanwhile.
     virtual void AskAboutHeldScan(const HeldScan& scan) = 0;
+    // The service refused the account's password (scans are kept through
+    // outages): the window asks for the password. Returns at once.
+    virtual void AccountRefused() {}
 
     // Window placement, for the pop-ups and message boxes the main window
     // owns. Pinning may run on the thread that shows a box.

@@ -47,6 +47,7 @@ int CFMDThread::Run()
         if (m_settings.Username.empty() || m_settings.Password.empty()) continue;
         RestoreHeldScans();
         RememberFromHistory();
+        FollowAccountRefusal();
         MoveSetAsideFiles();
         ReplayWaitingScans();
         for (const std::string& name : ListFiles(m_strScanFolder, "*.dat"))
@@ -186,6 +187,7 @@ ScanSituation CFMDThread::SituationOf(const std::string& folder, const ScanResul
     scan.kept = folder != m_strScanFolder;
     scan.keepScans = m_settings.KeepScansDuringOutage;
     scan.outage = m_outage;
+    scan.accountRefused = m_accountRefused;
     scan.mayHaveArrived = FileExists(base + ".uncertain") || FileExists(base + ".post");
     scan.packUncertain = m_uncertain.IsUncertain(record.barcode, m_guard.Now());
     scan.doneBefore = m_settings.GuardDoubleScans &&
@@ -249,6 +251,9 @@ CFMDThread::SendOutcome CFMDThread::SendAndSettle(const std::string& folder, con
     if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", exchange.reply.c_str());
 
     ExchangeResult result = ReadExchange(exchange.result, exchange.reply);
+    if (AccountRefusedBy(result, exchange.reply))
+        return WaitForPassword(folder, fileName, std::move(record), exchange.result,
+                               uncertainBefore || scan.mayHaveArrived);
     switch (AfterSending(scan, result, uncertainBefore)) {
     case AfterExchange::Wait:
     case AfterExchange::WaitUncertain:
@@ -280,6 +285,8 @@ CFMDThread::SendOutcome CFMDThread::VerifyFirst(const std::string& folder, const
     if (!check.sent) return SendOutcome::Skipped;
     if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", check.reply.c_str());
     ExchangeResult result = ReadExchange(check.result, check.reply);
+    if (AccountRefusedBy(result, check.reply))
+        return WaitForPassword(folder, fileName, std::move(record), check.result, true);
     ScanResult verified;
     if (result == ExchangeResult::Answered) FillFromReply(check.reply, verified);
     switch (AfterVerifyFirst(scan, result, verified.status, verified.messageHeading, verified.messageBody)) {
@@ -361,7 +368,9 @@ bool CFMDThread::CheckLogin(const AppSettings& settings, const std::string& scan
     if (!exchange.sent) return false;
     RemoveExchangeFiles(base);
     Log("FMD - Deleting \"%s\"", base.substr(base.rfind('\\') + 1).c_str());
-    return exchange.reply.find("\"Success\":true") != std::string::npos;
+    LoginAnswer answer = ReadLoginAnswer(exchange.result, exchange.reply);
+    NoteLoginAnswer(settings, scanFolder, answer);
+    return answer == LoginAnswer::Accepted;
 }
 
 void CFMDThread::RemoveLeftoverFiles(const std::string& scanFolder)

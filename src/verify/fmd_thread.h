@@ -16,6 +16,7 @@
 #include "core/scan_result.h"
 #include "framework/win_handle.h"
 #include "framework/win_thread.h"
+#include "verify/account_refusal.h"
 #include "verify/double_scan_guard.h"
 #include "verify/expiry_clock.h"
 #include "verify/hold_rules.h"
@@ -29,6 +30,10 @@ public:
     // True when the service accepts the account (a test account always is).
     // Blocks the caller for the exchange; uses the scan folder for its files.
     static bool CheckLogin(const AppSettings& settings, const std::string& scanFolder);
+    // With KeepScansDuringOutage on: the service refused these credentials
+    // and no check has succeeded since. Nothing is sent with them, by the
+    // worker or by a check the program makes of itself.
+    static bool KnownRefused(const AppSettings& settings, const std::string& scanFolder);
 
     // Removes what an ended program left behind, while no exchange runs (at
     // start, before the worker): request and reply files that belong to no
@@ -87,11 +92,26 @@ private:
     // "<key>.uncertain" marker when the service may have acted on it.
     void KeepWaiting(const std::string& folder, const std::string& fileName, std::unique_ptr<ScanResult> record,
                      int curlResult, bool uncertain);
+    // Keeps a scan the service answered with a refusal of the account.
+    SendOutcome WaitForPassword(const std::string& folder, const std::string& fileName,
+                                std::unique_ptr<ScanResult> record, int curlResult, bool uncertain);
     void QueueBehindWaiting(const std::string& fileName, std::unique_ptr<ScanResult> record);
     // Each pass: tries the oldest waiting scan when its pause is over, and
     // the rest after it once one goes through.
     void ReplayWaitingScans();
     void StartOutage();
+
+    // With KeepScansDuringOutage on, a refused account is an outage of its
+    // own: scans wait until a credentials check succeeds.
+    static void NoteLoginAnswer(const AppSettings& settings, const std::string& scanFolder, LoginAnswer answer);
+    // Whether the exchange's answer refuses the account (asking the service
+    // once more, with a credentials check, when the answer has no item status).
+    bool AccountRefusedBy(ExchangeResult result, const std::string& reply);
+    void EnterAccountRefusal();
+    // Each pass: takes in a refusal remembered or forgotten elsewhere.
+    void FollowAccountRefusal();
+    // The first waiting row of a refusal sounds the alert.
+    bool TakeRefusalAlert();
     std::string WaitingFolder() const { return WaitingFolderOf(m_strScanFolder); }
 
     // With HoldImplausibleScans on, a scan whose reading finds a fault, or a
@@ -122,6 +142,8 @@ private:
     };
     std::map<std::string, ReadFailures> m_readFailures;  // full path to failed reads in a row
     bool m_outage = false;                      // scans are waiting
+    bool m_accountRefused = false;              // ... for a corrected password
+    bool m_refusalAlertDue = false;
     int m_sentSinceOutage = 0;
     ReplayPause m_replayPause;
     unsigned long long m_nextReplayTick = 0;

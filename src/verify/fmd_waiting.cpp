@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/scan_result_post.h"
 #include "framework/file_ops.h"
+#include "verify/account_refusal.h"
 #include "verify/fmd_thread.h"
 #include "verify/service_exchange.h"
 #include "verify/spool_record.h"
@@ -60,6 +61,11 @@ void CFMDThread::KeepWaiting(const std::string& folder, const std::string& fileN
             Warning("FMD - cannot keep \"%s\" in the waiting folder: it waits in the scan folder", fileName.c_str());
             if (uncertain) DeleteFileA((kept + ".uncertain").c_str());
         }
+    }
+    // A refusal's row says so, also for a scan that was waiting already.
+    if (m_accountRefused) {
+        PostWaitingRow(m_resultsWindow, std::move(record), kAccountRefusedReason, TakeRefusalAlert());
+    } else if (folder != waiting) {
         bool first = !m_outage;
         StartOutage();
         PostWaitingRow(m_resultsWindow, std::move(record), WaitingReason(curlResult), first);
@@ -91,7 +97,19 @@ void CFMDThread::QueueBehindWaiting(const std::string& fileName, std::unique_ptr
     }
     RemoveExchangeFiles(base);
     DeleteFileA((base + ".uncertain").c_str());
-    PostWaitingRow(m_resultsWindow, std::move(record), "Queued behind the scans waiting for the service", false);
+    if (m_accountRefused)
+        PostWaitingRow(m_resultsWindow, std::move(record), kAccountRefusedReason, TakeRefusalAlert());
+    else
+        PostWaitingRow(m_resultsWindow, std::move(record), "Queued behind the scans waiting for the service", false);
+}
+
+CFMDThread::SendOutcome CFMDThread::WaitForPassword(const std::string& folder, const std::string& fileName,
+                                                    std::unique_ptr<ScanResult> record, int curlResult, bool uncertain)
+{
+    EnterAccountRefusal();
+    // Refused, the request was not acted on: only an earlier doubt stays.
+    KeepWaiting(folder, fileName, std::move(record), curlResult, uncertain);
+    return SendOutcome::Waiting;
 }
 
 void CFMDThread::ReplayWaitingScans()
@@ -101,7 +119,7 @@ void CFMDThread::ReplayWaitingScans()
         if (!LeftAlone(WaitingFolder() + "\\" + file.name)) scans.push_back({WithoutExtension(file.name), file.savedAt});
     SortOldestFirst(scans);
     if (scans.empty()) {
-        if (!m_outage) return;
+        if (!m_outage || m_accountRefused) return;
         m_outage = false;
         Log("FMD - the service answers again: %d waiting scans sent", m_sentSinceOutage);
         AddLogRow("The service answers again: %d waiting scans sent", m_sentSinceOutage);
@@ -116,11 +134,16 @@ void CFMDThread::ReplayWaitingScans()
         for (const WaitingScan& scan : scans) {
             std::string content;
             if (!ReadWholeFile(WaitingFolder() + "\\" + scan.key + ".dat", content)) continue;
-            PostWaitingRow(m_resultsWindow, RecordOfSpoolFile(scan.key, content),
-                           "Kept while the service could not be reached", false);
+            if (m_accountRefused)
+                PostWaitingRow(m_resultsWindow, RecordOfSpoolFile(scan.key, content), kAccountRefusedReason,
+                               TakeRefusalAlert());
+            else
+                PostWaitingRow(m_resultsWindow, RecordOfSpoolFile(scan.key, content),
+                               "Kept while the service could not be reached", false);
         }
     }
-    if (GetTickCount64() < m_nextReplayTick) return;
+    // Nothing goes with a refused password.
+    if (m_accountRefused || GetTickCount64() < m_nextReplayTick) return;
     for (const WaitingScan& scan : scans) {
         switch (HandleScan(WaitingFolder(), scan.key + ".dat")) {
         case SendOutcome::Waiting: m_nextReplayTick = GetTickCount64() + m_replayPause.Next(); return;

@@ -30,7 +30,7 @@ FirstStep FirstStepFor(const ScanSituation& scan)
     // A request an ended program left may have arrived: holding it now would
     // come too late.
     if (fresh && scan.holdFaults && !scan.approved && !scan.mayHaveArrived) return FirstStep::Hold;
-    if (fresh && scan.keepScans && scan.outage) return FirstStep::Queue;
+    if (fresh && scan.keepScans && (scan.outage || scan.accountRefused)) return FirstStep::Queue;
     if (!scan.hasRequest) return FirstStep::RefuseMode;
     if (scan.doneBefore) return FirstStep::StopDoneBefore;
     if (ChangesPackState(scan.mode) && (scan.mayHaveArrived || scan.packUncertain)) return FirstStep::VerifyFirst;

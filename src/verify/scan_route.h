@@ -19,6 +19,7 @@ struct ScanSituation {
     bool kept = false;            // it waits in the waiting folder already
     bool keepScans = false;       // KeepScansDuringOutage
     bool outage = false;          // scans are waiting for the service
+    bool accountRefused = false;  // scans wait for a corrected password
     bool doneBefore = false;      // the double-scan guard is on and stops it
     bool mayHaveArrived = false;  // a request file or marker from an earlier try
     bool packUncertain = false;   // an earlier change of this pack may have happened

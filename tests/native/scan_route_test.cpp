@@ -25,7 +25,8 @@ std::string Describe(const ScanSituation& s)
     return "mode " + std::to_string(s.mode) + (s.hasRequest ? "" : " no-request") + (s.holdFaults ? " faults" : "") +
            (s.approved ? " approved" : "") + (s.kept ? " kept" : "") + (s.keepScans ? " keep-on" : "") +
            (s.outage ? " outage" : "") + (s.doneBefore ? " done-before" : "") +
-           (s.mayHaveArrived ? " may-have-arrived" : "") + (s.packUncertain ? " pack-uncertain" : "");
+           (s.mayHaveArrived ? " may-have-arrived" : "") + (s.packUncertain ? " pack-uncertain" : "") +
+           (s.accountRefused ? " account-refused" : "");
 }
 
 TEST(ScanRoute, FirstSteps)
@@ -56,6 +57,10 @@ TEST(ScanRoute, FirstSteps)
         {with(Scan(Decommission), [](ScanSituation& s) { s.packUncertain = true; }), FirstStep::VerifyFirst},
         {with(Scan(Verify), [](ScanSituation& s) { s.packUncertain = true; }), FirstStep::Send},
         {with(Scan(Decommission, true, true), [](ScanSituation& s) { s.mayHaveArrived = true; }), FirstStep::VerifyFirst},
+        // A refused password is not sent again: every new scan waits, a Verify too.
+        {with(Scan(Decommission, true), [](ScanSituation& s) { s.accountRefused = true; }), FirstStep::Queue},
+        {with(Scan(Verify, true), [](ScanSituation& s) { s.accountRefused = true; }), FirstStep::Queue},
+        {with(Scan(Decommission, true), [](ScanSituation& s) { s.accountRefused = s.holdFaults = true; }), FirstStep::Hold},
     };
     for (const auto& c : cases) EXPECT_EQ(FirstStepFor(c.scan), c.expected) << Describe(c.scan);
 }

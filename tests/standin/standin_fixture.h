@@ -57,6 +57,7 @@ public:
         auto result = client.Get("/packs");
         return result ? nlohmann::json::parse(result->body) : nlohmann::json();
     }
+    int Port() const { return m_port; }
     // A pack request made exactly as the program makes it.
     std::string Pack(int mode, const std::string& barcode, const std::string& account = "PHARM01",
                      const std::string& password = "s3cret")
@@ -65,6 +66,14 @@ public:
         client.set_read_timeout(5, 0);
         auto result = client.Post("/v001.aspx", FillRequestTemplate(RequestTemplate(mode), account, password,
                                                                     EscapeBarcode(barcode)), "application/json");
+        return result ? result->body : std::string();
+    }
+
+    std::string Login(const std::string& account, const std::string& password)
+    {
+        httplib::Client client("127.0.0.1", m_port);
+        auto result = client.Post("/v001.aspx", FillRequestTemplate(LoginTemplate(), account, password, ""),
+                                  "application/json");
         return result ? result->body : std::string();
     }
 

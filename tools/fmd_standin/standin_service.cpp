@@ -33,6 +33,10 @@ std::string Hex(const std::string& bytes)
 }
 
 const char* const kMisbehaviourNames[] = {"normal", "html", "drop", "hang", "partial"};
+constexpr int kRefusalsBeforeLock = 3;
+const char kRefusedText[] = "Unknown account or wrong password";
+const char kLockedText[] =
+    "The account is locked after too many refused attempts: the national organisation's service desk unlocks it";
 
 }  // namespace
 
@@ -49,6 +53,13 @@ StandinService::StandinService(ServiceOptions options)
     : m_options(std::move(options)), m_model(m_options.recommissionDays)
 {
     LoadPacks();
+    ResetAccounts();
+}
+
+void StandinService::ResetAccounts()
+{
+    m_accounts.clear();
+    for (const auto& [account, password] : m_options.accounts) m_accounts[account].password = password;
 }
 
 void StandinService::LoadPacks()
@@ -73,12 +84,28 @@ void StandinService::Record(const std::string& body, bool validJson)
     }
 }
 
-bool StandinService::Authorised(const nlohmann::json& request) const
+StandinService::Access StandinService::CheckAccount(const nlohmann::json& request)
 {
-    std::string account = request.value("Account", ""), password = request.value("Password", "");
-    for (const auto& known : m_options.accounts)
-        if (known.first == account && known.second == password) return true;
-    return false;
+    auto known = m_accounts.find(request.value("Account", ""));
+    if (known == m_accounts.end()) return Access::Refused;  // nobody to lock
+    AccountState& account = known->second;
+    if (account.locked) return Access::Locked;
+    if (request.value("Password", "") == account.password) {
+        account.refusedInARow = 0;
+        return Access::Granted;
+    }
+    // The attempt that locks the account says so.
+    if (++account.refusedInARow < kRefusalsBeforeLock) return Access::Refused;
+    account.locked = true;
+    return Access::Locked;
+}
+
+nlohmann::json StandinService::AccountStates() const
+{
+    nlohmann::json states = nlohmann::json::object();
+    for (const auto& [name, account] : m_accounts)
+        states[name] = {{"refused_in_a_row", account.refusedInARow}, {"locked", account.locked}};
+    return states;
 }
 
 ServiceReply StandinService::Handle(const std::string& body)
@@ -113,14 +140,14 @@ ServiceReply StandinService::Handle(const std::string& body)
     if (operation.empty()) {
         reply.httpStatus = 400;
         reply.body = R"({"Success":false,"Message":"Unknown request type."})";
-    } else if (operation == "Login") {
-        bool ok = Authorised(request);
+    } else if (Access access = CheckAccount(request); operation == "Login") {
+        bool ok = access == Access::Granted;
         reply.body = std::string(R"({"$type":"API.Login.Response, TembrelQuorvixFMDCore","Message":)") +
-                     Quoted(ok ? "Welcome" : "Unknown account or wrong password") + ",\"Success\":" +
-                     (ok ? "true" : "false") + "}";
-    } else if (!Authorised(request)) {
+                     Quoted(ok ? "Welcome" : access == Access::Locked ? kLockedText : kRefusedText) +
+                     ",\"Success\":" + (ok ? "true" : "false") + "}";
+    } else if (access != Access::Granted) {
         reply.body = std::string(R"({"$type":"API.Error.Response, TembrelQuorvixFMDCore","Message":)") +
-                     Quoted("Unknown account or wrong password") + ",\"Success\":false}";
+                     Quoted(access == Access::Locked ? kLockedText : kRefusedText) + ",\"Success\":false}";
     } else {
         reply.body = PackReply(operation, request);
     }
@@ -160,14 +187,27 @@ nlohmann::json StandinService::Control(const nlohmann::json& command)
     std::lock_guard<std::mutex> hold(m_lock);
     if (command.value("reset", false)) {
         LoadPacks();
+        ResetAccounts();
         m_recorded = nlohmann::json::array();
+    }
+    // A password changed behind the program's back (at the national portal).
+    if (command.contains("set_password")) {
+        const nlohmann::json& change = command.at("set_password");
+        m_accounts[change.value("account", "")].password = change.value("password", "");
+    }
+    if (command.contains("unlock")) {
+        AccountState& account = m_accounts[command.at("unlock").get<std::string>()];
+        account.locked = false;
+        account.refusedInARow = 0;
     }
     if (command.contains("delay_ms")) m_options.delayMs = command.at("delay_ms").get<int>();
     if (command.contains("advance_days")) m_model.AdvanceClock(int64_t{command.at("advance_days").get<int>()} * 24 * 3600);
     if (command.contains("mode")) {
         m_options.misbehaviour = MisbehaviourNamed(command.at("mode").get<std::string>());
     }
-    return {{"delay_ms", m_options.delayMs}, {"mode", MisbehaviourName(m_options.misbehaviour)}};
+    return {{"delay_ms", m_options.delayMs},
+            {"mode", MisbehaviourName(m_options.misbehaviour)},
+            {"accounts", AccountStates()}};
 }
 
 nlohmann::json StandinService::RecordedRequests() const

@@ -1,6 +1,7 @@
 // The stand-in verification service's request handling: accounts, the pack
 // model, the recorded requests and the misbehaviours tests ask for.
 #pragma once
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,7 +39,8 @@ public:
     explicit StandinService(ServiceOptions options);
 
     ServiceReply Handle(const std::string& body);
-    // {"delay_ms", "mode", "advance_days", "reset"}; returns the new settings.
+    // {"delay_ms", "mode", "advance_days", "reset", "set_password": {"account",
+    // "password"}, "unlock": account}; returns the new settings.
     nlohmann::json Control(const nlohmann::json& command);
     nlohmann::json RecordedRequests() const;
     nlohmann::json PackCounts() const;
@@ -46,12 +48,23 @@ public:
 private:
     void Record(const std::string& body, bool validJson);
     void LoadPacks();
-    bool Authorised(const nlohmann::json& request) const;
+    // As national systems do: refused attempts in a row are counted, and
+    // the third locks the account until it is unlocked (by /control).
+    enum class Access { Granted, Refused, Locked };
+    Access CheckAccount(const nlohmann::json& request);
+    void ResetAccounts();
+    nlohmann::json AccountStates() const;
     std::string PackReply(const std::string& operation, const nlohmann::json& request);
 
     ServiceOptions m_options;
     mutable std::mutex m_lock;
     PackModel m_model;
+    struct AccountState {
+        std::string password;
+        int refusedInARow = 0;
+        bool locked = false;
+    };
+    std::map<std::string, AccountState> m_accounts;
     nlohmann::json m_recorded = nlohmann::json::array();
     long m_transactions = 0;
 };

@@ -41,6 +41,6 @@ void CTextLabel::Paint()
     RECT bounds;
     GetClientRect(m_hWnd, &bounds);
     bool right = (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & SS_TYPEMASK) == SS_RIGHT;
-    SetTextColor(dc.Get(), RGB(0, 0, 0));
+    SetTextColor(dc.Get(), m_colour);
     DrawTextA(dc.Get(), m_strText.c_str(), -1, &bounds, DT_WORDBREAK | (right ? DT_RIGHT : DT_LEFT));
 }

@@ -9,6 +9,8 @@ class CTextLabel : public CControl {
 public:
     // Replaces the text read from the template and repaints.
     void SetText(const std::string& text);
+    // Black unless told otherwise (a warning above a sheet's fields).
+    void SetColour(COLORREF colour) { m_colour = colour; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -17,5 +19,6 @@ private:
     void Paint();
 
     COLORREF m_background = RGB(255, 255, 255);
+    COLORREF m_colour = RGB(0, 0, 0);
     std::string m_strText;
 };

@@ -104,9 +104,10 @@ void CMainDialog::ArmStartTimers()
 {
     AppSettings settings = m_settings.Snapshot();
     // The credentials check blocks this thread until the service answers
-    // (bounded by the exchange's time-outs).
+    // (bounded by the exchange's time-outs). A password the service refused
+    // is not sent again: the sheet asks for another.
     if (settings.Username.empty() || settings.Password.empty() ||
-        !CFMDThread::CheckLogin(settings, m_strScanFolder))
+        CFMDThread::KnownRefused(settings, m_strScanFolder) || !CFMDThread::CheckLogin(settings, m_strScanFolder))
         SetOneShotTimer(kSettingsTimer, kSettingsDelayMs);
     else if (settings.ToTray)
         SetOneShotTimer(kHideTimer, kHideDelayMs);
@@ -170,6 +171,12 @@ void CMainDialog::OnTimer(UINT_PTR id)
 
 void CMainDialog::OpenSettings() { m_settings.RunModal(m_hWnd); }
 
+void CMainDialog::AccountRefused()
+{
+    HWND window = m_mainWindow.load();
+    if (window) PostMessageA(window, WM_ACCOUNTREFUSED, 0, 0);
+}
+
 void CMainDialog::HideToTrayAfter(unsigned milliseconds) { SetOneShotTimer(kHideTimer, milliseconds); }
 
 bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
@@ -230,6 +237,10 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_HELDSCAN:
         OnHeldScanPosted(reinterpret_cast<HeldScan*>(lParam));
+        return TRUE;
+    case WM_ACCOUNTREFUSED:
+        // Asks for the password where it is typed in, unless already asking.
+        if (!m_settings.GetSafeHwnd()) OpenSettings();
         return TRUE;
     case WM_TRAYICON:
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, OnTrayEvent(lParam));

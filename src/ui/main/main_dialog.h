@@ -35,6 +35,7 @@ public:
     HFONT ListFont() const override { return m_resultsList.ListFont(); }
     MessageBoxFunction MessageBoxShower() const override;
     void AskAboutHeldScan(const HeldScan& scan) override;
+    void AccountRefused() override;
     void BringToFront() override;
     void PinOnTop() override;
     void UnpinFromTop() override;
@@ -105,6 +106,8 @@ protected:
 private:
     // Held scans: lParam a heap HeldScan that this thread owns from then on.
     static constexpr UINT WM_HELDSCAN = WM_APP + 21;
+    // The worker met a refused password: the settings sheet opens.
+    static constexpr UINT WM_ACCOUNTREFUSED = WM_APP + 24;
     void OnHeldScanPosted(HeldScan* posted);
     void ShowCounterSafety();
 

@@ -12,6 +12,9 @@ namespace {
 
 constexpr unsigned kHideAfterCancelMs = 2000;
 constexpr const char kInvalidCredentials[] = "Credentials are invalid, please correct";
+// Room for the notice of a refused password, in dialog units: two lines.
+constexpr int kNoticeHeightDlu = 22;
+constexpr COLORREF kNoticeColour = RGB(160, 0, 0);
 
 // The credentials check holds the window until the service answers: the
 // hourglass tells the pharmacist that the program is working.
@@ -42,7 +45,32 @@ BOOL CSettingsDialog::OnInitDialog()
     SetDlgItemTextA(m_hWnd, IDC_USERNAME, values.Username.c_str());
     SetDlgItemTextA(m_hWnd, IDC_PASSWORD, values.Password.c_str());
     SetDlgItemTextA(m_hWnd, IDC_PROXY, values.Proxy.c_str());
+    if (CFMDThread::KnownRefused(values, m_owner.ScanFolder())) ShowNotice(kAccountRefusedReason);
     return TRUE;
+}
+
+void CSettingsDialog::ShowNotice(const std::string& text)
+{
+    RECT room{5, 4, 345, 4 + kNoticeHeightDlu};
+    MapDialogRect(m_hWnd, &room);
+    int shift = room.bottom;
+    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+        SetWindowPos(child, nullptr, place.left, place.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame;
+    GetWindowRect(m_hWnd, &frame);
+    SetWindowPos(m_hWnd, nullptr, frame.left, frame.top - shift / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + shift, SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND notice = CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, room.left, room.top,
+                                  room.right - room.left, room.bottom - room.top, m_hWnd,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SETTINGS_NOTICE)),
+                                  GetModuleHandleA(nullptr), nullptr);
+    m_notice.Attach(m_hWnd, IDC_SETTINGS_NOTICE);
+    m_notice.SetColour(kNoticeColour);
+    InvalidateRect(notice, nullptr, TRUE);
 }
 
 void CSettingsDialog::AttachControls()
@@ -95,9 +123,11 @@ bool CSettingsDialog::CheckLogin(const AppSettings& settings)
     return CFMDThread::CheckLogin(settings, m_owner.ScanFolder());
 }
 
-bool CSettingsDialog::CredentialsAccepted(const AppSettings& settings)
+bool CSettingsDialog::CredentialsAccepted(const AppSettings& settings, bool typedIn)
 {
     if (settings.Username.empty() || settings.Password.empty()) return false;
+    // Only the pharmacist's own Save sends a refused password again.
+    if (!typedIn && CFMDThread::KnownRefused(settings, m_owner.ScanFolder())) return false;
     WaitCursor wait;
     return CheckLogin(settings);
 }
@@ -111,7 +141,7 @@ void CSettingsDialog::OnSave()
     // The worker sends with these from now on, accepted or not, until a
     // Cancel puts the stored ones back.
     m_values.Replace(values);
-    if (CredentialsAccepted(values)) {
+    if (CredentialsAccepted(values, true)) {
         SaveSettings(values);
         EndDialog(IDOK);
         return;
@@ -125,7 +155,7 @@ void CSettingsDialog::OnCancel()
     AppSettings stored = m_values.Snapshot();
     LoadSettings(stored);
     m_values.Replace(stored);
-    if (!CredentialsAccepted(stored)) m_owner.HideToTrayAfter(kHideAfterCancelMs);
+    if (!CredentialsAccepted(stored, false)) m_owner.HideToTrayAfter(kHideAfterCancelMs);
     EndDialog(IDCANCEL);
 }
 

@@ -46,9 +46,12 @@ private:
     // Asks the owner for the installer that suits this machine.
     void InstallDriver(ScannerDriver driver);
     void AttachControls();
+    // A sentence above the fields: the sheet grows and its controls move down.
+    void ShowNotice(const std::string& text);
     void OnSave();
     void OnCancel();
-    bool CredentialsAccepted(const AppSettings& settings);
+    // `typedIn`: the pharmacist's Save, which may try a refused password again.
+    bool CredentialsAccepted(const AppSettings& settings, bool typedIn);
     std::string EditText(int id) const;
 
     SettingsSheetOwner& m_owner;
@@ -56,5 +59,6 @@ private:
     CResetScannerDialog m_resetScanner;
     CColorButton m_saveButton, m_cancelButton, m_cipherLabDriverButton, m_symbolDriverButton, m_resetButton;
     CFramePanel m_accountFrame, m_cipherLabFrame, m_symbolFrame;
+    CTextLabel m_notice;
     CTextLabel m_usernameLabel, m_passwordLabel, m_proxyLabel, m_cipherLabText, m_symbolText, m_webVersionText;
 };

@@ -47,6 +47,7 @@ public:
     HFONT ListFont() const override { return nullptr; }
     MessageBoxFunction MessageBoxShower() const override;
     void AskAboutHeldScan(const HeldScan& scan) override { heldScans.push_back(scan); }
+    void AccountRefused() override { ++refusalsReported; }
     void BringToFront() override { ++broughtForward; }
     void PinOnTop() override { pinned = true; }
     void UnpinFromTop() override { pinned = false; }
@@ -63,6 +64,7 @@ public:
     std::atomic<int> broughtForward{0};
     std::atomic<bool> pinned{false};
     std::vector<HeldScan> heldScans;  // written by the worker's thread
+    std::atomic<int> refusalsReported{0};
 };
 
 // The stand-in service of this test (see tools/wine-run.sh).
