@@ -236,6 +236,7 @@ pellwick_windows_test(port_discovery_tests SOURCES tests/win/port_discovery_test
                       LOCK serial_prefix)
 pellwick_windows_test(worker_tests STANDIN SOURCES tests/win/worker_test.cpp)
 pellwick_windows_test(uncertain_outcome_tests STANDIN SOURCES tests/win/uncertain_outcome_test.cpp)
+pellwick_windows_test(account_refusal_tests STANDIN SOURCES tests/win/account_refusal_test.cpp)
 pellwick_windows_test(transport_tests STANDIN SOURCES tests/win/transport_test.cpp)
 target_link_libraries(transport_tests PRIVATE crypt32)
 # Built where no curl.exe lies beside it, for the "cannot be started" case.

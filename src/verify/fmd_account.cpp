@@ -51,9 +51,16 @@ bool CFMDThread::AccountRefusedBy(ExchangeResult result, const std::string& repl
     if (result == ExchangeResult::Answered) {
         ScanResult answered;
         FillFromReply(reply, answered);
-        if (!AnswerRefusesAccount(answered)) return false;
-        RememberRefusal(m_settings, m_strScanFolder);
-        return true;
+        if (AnswerRefusesAccount(answered)) {
+            RememberRefusal(m_settings, m_strScanFolder);
+            return true;
+        }
+        // Answered with credentials changed since: the refused ones are past.
+        if (FileExists(RefusalPath(m_strScanFolder))) {
+            Log("FMD - the service answers with the credentials now set: the refusal is forgotten");
+            DeleteFileA(RefusalPath(m_strScanFolder).c_str());
+        }
+        return false;
     }
     // An answer without an item status may be a refused login or another
     // error: one credentials check tells them apart.

@@ -32,7 +32,7 @@ std::string Hex(const std::string& bytes)
     return out;
 }
 
-const char* const kMisbehaviourNames[] = {"normal", "html", "drop", "hang", "partial"};
+const char* const kMisbehaviourNames[] = {"normal", "html", "drop", "hang", "partial", "error_json"};
 constexpr int kRefusalsBeforeLock = 3;
 const char kRefusedText[] = "Unknown account or wrong password";
 const char kLockedText[] =
@@ -42,7 +42,7 @@ const char kLockedText[] =
 
 Misbehaviour MisbehaviourNamed(const std::string& name)
 {
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         if (name == kMisbehaviourNames[i]) return static_cast<Misbehaviour>(i);
     return Misbehaviour::None;
 }
@@ -128,6 +128,7 @@ ServiceReply StandinService::Handle(const std::string& body)
         reply.contentType = "text/html";
         reply.body = "<html><head><title>502 Bad Gateway</title></head><body><h1>Bad Gateway</h1></body></html>";
         return reply;
+    case Misbehaviour::ErrorJson:
     case Misbehaviour::None: break;
     }
 
@@ -146,12 +147,27 @@ ServiceReply StandinService::Handle(const std::string& body)
                      Quoted(ok ? "Welcome" : access == Access::Locked ? kLockedText : kRefusedText) +
                      ",\"Success\":" + (ok ? "true" : "false") + "}";
     } else if (access != Access::Granted) {
-        reply.body = std::string(R"({"$type":"API.Error.Response, TembrelQuorvixFMDCore","Message":)") +
-                     Quoted(access == Access::Locked ? kLockedText : kRefusedText) + ",\"Success\":false}";
+        reply.body = RefusalReply(operation, request, access == Access::Locked ? kLockedText : kRefusedText);
+    } else if (m_options.misbehaviour == Misbehaviour::ErrorJson) {
+        reply.body = R"({"$type":"API.Error.Response, TembrelQuorvixFMDCore","Message":"The national system did not answer in time.","Success":false})";
     } else {
         reply.body = PackReply(operation, request);
     }
     return reply;
+}
+
+std::string StandinService::RefusalReply(const std::string& operation, const nlohmann::json& request,
+                                         const char* why) const
+{
+    if (!m_options.refusalsAsItemStatus)
+        return std::string(R"({"$type":"API.Error.Response, TembrelQuorvixFMDCore","Message":)") + Quoted(why) +
+               ",\"Success\":false}";
+    std::string raw = request.value(nlohmann::json::json_pointer("/List/$values/0/Raw"), std::string());
+    std::ostringstream out;
+    out << R"({"$type":"API.)" << operation << R"(.Response, TembrelQuorvixFMDCore","Item":{"$type":")" << kItemType
+        << R"(","Status":0,"MessageHeading":)" << Quoted(why) << R"(,"MessageBody":"","PostTransactionID":"",)"
+        << R"("ReplyTransactionID":"","Raw":)" << Quoted(raw) << R"(,"GTIN":"","Lot":"","Exp":"","SN":""},"Success":false})";
+    return out.str();
 }
 
 std::string StandinService::PackReply(const std::string& operation, const nlohmann::json& request)
@@ -195,6 +211,8 @@ nlohmann::json StandinService::Control(const nlohmann::json& command)
         const nlohmann::json& change = command.at("set_password");
         m_accounts[change.value("account", "")].password = change.value("password", "");
     }
+    if (command.contains("refusal_style"))
+        m_options.refusalsAsItemStatus = command.at("refusal_style").get<std::string>() == "item_status";
     if (command.contains("unlock")) {
         AccountState& account = m_accounts[command.at("unlock").get<std::string>()];
         account.locked = false;

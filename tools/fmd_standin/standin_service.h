@@ -10,9 +10,11 @@
 
 #include "pack_model.h"
 
-enum class Misbehaviour { None, HtmlError, Drop, Hang, Partial };
+enum class Misbehaviour { None, HtmlError, Drop, Hang, Partial, ErrorJson };
 
-// "normal", "html", "drop", "hang", "partial"; unknown names give None.
+// "normal", "html", "drop", "hang", "partial", "error_json" (a pack request
+// answered by an error without item status; logins as usual); unknown names
+// give None.
 Misbehaviour MisbehaviourNamed(const std::string& name);
 const char* MisbehaviourName(Misbehaviour misbehaviour);
 
@@ -23,6 +25,9 @@ struct ServiceOptions {
     int recommissionDays = 10;
     int delayMs = 0;
     Misbehaviour misbehaviour = Misbehaviour::None;
+    // A refused pack request answered with an item status that says so
+    // (as some national systems do) instead of an error without one.
+    bool refusalsAsItemStatus = false;
 };
 
 struct ServiceReply {
@@ -40,7 +45,8 @@ public:
 
     ServiceReply Handle(const std::string& body);
     // {"delay_ms", "mode", "advance_days", "reset", "set_password": {"account",
-    // "password"}, "unlock": account}; returns the new settings.
+    // "password"}, "unlock": account, "refusal_style": "error"|"item_status"};
+    // returns the new settings.
     nlohmann::json Control(const nlohmann::json& command);
     nlohmann::json RecordedRequests() const;
     nlohmann::json PackCounts() const;
@@ -55,6 +61,7 @@ private:
     void ResetAccounts();
     nlohmann::json AccountStates() const;
     std::string PackReply(const std::string& operation, const nlohmann::json& request);
+    std::string RefusalReply(const std::string& operation, const nlohmann::json& request, const char* why) const;
 
     ServiceOptions m_options;
     mutable std::mutex m_lock;
