@@ -10,6 +10,8 @@
 
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
+#include "verify/account_refusal.h"
+#include "verify/fmd_thread.h"
 #include "support/scan_fixture.h"
 
 namespace {
@@ -28,7 +30,7 @@ bool Highlighted(MainDialogFixture& main, int32_t mode)
 
 TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancelHidesTheWindow)
 {
-    MainDialogFixture main({"", "s3cret", "1", ""});
+    MainDialogFixture main({"", "s3cret", "1", "", ""});
     main.Dialog().openRealSettings = true;
     ASSERT_TRUE(main.Start());
     ASSERT_TRUE(WaitFor([&] { return main.Dialog().settingsOpened == 1; }, 5000));
@@ -59,11 +61,45 @@ TEST(MainDialog, MissingCredentialsOpenTheSettingsSheetAfterHalfASecondAndCancel
     EXPECT_GE(GetTickCount64() - cancelled, 1500u);
 }
 
+// With scans kept through outages, a password the service refused is not
+// sent again at the next start: the sheet opens and says why; its Cancel
+// sends nothing either.
+TEST(MainDialog, ARefusedPasswordIsNotSentAgainAtStartAndTheSheetSaysWhy)
+{
+    StandinClient standin;
+    ASSERT_TRUE(standin.Control(R"({"set_password":{"account":"PHARM01","password":"n3w"}})"));
+    MainDialogFixture main({"PHARM01", "s3cret", "1", "", "1"});
+    // The refusal met by the last run.
+    AppSettings last = main.Dialog().SettingsSnapshot();
+    ASSERT_TRUE(last.KeepScansDuringOutage);
+    std::string scanFolder = main.AppFolder() + "\\Scanned";
+    CreateDirectoryA(scanFolder.c_str(), nullptr);
+    ASSERT_FALSE(CFMDThread::CheckLogin(last, scanFolder));
+    ASSERT_EQ(standin.Requests().size(), 1u);
+
+    main.Dialog().openRealSettings = true;
+    ASSERT_TRUE(main.Start());
+    ASSERT_TRUE(WaitFor([&] { return main.Dialog().settingsOpened == 1; }, 5000));
+    HWND sheet = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (sheet = FindTopWindow(GetCurrentProcessId(), "Settings")) != nullptr; }, 5000));
+    char notice[256] = "";
+    GetWindowTextA(GetDlgItem(sheet, IDC_SETTINGS_NOTICE), notice, sizeof notice);
+    EXPECT_STREQ(notice, kAccountRefusedReason);
+    RECT noticeArea, frameArea;
+    GetWindowRect(GetDlgItem(sheet, IDC_SETTINGS_NOTICE), &noticeArea);
+    GetWindowRect(GetDlgItem(sheet, IDC_ACCOUNT_FRAME), &frameArea);
+    EXPECT_LE(noticeArea.bottom, frameArea.top) << "above the fields, not over them";
+    PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(sheet); }, 5000));
+    Sleep(500);
+    EXPECT_EQ(standin.Requests().size(), 1u) << "neither the start, the worker nor the Cancel sent it again";
+}
+
 // The tooltips of the main window's buttons, read back from the tooltip
 // windows themselves.
 TEST(MainDialog, SixButtonsHaveWhiteInformationTooltips)
 {
-    MainDialogFixture main({"", "", "0", ""});
+    MainDialogFixture main({"", "", "0", "", ""});
     ASSERT_TRUE(main.Start());
     std::map<int, std::string> found;
     std::vector<HWND> tips;
@@ -147,7 +183,7 @@ TEST(MainDialog, CloseRuleForOrdinaryAccounts)
     };
     const Case cases[] = {{"1", Decommission, true}, {"0", Decommission, false}, {"1", Verify, false}};
     for (const Case& c : cases) {
-        MainDialogFixture main({"PHARM01", "s3cret", c.toTray, ""});
+        MainDialogFixture main({"PHARM01", "s3cret", c.toTray, "", ""});
         ASSERT_TRUE(main.Start());
         ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
         if (c.mode == Verify) Command(main.Window(), IDC_VERIFY_MODE);
@@ -161,7 +197,7 @@ TEST(MainDialog, CloseRuleForOrdinaryAccounts)
 TEST(MainDialog, TestAccountQuitsOnlyOnYes)
 {
     for (int answerYes : {0, 1}) {
-        MainDialogFixture main({"KVDEMO1", "x", "1", ""});
+        MainDialogFixture main({"KVDEMO1", "x", "1", "", ""});
         ASSERT_TRUE(main.Start());
         HWND window = main.Window();
         // A user closes a window that is on screen: after its first timers.
@@ -183,7 +219,7 @@ TEST(MainDialog, TestAccountQuitsOnlyOnYes)
 
 TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
 {
-    MainDialogFixture main({"PHARM01", "s3cret", "1", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "1", "", ""});
     ASSERT_TRUE(main.Start());
     HWND window = main.Window();
     ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));
@@ -238,7 +274,7 @@ TEST(MainDialog, MinimiseEnterTrayAndShellRestart)
 
 TEST(MainDialog, MinimumTrackingSizeAndLayoutAtIt)
 {
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
     ASSERT_TRUE(main.Start());
     HWND window = main.Window();
     MINMAXINFO limits{};
@@ -261,7 +297,7 @@ TEST(MainDialog, MinimumTrackingSizeAndLayoutAtIt)
 
 TEST(Modes, SwitchesLogPinAndHighlight)
 {
-    MainDialogFixture main({"PHARM01", "s3cret", "1", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "1", "", ""});
     ASSERT_TRUE(main.Start());
     HWND window = main.Window();
     ASSERT_TRUE(WaitFor([&] { return main.LogRows().size() == 1; }, 5000));

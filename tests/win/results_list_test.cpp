@@ -33,7 +33,7 @@ protected:
         return colour;
     }
 
-    MainDialogFixture main{{"PHARM01", "s3cret", "0", ""}};
+    MainDialogFixture main{{"PHARM01", "s3cret", "0", "", ""}};
     long baseline = 0;
 };
 

@@ -100,7 +100,7 @@ TEST(TestBench, B01WithoutAReaderOnCom1IsOneRowOneExchangeAndOneResult)
 {
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
     ASSERT_TRUE(main.Start());
     ASSERT_EQ(main.Dialog().m_ports.ReaderOn(1), nullptr);
     SwitchMode(main, IDC_VERIFY_MODE, "Verify Mode On");
@@ -126,7 +126,7 @@ TEST(TestBench, B01WithAReaderOnCom1IsSpooledTwice)
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
     Com1AsScanner scanner;
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
     ASSERT_TRUE(main.Start());
     ASSERT_TRUE(WaitFor([&] { return main.Dialog().m_ports.ReaderOn(1) != nullptr; }, 5000)) << main.Trace();
     SwitchMode(main, IDC_VERIFY_MODE, "Verify Mode On");

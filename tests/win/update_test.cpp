@@ -68,7 +68,7 @@ protected:
 
     StandinClient standin;
     // A blank, an ampersand, braces and a bracket in the account name, as a pharmacy may type it.
-    MainDialogFixture main{{"PH&RM{a,b}[ 01", "s3cret", "0", ""}};
+    MainDialogFixture main{{"PH&RM{a,b}[ 01", "s3cret", "0", "", ""}};
 };
 
 }  // namespace

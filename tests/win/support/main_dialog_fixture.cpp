@@ -67,6 +67,7 @@ MainDialogFixture::MainDialogFixture(const MainDialogSettings& settings)
     std::string standinHost = standin.Available() ? standin.Host() : "127.0.0.1:1";
     SetProgramSetting("ServiceHost", settings.serviceHost.empty() ? standinHost : settings.serviceHost);
     SetProgramSetting("UpdateHost", standinHost);
+    SetProgramSetting("KeepScansDuringOutage", settings.keepScans);
     m_dialog = std::make_unique<TestMainDialog>();
 }
 

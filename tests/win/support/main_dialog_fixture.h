@@ -42,6 +42,7 @@ struct MainDialogSettings {
     std::string password = "s3cret";
     std::string toTray = "1";
     std::string serviceHost;  // the test's stand-in when empty; it is the update server too
+    std::string keepScans;    // KeepScansDuringOutage; absent when empty
 };
 
 // Sets or deletes (empty value) one value of the program's registry key.
