@@ -282,9 +282,14 @@ add_test(NAME ScanProofs.KillsLoseNoScanKeptThroughOutages
 add_test(NAME ScanProofs.OutagesDecommissionEachPackOnce
          COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/outage_driver.py --scans 5 --outage-seconds 4 --pace 0.3,1.0
                  --kinds refuse,drop_after,hang --prefix ${SERIAL_WINE_PREFIX})
+# A password changed behind the program's back in the middle of a stream of scans.
+add_test(NAME ScanProofs.ARefusedPasswordNeverLocksTheAccount
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/proof/refusal_driver.py --scans 10 --pace 0.3,0.8
+                 --notice-seconds 2 --prefix ${SERIAL_WINE_PREFIX})
 # They time what a busy counter does: no other heavy Wine test runs beside them.
 set_tests_properties(ScanProofs.KillsLoseNoTakenScan ScanProofs.FourScannersAtOnce
-                     ScanProofs.KillsLoseNoScanKeptThroughOutages ScanProofs.OutagesDecommissionEachPackOnce PROPERTIES
+                     ScanProofs.KillsLoseNoScanKeptThroughOutages ScanProofs.OutagesDecommissionEachPackOnce
+                     ScanProofs.ARefusedPasswordNeverLocksTheAccount PROPERTIES
                      RESOURCE_LOCK "serial_prefix;heavy_wine" TIMEOUT 300
                      ENVIRONMENT "PELLWICK_BIN=${BIN_DIR};PELLWICK_STANDIN_EXE=${STANDIN_EXE}")
 # The runner of the Windows cases retries one that died without a result.
