@@ -3,6 +3,8 @@
 
 #include <richedit.h>
 
+#include <thread>
+
 #include "core/log.h"
 #include "core/program_context.h"
 #include "core/test_barcodes.h"
@@ -102,17 +104,39 @@ void CMainDialog::AddTrayIcon()
 
 void CMainDialog::ArmStartTimers()
 {
+    m_startTick = GetTickCount64();
     AppSettings settings = m_settings.Snapshot();
-    // The credentials check blocks this thread until the service answers
-    // (bounded by the exchange's time-outs). A password the service refused
-    // is not sent again: the sheet asks for another.
-    if (settings.Username.empty() || settings.Password.empty() ||
-        CFMDThread::KnownRefused(settings, m_strScanFolder) || !CFMDThread::CheckLogin(settings, m_strScanFolder))
+    // A password the service refused is not sent again: the sheet asks for another.
+    if (settings.Username.empty() || settings.Password.empty() || CFMDThread::KnownRefused(settings, m_strScanFolder))
         SetOneShotTimer(kSettingsTimer, kSettingsDelayMs);
-    else if (settings.ToTray)
-        SetOneShotTimer(kHideTimer, kHideDelayMs);
+    else
+        CheckLoginBesideTheWindow(settings);
     SetOneShotTimer(kUpdateTimer, kFirstUpdateCheckMs);
     SetOneShotTimer(kDecommissionTimer, kDecommissionDelayMs);
+}
+
+// The check waits for the service (up to the exchange's time-outs): on a
+// thread of its own, the window shows and answers meanwhile, and its answer
+// arms the timer that the check decides, counted from the start.
+void CMainDialog::CheckLoginBesideTheWindow(const AppSettings& settings)
+{
+    HWND window = m_hWnd;
+    std::string scanFolder = m_strScanFolder;
+    std::thread([window, settings, scanFolder] {
+        bool accepted = CFMDThread::CheckLogin(settings, scanFolder);
+        PostMessageA(window, WM_STARTCHECKED, accepted ? 1 : 0, 0);
+    }).detach();
+}
+
+void CMainDialog::OnStartCheckAnswered(bool accepted)
+{
+    ULONGLONG elapsed = GetTickCount64() - m_startTick;
+    auto left = [elapsed](UINT delayMs) { return elapsed < delayMs ? static_cast<UINT>(delayMs - elapsed) : 1u; };
+    if (!accepted) {
+        if (!m_settings.GetSafeHwnd()) SetOneShotTimer(kSettingsTimer, left(kSettingsDelayMs));
+    } else if (m_settings.Snapshot().ToTray) {
+        SetOneShotTimer(kHideTimer, left(kHideDelayMs));
+    }
 }
 
 void CMainDialog::ShowStatusText()
@@ -237,6 +261,9 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_HELDSCAN:
         OnHeldScanPosted(reinterpret_cast<HeldScan*>(lParam));
+        return TRUE;
+    case WM_STARTCHECKED:
+        OnStartCheckAnswered(wParam != 0);
         return TRUE;
     case WM_ACCOUNTREFUSED:
         // Asks for the password where it is typed in, unless already asking.

@@ -108,6 +108,11 @@ private:
     static constexpr UINT WM_HELDSCAN = WM_APP + 21;
     // The worker met a refused password: the settings sheet opens.
     static constexpr UINT WM_ACCOUNTREFUSED = WM_APP + 24;
+    // The start's credentials check answered: wParam 1 when accepted.
+    static constexpr UINT WM_STARTCHECKED = WM_APP + 25;
+    void CheckLoginBesideTheWindow(const AppSettings& settings);
+    void OnStartCheckAnswered(bool accepted);
+    ULONGLONG m_startTick = 0;
     void OnHeldScanPosted(HeldScan* posted);
     void ShowCounterSafety();
 
