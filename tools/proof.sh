@@ -8,6 +8,7 @@
 #        every 0.1-0.3 s, each kill right after a read)
 #        tools/proof.sh load [--per-port N]
 #        tools/proof.sh outage [--scans N] [--outage-seconds S] [--kinds refuse,drop,drop_after,hang]
+#        tools/proof.sh refusal [--scans N] [--pace MIN,MAX] [--notice-seconds S]
 #        (kills --keep-scans: scans kept through outages while the stand-in goes out now and then)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -16,7 +17,8 @@ case "${1:-}" in
   kills) driver=kill_driver.py ;;
   load) driver=load_driver.py ;;
   outage) driver=outage_driver.py ;;
-  *) echo "usage: tools/proof.sh kills|load|outage [options]" >&2; exit 2 ;;
+  refusal) driver=refusal_driver.py ;;
+  *) echo "usage: tools/proof.sh kills|load|outage|refusal [options]" >&2; exit 2 ;;
 esac
 shift
 "$ROOT/tools/build-quiet.sh"
