@@ -16,7 +16,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true; stop_xvfb' EXIT
 echo "== trace log"
 "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/trace_log_bench.exe" 20000
 echo "== scan to result"
-PELLWICK_STANDIN=1 PELLWICK_STANDIN_EXE="$BUILD/native/fmd_standin" \
+PELLWICK_STANDIN=1 PELLWICK_STANDIN_EXE="$BUILD/native/fmd_standin" PELLWICK_BIN="$BUILD/win/bin" \
 PELLWICK_STANDIN_PACKS="$ROOT/tools/fmd_standin/packs.json" \
   "$ROOT/tools/wine-run.sh" "$BUILD/win/bin/worker_bench.exe" 50
 echo "== starting curl.exe from a windowed program"
