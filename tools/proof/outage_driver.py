@@ -116,16 +116,24 @@ def report(kind, codes, standin, prefix, program, drained, seconds):
     return not (unanswered or twice or never or left or not drained)
 
 
+def start_keeping_scans(prefix):
+    """The program with KeepScansDuringOutage on, once it has turned to
+    Decommission mode by itself after its start; None when it did not."""
+    prefix.set_value("KeepScansDuringOutage", "1")
+    program = Program(prefix)
+    program.start(readers=1, timeout=120)
+    if not wait_until(lambda: Trace(prefix).count("Decommission Mode On") > 0, 60, 0.5):
+        print("the program did not turn to Decommission mode")
+        return None
+    return program
+
+
 def run(scans, seconds, kinds, pace, prefix_path):
     codes = [pack_barcode(TAGS[kind], n) for kind in kinds for n in range(scans)]
     with work_folder("outage") as work, Standin(work, codes) as standin, \
             Prefix(prefix_path, work, standin.host, [PORT]) as prefix:
-        prefix.set_value("KeepScansDuringOutage", "1")
-        program = Program(prefix)
-        program.start(readers=1, timeout=120)
-        # The program turns to Decommission mode by itself soon after it starts.
-        if not wait_until(lambda: Trace(prefix).count("Decommission Mode On") > 0, 60, 0.5):
-            print("the program did not turn to Decommission mode")
+        program = start_keeping_scans(prefix)
+        if not program:
             return 1
         ok = all([run_kind(kind, scans, seconds, pace, standin, prefix, program) for kind in kinds])
         program.kill()

@@ -24,8 +24,8 @@ import time
 from collections import Counter
 from pathlib import Path
 
-from harness import BIN, BUILD, Prefix, Program, Standin, Trace, pack_barcode, wait_until, work_folder
-from outage_driver import FINAL_STATUSES, SERIAL_AT, rows_by_code, type_scans
+from harness import BIN, BUILD, Prefix, Standin, pack_barcode, wait_until, work_folder
+from outage_driver import FINAL_STATUSES, SERIAL_AT, rows_by_code, start_keeping_scans, type_scans
 
 PORT = 5
 NEW_PASSWORD = "n3w-s3cret"
@@ -49,11 +49,8 @@ def run(scans, pace, notice_seconds, prefix_path):
     codes = [pack_barcode("PW", n) for n in range(scans)]
     with work_folder("refusal") as work, Standin(work, codes) as standin, \
             Prefix(prefix_path, work, standin.host, [PORT]) as prefix:
-        prefix.set_value("KeepScansDuringOutage", "1")
-        program = Program(prefix)
-        program.start(readers=1, timeout=120)
-        if not wait_until(lambda: Trace(prefix).count("Decommission Mode On") > 0, 60, 0.5):
-            print("the program did not turn to Decommission mode")
+        program = start_keeping_scans(prefix)
+        if not program:
             return 1
         typed = []
         typist = threading.Thread(target=type_scans,
