@@ -56,7 +56,7 @@ fi
 : "${PELLWICK_STANDIN_EXE:?the stand-in service executable}"
 # The stand-in speaks TLS with a certificate from the build's test authority.
 "$(dirname "$0")/trust-test-ca.sh" "$WINEPREFIX" "$(dirname "$PELLWICK_STANDIN_EXE")/test-ca.pem" \
-  "${PELLWICK_BIN:?the Windows build's bin folder, for trust_ca.exe}/trust_ca.exe"
+  "${PELLWICK_BIN:?the Windows build bin folder, for trust_ca.exe}/trust_ca.exe"
 work="$(mktemp -d /tmp/pellwick-standin-XXXXXX)"
 mkdir -p "$work/requests" "$work/update"
 "$PELLWICK_STANDIN_EXE" --account PHARM01:s3cret --account PHARM02:other \
