@@ -44,6 +44,7 @@ set(CORE_SOURCES
     src/core/trace_log.cpp
     src/scanner/barcode_reader_thread.cpp
     src/framework/file_ops.cpp
+    src/framework/computer_name.cpp
     src/framework/sqlite_name.cpp
     src/framework/code_page_text.cpp
     src/framework/replacing_file.cpp

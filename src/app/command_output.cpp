@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <vector>
+
 #include "history/history_csv.h"
 
 void Say(const std::string& line)
@@ -35,11 +37,28 @@ std::string FullPath(const std::string& path)
     return length > 0 && length < sizeof full ? std::string(full, length) : path;
 }
 
+namespace {
+
 std::string PeriodProblem(const std::string& from, const std::string& to)
 {
     for (const std::string& date : {from, to})
         if (!date.empty() && !IsIsoDate(date)) return "\"" + date + "\" is not a date; write it as YYYY-MM-DD";
-    if (!from.empty() && !to.empty() && to < from)
-        return "the end date " + to + " comes before the start date " + from;
+    if (!from.empty() && !to.empty() && to < from) return "the end date " + to + " comes before the start date " + from;
     return "";
+}
+
+}  // namespace
+
+bool ReadPeriodCommand(const std::string& commandLine, const char* usage, const std::string& failed,
+                       PeriodCommand& command)
+{
+    std::vector<std::string> words = CommandLineWords(commandLine);
+    if (words.size() < 2 || words.size() > 4 || words[1].empty()) {
+        Say(usage);
+        return false;
+    }
+    command = {words[1], words.size() > 2 ? words[2] : "", words.size() > 3 ? words[3] : ""};
+    std::string problem = PeriodProblem(command.from, command.to);
+    if (!problem.empty()) Say(failed + ": " + problem);
+    return problem.empty();
 }

@@ -11,6 +11,11 @@ std::string HistoryPath();
 // The path as written, made absolute against the current folder, so that the
 // message names the file a scheduled task really wrote.
 std::string FullPath(const std::string& path);
-// Why the days `from` to `to` (YYYY-MM-DD, either empty) are no period;
-// empty when they are one.
-std::string PeriodProblem(const std::string& from, const std::string& to);
+// A command's `<verb> <file> [<from YYYY-MM-DD> [<to YYYY-MM-DD>]]`.
+struct PeriodCommand {
+    std::string file, from, to;
+};
+// False, having said why (the usage, or "<failed>: " and what is wrong with
+// the dates), when the words are no such command.
+bool ReadPeriodCommand(const std::string& commandLine, const char* usage, const std::string& failed,
+                       PeriodCommand& command);

@@ -25,20 +25,13 @@ bool IsExportHistoryCommand(const std::string& commandLine)
 
 int RunExportHistoryCommand(const std::string& commandLine)
 {
-    std::vector<std::string> words = CommandLineWords(commandLine);
-    if (words.size() < 2 || words.size() > 4 || words[1].empty()) {
-        Say(kUsage);
-        return 1;
-    }
-    std::string from = words.size() > 2 ? words[2] : "", to = words.size() > 3 ? words[3] : "";
-    if (std::string problem = PeriodProblem(from, to); !problem.empty()) {
-        Say("Export failed: " + problem);
-        return 1;
-    }
+    PeriodCommand command;
+    if (!ReadPeriodCommand(commandLine, kUsage, "Export failed", command)) return 1;
     std::string reason;
     long long rows = 0;
-    std::string history = HistoryPath(), csv = FullPath(words[1]);
-    switch (ExportHistoryCsv(history, csv, from, to, WindowsCsvFiles(), reason, rows, SqliteFileName(history))) {
+    std::string history = HistoryPath(), csv = FullPath(command.file);
+    switch (ExportHistoryCsv(history, csv, command.from, command.to, WindowsCsvFiles(), reason, rows,
+                             SqliteFileName(history))) {
     case ExportResult::Written: Say("Exported " + std::to_string(rows) + " scans to \"" + csv + "\""); return 0;
     case ExportResult::NoHistory: Say("Export failed: " + reason); return 2;
     case ExportResult::Unreadable: Say("Export failed: " + reason); return 3;

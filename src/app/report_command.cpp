@@ -9,6 +9,7 @@
 #include "app/command_output.h"
 #include "base/string_format.h"
 #include "core/settings_store.h"
+#include "framework/computer_name.h"
 #include "framework/sqlite_name.h"
 #include "history/history_csv.h"
 #include "reports/activity_file.h"
@@ -19,13 +20,6 @@ namespace {
 
 constexpr char kVerb[] = "report";
 constexpr char kUsage[] = "Usage: Pellwick.exe report <file.html> [<from YYYY-MM-DD> [<to YYYY-MM-DD>]]";
-
-std::string ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? name : "";
-}
 
 ActivityRequest RequestFor(const std::string& html, const std::string& from, const std::string& to)
 {
@@ -55,19 +49,11 @@ bool IsReportCommand(const std::string& commandLine)
 
 int RunReportCommand(const std::string& commandLine)
 {
-    std::vector<std::string> words = CommandLineWords(commandLine);
-    if (words.size() < 2 || words.size() > 4 || words[1].empty()) {
-        Say(kUsage);
-        return 1;
-    }
-    std::string from = words.size() > 2 ? words[2] : "", to = words.size() > 3 ? words[3] : "";
-    if (std::string problem = PeriodProblem(from, to); !problem.empty()) {
-        Say("Report failed: " + problem);
-        return 1;
-    }
-    std::string reason, html = FullPath(words[1]);
+    PeriodCommand command;
+    if (!ReadPeriodCommand(commandLine, kUsage, "Report failed", command)) return 1;
+    std::string reason, html = FullPath(command.file);
     long long scans = 0;
-    switch (WriteActivityReport(RequestFor(html, from, to), WindowsCsvFiles(), reason, scans)) {
+    switch (WriteActivityReport(RequestFor(html, command.from, command.to), WindowsCsvFiles(), reason, scans)) {
     case ActivityResult::Written:
         Say("Activity report of " + std::to_string(scans) + " scans written to \"" + html + "\"");
         return 0;

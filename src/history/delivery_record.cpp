@@ -80,7 +80,8 @@ bool CloseDelivery(sqlite3* db, int64_t id, const std::string& closedLocal, cons
                    std::string& reason)
 {
     // A closed delivery keeps its first closing time.
-    Statement update = Prepare(db, "UPDATE delivery SET closed_local = ?, closed_utc = ? WHERE id = ? AND closed_utc = ''");
+    Statement update =
+        Prepare(db, "UPDATE delivery SET closed_local = ?, closed_utc = ? WHERE id = ? AND closed_utc = ''");
     if (update) {
         BindText(update.get(), 1, closedLocal);
         BindText(update.get(), 2, closedUtc);

@@ -68,6 +68,24 @@ std::vector<UndoneDecommission> Undone(const ActivityInput& in)
     return undone;
 }
 
+std::vector<DayFigures> ChartDays(const std::string& from, const std::string& to,
+                                  const std::map<std::string, DayFigures>& days)
+{
+    std::vector<DayFigures> chart;
+    if (!from.empty() && !to.empty()) {
+        for (std::string day = from; day <= to && chart.size() <= kMostChartDays; day = DaysBefore(day, -1)) {
+            auto found = days.find(day);
+            chart.push_back(found != days.end() ? found->second : DayFigures{});
+            chart.back().day = day;
+            if (DaysBefore(day, -1) == day) break;  // no date: no next day
+        }
+        if (chart.size() <= kMostChartDays) return chart;
+        chart.clear();
+    }
+    for (const auto& [name, day] : days) chart.push_back(day);
+    return chart;
+}
+
 }  // namespace
 
 ActivityFigures ActivityFiguresOf(const ActivityInput& in)
@@ -87,9 +105,11 @@ ActivityFigures ActivityFiguresOf(const ActivityInput& in)
         figures.days.push_back(day);
         AddTo(figures.total, day);
     }
+    figures.chartDays = ChartDays(in.from, in.to, days);
     figures.undone = Undone(in);
     for (const DeliveryRecord& delivery : in.deliveries)
-        figures.deliveries.push_back({delivery, TallyDelivery(deliveryScans[delivery.id], in.today, in.shortDatedMonths)});
+        figures.deliveries.push_back(
+            {delivery, TallyDelivery(deliveryScans[delivery.id], in.today, in.shortDatedMonths)});
     return figures;
 }
 

@@ -13,6 +13,7 @@
 #include "history/history_entry.h"
 #include "reports/delivery_tally.h"
 
+constexpr int kMostChartDays = 92;
 constexpr int kModeColumns = 3;     // Verify, Decommission, Recommission
 constexpr int kVerdictColumns = 5;  // in Verdict's order
 
@@ -36,6 +37,10 @@ struct DeliveryFigures {
 
 struct ActivityFigures {
     std::vector<DayFigures> days;  // oldest first, only days with scans
+    // The chart's days: every day of a bounded period of up to kMostChartDays
+    // days, those without scans too, so that a quiet day shows as a gap;
+    // otherwise the days with scans.
+    std::vector<DayFigures> chartDays;
     DayFigures total;
     std::vector<HistoryEntry> alerts;  // oldest first
     std::vector<UndoneDecommission> undone;
@@ -53,5 +58,6 @@ struct ActivityInput {
 };
 
 ActivityFigures ActivityFiguresOf(const ActivityInput& input);
-// The day `days` before `date` (YYYY-MM-DD); `date` itself when it is no date.
+// The day `days` before `date` (YYYY-MM-DD; a negative count goes forward);
+// `date` itself when it is no date.
 std::string DaysBefore(const std::string& date, int days);

@@ -42,7 +42,8 @@ ActivityResult WriteActivityReport(const ActivityRequest& request, const CsvFile
     ActivityInput input;
     input.from = header.from;
     input.to = header.to;
-    input.scans = ScansOfDays(store.Connection(), header.from.empty() ? "" : DaysBefore(header.from, kUndoDays), header.to);
+    const std::string lookback = header.from.empty() ? "" : DaysBefore(header.from, kUndoDays);
+    input.scans = ScansOfDays(store.Connection(), lookback, header.to);
     input.deliveries = DeliveriesOpened(store.Connection(), header.from, header.to);
     input.today = request.today;
     input.shortDatedMonths = request.shortDatedMonths;

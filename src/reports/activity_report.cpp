@@ -2,6 +2,7 @@
 #include "reports/activity_report.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "base/html_text.h"
 #include "guide/answer_guide.h"
@@ -18,9 +19,18 @@ const char* const kVerdictColours[kVerdictColumns] = {"#2e7d32", "#c62828", "#ef
 const ReportText kModeWords[kModeColumns] = {ReportText::ModeVerify, ReportText::ModeDecommission,
                                              ReportText::ModeRecommission};
 
-constexpr int kChartHeight = 180, kBarWidth = 22, kBarGap = 8, kLeft = 40, kTop = 10, kLegendHeight = 24;
+constexpr int kChartHeight = 180, kBarWidth = 22, kBarGap = 8, kLeft = 40, kTop = 16, kLegendHeight = 24;
+constexpr int kLegendCharWidth = 7;
+constexpr int kNamedDays = 14;  // wide enough for the 10-pixel legend text
 
 std::string Number(int value) { return "#" + std::to_string(value); }
+
+std::vector<std::string> Words(const ReportText* ids, size_t count)
+{
+    std::vector<std::string> words;
+    for (size_t i = 0; i < count; ++i) words.push_back(ReportString(ids[i]));
+    return words;
+}
 
 std::string Rect(int x, int y, int width, int height, const char* colour, const std::string& title)
 {
@@ -35,15 +45,17 @@ std::string Label(int x, int y, const std::string& text, const char* anchor = "m
            anchor + "\">" + HtmlText(text) + "</text>";
 }
 
-std::string Legend(int y)
+// The legend; `width` gets its right end.
+std::string Legend(int y, int& width)
 {
     std::string svg;
     int x = kLeft;
     for (int v = 0; v < kVerdictColumns; ++v) {
         std::string word = VerdictWord(static_cast<Verdict>(v));
         svg += Rect(x, y, 10, 10, kVerdictColours[v], word) + Label(x + 14, y + 9, word, "start");
-        x += 24 + static_cast<int>(word.size()) * 6;
+        x += 28 + static_cast<int>(word.size()) * kLegendCharWidth;
     }
+    width = x;
     return svg;
 }
 
@@ -93,17 +105,17 @@ std::string DaysTable(const ActivityFigures& f)
 std::string AlertsTable(const ActivityHeader& h, const ActivityFigures& f)
 {
     if (f.alerts.empty()) return "<p>" + HtmlText(ReportString(ReportText::ActivityNoAlerts)) + "</p>\n";
-    std::string html = "<table>\n" + HeaderRow({ReportString(ReportText::ColumnTime), ReportString(ReportText::ColumnAlertId),
-                                                ReportString(ReportText::ColumnProduct),
-                                                ReportString(ReportText::ColumnSerial), ReportString(ReportText::ColumnHeading),
-                                                ReportString(ReportText::ActivityCaseState),
-                                                ReportString(ReportText::ActivityAge)});
+    const ReportText columns[] = {ReportText::ColumnTime,   ReportText::ColumnAlertId, ReportText::ColumnProduct,
+                                  ReportText::ColumnSerial, ReportText::ColumnHeading, ReportText::ActivityCaseState,
+                                  ReportText::ActivityAge};
+    std::string html = "<table>\n" + HeaderRow(Words(columns, std::size(columns)));
     for (const HistoryEntry& alert : f.alerts) {
         PackFields pack = PackFieldsOf(alert);
         std::optional<std::time_t> when = ParseUtcTime(alert.utcTime);
         std::string state = alert.caseState.empty() ? CaseStateWord(CaseState::Open) : alert.caseState;
-        std::string id = alert.caseAlertId.empty() ? AlertIdIn(alert.messageHeading, alert.messageBody) : alert.caseAlertId;
-        html += DataRow({alert.localTime.substr(0, 16), id, pack.productCode, pack.serial, alert.messageHeading, state,
+        std::string id = alert.caseAlertId.empty() ? AlertIdIn(alert.messageHeading, alert.messageBody)
+                                                    : alert.caseAlertId;
+        html += DataRow({ShownTime(alert.localTime), id, pack.productCode, pack.serial, alert.messageHeading, state,
                          when ? DurationText(static_cast<long long>(h.now - *when)) : ""},
                         "alert");
     }
@@ -113,13 +125,12 @@ std::string AlertsTable(const ActivityHeader& h, const ActivityFigures& f)
 std::string UndoneTable(const ActivityFigures& f)
 {
     if (f.undone.empty()) return "<p>" + HtmlText(ReportString(ReportText::ActivityNoneUndone)) + "</p>\n";
-    std::string html = "<table>\n" + HeaderRow({ReportString(ReportText::ActivityDecommissioned),
-                                                ReportString(ReportText::ActivityRecommissioned),
-                                                ReportString(ReportText::ColumnProduct),
-                                                ReportString(ReportText::ColumnSerial), ReportString(ReportText::ColumnUser)});
+    const ReportText columns[] = {ReportText::ActivityDecommissioned, ReportText::ActivityRecommissioned,
+                                  ReportText::ColumnProduct, ReportText::ColumnSerial, ReportText::ColumnUser};
+    std::string html = "<table>\n" + HeaderRow(Words(columns, std::size(columns)));
     for (const UndoneDecommission& u : f.undone) {
         PackFields pack = PackFieldsOf(u.recommission);
-        html += DataRow({u.decommission.localTime.substr(0, 16), u.recommission.localTime.substr(0, 16),
+        html += DataRow({ShownTime(u.decommission.localTime), ShownTime(u.recommission.localTime),
                          pack.productCode, pack.serial, u.recommission.userName});
     }
     return html + "</table>\n";
@@ -135,7 +146,7 @@ std::string DeliveriesTable(const ActivityFigures& f)
     for (const auto& [name, count] : TallyLines(DeliveryTally{})) columns.push_back(name);
     std::string html = "<table>\n" + HeaderRow(columns);
     for (const DeliveryFigures& d : f.deliveries) {
-        std::vector<std::string> cells = {std::to_string(d.delivery.id), d.delivery.openedLocal.substr(0, 16),
+        std::vector<std::string> cells = {std::to_string(d.delivery.id), ShownTime(d.delivery.openedLocal),
                                           d.delivery.supplier, d.delivery.noteNumber};
         for (const auto& [name, count] : TallyLines(d.tally)) cells.push_back(Number(count));
         html += DataRow(cells);
@@ -148,19 +159,21 @@ std::string DeliveriesTable(const ActivityFigures& f)
 std::string ActivityChartSvg(const ActivityFigures& f)
 {
     int most = 1;
-    for (const DayFigures& day : f.days) most = std::max(most, day.scans);
-    const int days = static_cast<int>(f.days.size());
+    for (const DayFigures& day : f.chartDays) most = std::max(most, day.scans);
+    const int days = static_cast<int>(f.chartDays.size());
     const int width = kLeft + std::max(days, 1) * (kBarWidth + kBarGap) + 20;
     const int plotBottom = kTop + kChartHeight;
     const int height = plotBottom + 30 + kLegendHeight;
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(std::max(width, 480)) +
+    int legendWidth = 0;
+    const std::string legend = Legend(plotBottom + 26, legendWidth);
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(std::max(width, legendWidth)) +
                       "\" height=\"" + std::to_string(height) + "\" role=\"img\" aria-label=\"" +
                       HtmlText(ReportString(ReportText::ActivityChart)) + "\">";
     svg += "<line x1=\"" + std::to_string(kLeft - 4) + "\" y1=\"" + std::to_string(plotBottom) + "\" x2=\"" +
            std::to_string(width - 10) + "\" y2=\"" + std::to_string(plotBottom) + "\" stroke=\"#444\"/>";
     svg += Label(kLeft - 8, kTop + 8, std::to_string(most), "end") + Label(kLeft - 8, plotBottom, "0", "end");
     for (int i = 0; i < days; ++i) {
-        const DayFigures& day = f.days[i];
+        const DayFigures& day = f.chartDays[i];
         int x = kLeft + i * (kBarWidth + kBarGap), y = plotBottom;
         for (int v = 0; v < kVerdictColumns; ++v) {
             int count = day.byVerdict[v];
@@ -170,11 +183,13 @@ std::string ActivityChartSvg(const ActivityFigures& f)
             svg += Rect(x, y, kBarWidth, h, kVerdictColours[v],
                         day.day + ": " + std::to_string(count) + " " + VerdictWord(static_cast<Verdict>(v)));
         }
-        svg += Label(x + kBarWidth / 2, y - 3, std::to_string(day.scans));
-        svg += Label(x + kBarWidth / 2, plotBottom + 13, day.day.size() >= 10 ? day.day.substr(8, 2) + "." + day.day.substr(5, 2) + "." : day.day);
+        if (day.scans > 0) svg += Label(x + kBarWidth / 2, y - 3, std::to_string(day.scans));
+        // "08.12.": day and month, short enough for the bar's width.
+        std::string shortDay = day.day.size() >= 10 ? day.day.substr(8, 2) + "." + day.day.substr(5, 2) + "." : day.day;
+        // A long period names every seventh day, so the names do not overlap.
+        if (days <= kNamedDays || i % 7 == 0) svg += Label(x + kBarWidth / 2, plotBottom + 13, shortDay);
     }
-    svg += Legend(plotBottom + 26);
-    return svg + "</svg>";
+    return svg + legend + "</svg>";
 }
 
 std::string ActivityReportHtml(const ActivityHeader& h, const ActivityFigures& f)

@@ -7,20 +7,15 @@
 
 namespace {
 
-std::string Title(const DeliveryRecord& delivery) { return Filled(ReportText::DeliveryTitle, std::to_string(delivery.id)); }
-
-// "2026-12-08T10:15:00" as "2026-12-08 10:15".
-std::string Shown(const std::string& isoTime)
+std::string Title(const DeliveryRecord& delivery)
 {
-    std::string shown = isoTime.substr(0, 16);
-    if (shown.size() > 10) shown[10] = ' ';
-    return shown;
+    return Filled(ReportText::DeliveryTitle, std::to_string(delivery.id));
 }
 
 std::vector<std::string> PackCells(const HistoryEntry& entry)
 {
     PackFields pack = PackFieldsOf(entry);
-    return {Shown(entry.localTime), pack.productCode, pack.batch, pack.expiry, pack.serial};
+    return {ShownTime(entry.localTime), pack.productCode, pack.batch, pack.expiry, pack.serial};
 }
 
 std::vector<std::string> PackColumns()
@@ -36,8 +31,9 @@ std::string DetailsTable(const DeliveryRecord& d)
     const std::pair<ReportText, std::string> facts[] = {
         {ReportText::DeliverySupplier, d.supplier},
         {ReportText::DeliveryNote, d.noteNumber},
-        {ReportText::DeliveryOpened, Shown(d.openedLocal) + (d.userName.empty() ? "" : ", " + d.userName)},
-        {ReportText::DeliveryClosed, d.IsClosed() ? Shown(d.closedLocal) : ReportString(ReportText::DeliveryStillOpen)},
+        {ReportText::DeliveryOpened, ShownTime(d.openedLocal) + (d.userName.empty() ? "" : ", " + d.userName)},
+        {ReportText::DeliveryClosed,
+         d.IsClosed() ? ShownTime(d.closedLocal) : ReportString(ReportText::DeliveryStillOpen)},
         {ReportText::ActivityComputer, d.computerName},
     };
     for (const auto& [name, value] : facts)
@@ -117,11 +113,14 @@ std::string DeliveryReportCsv(const DeliveryReportInput& in, CodePageConverter t
         std::vector<std::string> cells = {std::to_string(in.delivery.id), in.delivery.supplier, in.delivery.noteNumber};
         for (const std::string& cell : PackCells(scan.entry)) cells.push_back(cell);
         AnswerGuidance guidance = GuidanceOfEntry(scan.entry);
-        bool known = scan.settled && guidance.explained;
-        bool aside = false;
-        for (const PutAsidePack& pack : in.tally.putAside) aside = aside || pack.entry.spoolKey == scan.entry.spoolKey;
-        cells.insert(cells.end(), {known ? VerdictWord(guidance.verdict) : ReportString(ReportText::NotCheckedYet),
-                                   known ? guidance.meaning : "", known ? guidance.nextStep : "", aside ? ReportString(ReportText::CsvYes) : ""});
+        const bool known = scan.settled && guidance.explained;
+        const std::string verdict = known ? VerdictWord(guidance.verdict) : ReportString(ReportText::NotCheckedYet);
+        std::vector<std::string> said = {verdict, known ? guidance.meaning : "", known ? guidance.nextStep : "", ""};
+        // A pack to put aside says why, as the list does.
+        for (const PutAsidePack& pack : in.tally.putAside)
+            if (pack.entry.spoolKey == scan.entry.spoolKey)
+                said = {pack.verdict, pack.reason, pack.nextStep, ReportString(ReportText::CsvYes)};
+        cells.insert(cells.end(), said.begin(), said.end());
         line(cells, CsvText::Own);
     }
     return csv;

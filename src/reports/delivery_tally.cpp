@@ -21,8 +21,8 @@ struct Pack {
 
 bool IsCertain(const AnswerGuidance& guidance)
 {
-    return guidance.explained && (guidance.verdict == Verdict::Supply || guidance.verdict == Verdict::AlertDoNotSupply ||
-                                  guidance.verdict == Verdict::DoNotSupply);
+    const Verdict v = guidance.verdict;
+    return guidance.explained && (v == Verdict::Supply || v == Verdict::AlertDoNotSupply || v == Verdict::DoNotSupply);
 }
 
 // The same pack: its product code and serial as read, or else its bytes.
@@ -48,7 +48,8 @@ Group GroupOf(const DeliveryScan& scan, const AnswerGuidance& guidance)
 
 void Count(DeliveryTally& tally, Group group)
 {
-    int* counters[] = {&tally.maySupply, &tally.alerts, &tally.notToSupply, &tally.unknownProduct, &tally.notCheckedYet};
+    int* counters[] = {&tally.maySupply, &tally.alerts, &tally.notToSupply, &tally.unknownProduct,
+                       &tally.notCheckedYet};
     ++*counters[static_cast<int>(group)];
 }
 
@@ -115,7 +116,8 @@ DeliveryTally TallyDelivery(const std::vector<DeliveryScan>& scans, const std::o
         Pack& pack = found->second;
         if (isNew) order.push_back(key);
         if (pack.latest) {
-            pack.answeredBefore = pack.answeredBefore || (pack.latest->settled && IsCertain(GuidanceOfEntry(pack.latest->entry)));
+            const bool certain = pack.latest->settled && IsCertain(GuidanceOfEntry(pack.latest->entry));
+            pack.answeredBefore = pack.answeredBefore || certain;
             pack.twice = pack.twice || pack.answeredBefore;
         }
         pack.latest = &scan;

@@ -11,7 +11,7 @@ const char kStyle[] =
     "h1{font-size:16pt;margin-bottom:.3em}h2{font-size:12pt;border-bottom:1px solid #888;margin-top:1.4em}"
     "table{border-collapse:collapse;margin-bottom:.6em}"
     "th,td{text-align:left;vertical-align:top;padding:2px 10px 2px 0}"
-    "td.n,th.n{text-align:right}tr.alert td{color:#a00000;font-weight:bold}tr.aside td{color:#8a4b00}"
+    "td.n,th.n{text-align:right}td.n,td:first-child{white-space:nowrap}tr.alert td{color:#a00000;font-weight:bold}tr.aside td{color:#8a4b00}"
     ".facts th{font-weight:bold;padding-right:1.5em}"
     "@media print{body{margin:0}h2{page-break-after:avoid}tr{page-break-inside:avoid}}"
     "</style>\n";
@@ -41,6 +41,13 @@ std::string HeaderRow(const std::vector<std::string>& cells) { return "<tr>" + C
 std::string DataRow(const std::vector<std::string>& cells, const std::string& rowClass)
 {
     return (rowClass.empty() ? "<tr>" : "<tr class=\"" + rowClass + "\">") + Cells("td", cells) + "</tr>\n";
+}
+
+std::string ShownTime(const std::string& isoTime)
+{
+    std::string shown = isoTime.substr(0, 16);
+    if (shown.size() > 10) shown[10] = ' ';
+    return shown;
 }
 
 std::string Filled(ReportText format, const std::string& value)

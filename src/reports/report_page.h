@@ -12,6 +12,8 @@
 std::string PageStart(const std::string& title);
 std::string HeaderRow(const std::vector<std::string>& cells);
 std::string DataRow(const std::vector<std::string>& cells, const std::string& rowClass = "");
+// "2026-12-08T10:15:00" as "2026-12-08 10:15".
+std::string ShownTime(const std::string& isoTime);
 // `format` with its "%s" replaced by `value`.
 std::string Filled(ReportText format, const std::string& value);
 // Writes `bytes` beside `path`, then puts it in its place; false with the

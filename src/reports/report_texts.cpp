@@ -68,7 +68,6 @@ const Entry kTexts[] = {
     {ReportText::ActivityScans, "Scans"},
     {ReportText::ActivityAlertsRaised, "Alerts raised"},
     {ReportText::ActivityHeldNotSent, "Held and not sent"},
-    {ReportText::ActivityWaitingTime, "Waiting time in outages"},
     {ReportText::ActivityTotal, "Total"},
     {ReportText::ActivityAlerts, "Alerts of the period"},
     {ReportText::ActivityNoAlerts, "No alert in the period."},

@@ -60,7 +60,6 @@ enum class ReportText {
     ActivityScans,
     ActivityAlertsRaised,
     ActivityHeldNotSent,
-    ActivityWaitingTime,
     ActivityTotal,
     ActivityAlerts,
     ActivityNoAlerts,

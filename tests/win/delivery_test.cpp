@@ -222,8 +222,9 @@ TEST(DeliveryWindow, ADeliveryLeftOpenIsContinuedFromTheHistoryAndFinished)
     const int alertsBefore = main.Dialog().alerts.load();
 
     ASSERT_TRUE(Scan(kGood));
-    ASSERT_TRUE(WaitFor([&] { return Tally(delivery, "Packs checked") == 2 && Tally(delivery, "May be supplied") == 1; },
-                        kWaitMs)) << main.Trace();
+    ASSERT_TRUE(WaitFor([&] {
+        return Tally(delivery, "Packs checked") == 2 && Tally(delivery, "May be supplied") == 1;
+    }, kWaitMs)) << main.Trace();
     ClosePopUps();
     EXPECT_EQ(main.Dialog().alerts.load(), alertsBefore + 1) << "the Verify's pop-up only: nothing to put aside";
     int rows = 0;

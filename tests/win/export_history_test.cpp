@@ -144,7 +144,8 @@ TEST_F(ExportHistory, TheActivityReportIsWrittenBesideARunningInstance)
     const struct { std::string arguments; DWORD code; std::string message; } cases[] = {
         {"report \"" + html + "\" 2026-12-09", 0, "Activity report of 0 scans written to \"" + html + "\""},
         {"report \"" + html + "\" 2026-12-01 2026-12-08", 0, "Activity report of 1 scans written to \"" + html + "\""},
-        {"report \"" + html + "\" 2026-13-01", 1, "Report failed: \"2026-13-01\" is not a date; write it as YYYY-MM-DD"},
+        {"report \"" + html + "\" 2026-13-01", 1,
+         "Report failed: \"2026-13-01\" is not a date; write it as YYYY-MM-DD"},
         {"report \"" + html + "\" 2026-12-09 2026-12-01", 1,
          "Report failed: the end date 2026-12-01 comes before the start date 2026-12-09"},
         {"report", 1, "Usage: Pellwick.exe report <file.html> [<from YYYY-MM-DD> [<to YYYY-MM-DD>]]"},
@@ -158,7 +159,8 @@ TEST_F(ExportHistory, TheActivityReportIsWrittenBesideARunningInstance)
     }
     // The page of the last good run: 8 December.
     std::string page = ReadBytes(html);
-    for (const char* text : {"<svg", "2026-12-01 - 2026-12-08", "2026-12-08", "Alerts of the period", "Deliveries checked"})
+    for (const char* text :
+         {"<svg", "2026-12-01 - 2026-12-08", "2026-12-08", "Alerts of the period", "Deliveries checked"})
         EXPECT_NE(page.find(text), std::string::npos) << text;
     EXPECT_EQ(page.find("s3cret"), std::string::npos) << "never the password";
     DestroyWindow(running);

@@ -8,6 +8,7 @@
 #include "base/string_format.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
+#include "framework/computer_name.h"
 #include "framework/file_ops.h"
 #include "framework/sqlite_name.h"
 #include "guide/answer_guide.h"
@@ -34,6 +35,7 @@ const char kCountColumn[] = "Count";
 enum Timer : UINT_PTR { kSaveTimer = 1 };
 constexpr UINT kSaveDelayMs = 600;  // the details are written once typing pauses
 constexpr int kMinWidth = 820, kMinHeight = 460;
+constexpr int kReasonColumn = 6;
 constexpr int kMargin = 8, kRowHeight = 28, kFieldHeight = 24, kTallyWidth = 230;
 
 std::string IsoNow(bool utc)
@@ -45,13 +47,6 @@ std::string IsoNow(bool utc)
         GetLocalTime(&t);
     return StringPrintf("%04u-%02u-%02uT%02u:%02u:%02u%s", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
                         utc ? "Z" : "");
-}
-
-std::string ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? name : "";
 }
 
 std::optional<CalendarDate> Today()
@@ -231,14 +226,14 @@ BOOL CDeliveryWindow::OnInitDialog()
 
 void CDeliveryWindow::SetUpColumns()
 {
-    AddColumns(m_tallyList, {{"", 160}, {kCountColumn, 60}});
-    AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), 60},
-                             {ReportString(ReportText::ColumnProduct), 140},
-                             {ReportString(ReportText::ColumnBatch), 80},
-                             {ReportString(ReportText::ColumnExpiry), 70},
-                             {ReportString(ReportText::ColumnSerial), 120},
-                             {ReportString(ReportText::ColumnVerdict), 150},
-                             {ReportString(ReportText::ColumnReason), 400}});
+    AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), 160}, {kCountColumn, 60}});
+    AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), 56},
+                             {ReportString(ReportText::ColumnProduct), 128},
+                             {ReportString(ReportText::ColumnBatch), 72},
+                             {ReportString(ReportText::ColumnExpiry), 62},
+                             {ReportString(ReportText::ColumnSerial), 112},
+                             {ReportString(ReportText::ColumnVerdict), 140},
+                             {ReportString(ReportText::ColumnReason), 300}});
 }
 
 void CDeliveryWindow::Layout(int cx, int cy)
@@ -261,6 +256,8 @@ void CDeliveryWindow::Layout(int cx, int cy)
     Place(m_hWnd, IDC_DELIVERY_ASIDE, asideX, asideY, asideWidth, detailsY - 8 - asideY);
     Place(m_hWnd, IDC_DELIVERY_DETAILS, asideX, detailsY, asideWidth, detailsHeight);
     Place(m_hWnd, IDC_DELIVERY_STATUS, kMargin, statusY, cx - 2 * kMargin, 20);
+    // The reason takes what is left of the list's width.
+    SendMessageA(m_asideList, LVM_SETCOLUMNWIDTH, kReasonColumn, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void CDeliveryWindow::OnScan(const ScanResult& record)

@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "core/program_context.h"
+#include "framework/computer_name.h"
 #include "res/version.h"
 #include "ui/controls/message_box.h"
 #include "ui/delivery/activity_dialog.h"
@@ -18,13 +19,6 @@ std::string AppFolder()
 {
     ProgramContext* program = ProgramContext::Current();
     return program ? program->AppFolder : std::string();
-}
-
-std::string ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? name : "";
 }
 
 }  // namespace
@@ -54,7 +48,8 @@ void CMainDialog::ShowDelivery()
 void CMainDialog::SetCurrentDelivery(int64_t delivery)
 {
     m_delivery = delivery;
-    Log("Delivery %lld %s", static_cast<long long>(delivery), delivery ? "checked: every scan is a Verify" : "no longer checked");
+    Log("Delivery %lld %s", static_cast<long long>(delivery),
+        delivery ? "checked: every scan is a Verify" : "no longer checked");
 }
 
 void CMainDialog::OnScanShown(const ScanResult& record)
