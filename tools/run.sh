@@ -352,6 +352,17 @@ if [ -s "$WINEPREFIX/drive_c/activity-report.html" ]; then
 else
   echo "run: the activity report was not written" >&2
 fi
+echo "run: the Activity report window (tray menu) for the same week"
+ACTIVITY_TITLE="Activity report" TRAY_ACTIVITY=2402 FROM_FIELD=2462
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_ACTIVITY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ACTIVITY_TITLE\"" && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "$ACTIVITY_TITLE" "$FROM_FIELD" "$(date -d '-6 days' +%Y-%m-%d)" >/dev/null 2>&1
+sleep 1  # painted
+shoot "$ACTIVITY_TITLE" "$(dirname "$SHOT")/activity-dialog.png" &&
+  echo "run: Activity report window saved to $(dirname "$SHOT")/activity-dialog.png"
+wine "$BUILD/win/bin/post_command.exe" "$ACTIVITY_TITLE" 1 >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q 'Activity report of .* written to' "$LOG" 2>/dev/null && break; sleep 0.1; done
+grep -q 'Activity report of .* written to' "$LOG" || echo "run: the window's activity report was not written" >&2
 if [ -f "$DEMO/update/update.exe" ]; then
   echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"
   UPDATE_BUTTON=1029

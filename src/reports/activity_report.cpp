@@ -19,7 +19,7 @@ const char* const kVerdictColours[kVerdictColumns] = {"#2e7d32", "#c62828", "#ef
 const ReportText kModeWords[kModeColumns] = {ReportText::ModeVerify, ReportText::ModeDecommission,
                                              ReportText::ModeRecommission};
 
-constexpr int kChartHeight = 180, kBarWidth = 22, kBarGap = 8, kLeft = 40, kTop = 16, kLegendHeight = 24;
+constexpr int kChartHeight = 180, kBarWidth = 24, kBarGap = 16, kLeft = 40, kTop = 16, kLegendHeight = 24;
 constexpr int kLegendCharWidth = 7;
 constexpr int kNamedDays = 14;  // wide enough for the 10-pixel legend text
 

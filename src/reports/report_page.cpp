@@ -11,10 +11,13 @@ const char kStyle[] =
     "h1{font-size:16pt;margin-bottom:.3em}h2{font-size:12pt;border-bottom:1px solid #888;margin-top:1.4em}"
     "table{border-collapse:collapse;margin-bottom:.6em}"
     "th,td{text-align:left;vertical-align:top;padding:2px 10px 2px 0}"
-    "td.n,th.n{text-align:right}td.n,td:first-child{white-space:nowrap}tr.alert td{color:#a00000;font-weight:bold}tr.aside td{color:#8a4b00}"
+    "td.n,th.n{text-align:right}td{white-space:nowrap}td.w{white-space:normal;min-width:16em}tr.alert td{color:#a00000;font-weight:bold}tr.aside td{color:#8a4b00}"
     ".facts th{font-weight:bold;padding-right:1.5em}"
     "@media print{body{margin:0}h2{page-break-after:avoid}tr{page-break-inside:avoid}}"
     "</style>\n";
+
+// Shorter texts (times, codes, numbers) stay on one line; longer ones wrap.
+constexpr size_t kLongestUnwrapped = 40;
 
 std::string Cells(const char* tag, const std::vector<std::string>& cells)
 {
@@ -22,8 +25,8 @@ std::string Cells(const char* tag, const std::vector<std::string>& cells)
     for (const std::string& cell : cells) {
         // A cell starting with '#' is a number: right-aligned, shown without it.
         bool number = !cell.empty() && cell[0] == '#';
-        row += std::string("<") + tag + (number ? " class=\"n\">" : ">") + HtmlText(number ? cell.substr(1) : cell) +
-               "</" + tag + ">";
+        const char* kind = number ? " class=\"n\">" : cell.size() > kLongestUnwrapped ? " class=\"w\">" : ">";
+        row += std::string("<") + tag + kind + HtmlText(number ? cell.substr(1) : cell) + "</" + tag + ">";
     }
     return row;
 }

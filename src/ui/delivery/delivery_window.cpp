@@ -5,12 +5,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "base/string_format.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "framework/computer_name.h"
 #include "framework/file_ops.h"
 #include "framework/sqlite_name.h"
+#include "framework/win_handle.h"
 #include "guide/answer_guide.h"
 #include "history/history_store.h"
 #include "reports/delivery_report.h"
@@ -36,6 +39,7 @@ enum Timer : UINT_PTR { kSaveTimer = 1 };
 constexpr UINT kSaveDelayMs = 600;  // the details are written once typing pauses
 constexpr int kMinWidth = 820, kMinHeight = 460;
 constexpr int kReasonColumn = 6;
+constexpr int kCellPadding = 16;  // room around a cell's text, as the list view leaves it
 constexpr int kMargin = 8, kRowHeight = 28, kFieldHeight = 24, kTallyWidth = 230;
 
 std::string IsoNow(bool utc)
@@ -102,13 +106,29 @@ void Place(HWND dialog, int id, int x, int y, int width, int height)
     MoveWindow(GetDlgItem(dialog, id), x, y, width, height, TRUE);
 }
 
-void AddColumns(HWND list, const std::vector<std::pair<std::string, int>>& columns)
+// The width that fits the wider of the column's name and its longest usual
+// text, in the list's font.
+int ColumnWidth(HWND list, const std::string& name, const std::string& widest)
+{
+    WindowDC dc(list);
+    SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    int width = 0;
+    for (const std::string& text : {name, widest}) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        width = std::max(width, static_cast<int>(size.cx));
+    }
+    return width + kCellPadding;
+}
+
+// Each column: its name and the longest text it usually shows.
+void AddColumns(HWND list, const std::vector<std::pair<std::string, std::string>>& columns)
 {
     for (size_t i = 0; i < columns.size(); ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].second;
+        column.cx = ColumnWidth(list, columns[i].first, columns[i].second);
         column.pszText = const_cast<char*>(columns[i].first.c_str());
         column.iSubItem = static_cast<int>(i);
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
@@ -226,14 +246,15 @@ BOOL CDeliveryWindow::OnInitDialog()
 
 void CDeliveryWindow::SetUpColumns()
 {
-    AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), 160}, {kCountColumn, 60}});
-    AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), 56},
-                             {ReportString(ReportText::ColumnProduct), 128},
-                             {ReportString(ReportText::ColumnBatch), 72},
-                             {ReportString(ReportText::ColumnExpiry), 62},
-                             {ReportString(ReportText::ColumnSerial), 112},
-                             {ReportString(ReportText::ColumnVerdict), 140},
-                             {ReportString(ReportText::ColumnReason), 300}});
+    AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), ReportString(ReportText::TallyNotToSupply)},
+                             {kCountColumn, "0000"}});
+    AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), "00:00"},
+                             {ReportString(ReportText::ColumnProduct), "04150123456782"},
+                             {ReportString(ReportText::ColumnBatch), "LOT24A"},
+                             {ReportString(ReportText::ColumnExpiry), "291231"},
+                             {ReportString(ReportText::ColumnSerial), "DEMO00000000"},
+                             {ReportString(ReportText::ColumnVerdict), VerdictWord(Verdict::AlertDoNotSupply)},
+                             {ReportString(ReportText::ColumnReason), ""}});
 }
 
 void CDeliveryWindow::Layout(int cx, int cy)
