@@ -347,7 +347,7 @@ wine "$BUILD/win/bin/Pellwick.exe" report 'C:\activity-report.html' "$(date -d '
   "$(date +%Y-%m-%d)" 2>/dev/null | sed 's/^/  /'
 if [ -s "$WINEPREFIX/drive_c/activity-report.html" ]; then
   cp "$WINEPREFIX/drive_c/activity-report.html" "$(dirname "$SHOT")/activity-report.html"
-  render_page "$(dirname "$SHOT")/activity-report.html" "$(dirname "$SHOT")/activity-report.png" 1100,1400 &&
+  render_page "$(dirname "$SHOT")/activity-report.html" "$(dirname "$SHOT")/activity-report.png" 1100,960 &&
     echo "run: activity report rendered to $(dirname "$SHOT")/activity-report.png"
 else
   echo "run: the activity report was not written" >&2
