@@ -15,6 +15,7 @@ file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/nati
 add_executable(native_tests ${NATIVE_TEST_SOURCES})
 target_compile_options(native_tests PRIVATE ${WARNING_FLAGS})
 target_link_libraries(native_tests PRIVATE pellwick_portable GTest::gtest_main)
+target_compile_definitions(native_tests PRIVATE PELLWICK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 gtest_discover_tests(native_tests DISCOVERY_MODE PRE_TEST)
 
 # The stand-in verification service (tools/fmd_standin) and its tests.

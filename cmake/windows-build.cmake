@@ -34,6 +34,8 @@ set(CORE_SOURCES
     src/core/failure_report.cpp
     src/app/fmd_app.cpp
     src/app/export_history_command.cpp
+    src/app/command_output.cpp
+    src/app/report_command.cpp
     src/core/log.cpp
     src/core/program_context.cpp
     src/core/main_window_facade.cpp
@@ -42,6 +44,7 @@ set(CORE_SOURCES
     src/core/trace_log.cpp
     src/scanner/barcode_reader_thread.cpp
     src/framework/file_ops.cpp
+    src/framework/computer_name.cpp
     src/framework/sqlite_name.cpp
     src/framework/code_page_text.cpp
     src/framework/replacing_file.cpp
@@ -73,6 +76,9 @@ set(CORE_SOURCES
     src/ui/settings/scanner_test_dialog.cpp
     src/ui/main/scanner_test_host.cpp
     src/ui/main/history_host.cpp
+    src/ui/main/delivery_host.cpp
+    src/ui/delivery/delivery_window.cpp
+    src/ui/delivery/activity_dialog.cpp
     src/ui/history/history_export_thread.cpp
     src/ui/history/windows_csv_files.cpp
     src/ui/history/history_window.cpp
@@ -258,6 +264,8 @@ pellwick_windows_test(test_bench_tests STANDIN SOURCES tests/win/test_bench_test
                       SCANNERS "1" LOCK "serial_prefix;pellwick_settings")
 pellwick_windows_test(counter_safety_tests STANDIN SOURCES tests/win/counter_safety_test.cpp
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(delivery_tests STANDIN SOURCES tests/win/delivery_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      SCANNERS "5" LOCK "serial_prefix;pellwick_desktop;pellwick_settings")
 pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
                       LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}

@@ -13,7 +13,10 @@
 # "&Update NOW!" (both photographed); the scanner test checks a clean and a
 # mangled scan (photographed); at the end the button is pressed and the
 # signed 1.190417 installer that the stand-in serves, with the maker's signed
-# offer, is checked and started. Before that the History window shows every
+# offer, is checked and started. Before that it checks a delivery (a good pack,
+# a recalled one, a short-dated one, the good one again: photographed, its
+# report written) and writes the activity report from the command line
+# (rendered). Before that the History window shows every
 # outcome kept (photographed). Before that it turns the hold of misread scans
 # and the double-scan guard on in the Counter safety sheet (photographed),
 # scans a pack with a broken check digit (held, photographed, then "Do not
@@ -102,6 +105,17 @@ shoot() {
   geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
     /Width:/{w=$2} /Height:/{h=$2} END{print w "x" h "+" x "+" y}')
   import -window root -crop "$geometry" +repage "$2" 2>/dev/null
+}
+# A page rendered as a browser shows it, with Debian's Chromium (the demo's
+# only use of it, so it is installed here rather than for the tests).
+render_page() {
+  if ! command -v chromium >/dev/null; then
+    echo "run: installing Debian's chromium to render the pages"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium >/dev/null
+  fi
+  chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
+    --no-first-run --user-data-dir="$(mktemp -d)" --window-size="$3" --hide-scrollbars \
+    --screenshot="$2" "file://$(realpath "$1")" >/dev/null 2>&1
 }
 echo "run: starting the program"
 wine "$BUILD/win/bin/Pellwick.exe" >/dev/null 2>&1 &
@@ -289,21 +303,68 @@ for _ in $(seq 1 50); do [ -s "$WINEPREFIX/drive_c/case-sheet.html" ] && break; 
 if [ -s "$WINEPREFIX/drive_c/case-sheet.html" ]; then
   cp "$WINEPREFIX/drive_c/case-sheet.html" "$(dirname "$SHOT")/case-sheet.html"
   echo "run: case sheet saved to $(dirname "$SHOT")/case-sheet.html"
-  # Rendered as a browser shows it, with Debian's Chromium (the demo's only
-  # use of it, so it is installed here rather than for the tests).
-  if ! command -v chromium >/dev/null; then
-    echo "run: installing Debian's chromium to render the case sheet"
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium >/dev/null
-  fi
-  chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
-    --no-first-run --user-data-dir="$(mktemp -d)" --window-size=900,1300 --hide-scrollbars \
-    --screenshot="$(dirname "$SHOT")/case-sheet.png" "file://$(realpath "$(dirname "$SHOT")/case-sheet.html")" \
-    >/dev/null 2>&1 && echo "run: case sheet rendered to $(dirname "$SHOT")/case-sheet.png"
+  render_page "$(dirname "$SHOT")/case-sheet.html" "$(dirname "$SHOT")/case-sheet.png" 900,1300 &&
+    echo "run: case sheet rendered to $(dirname "$SHOT")/case-sheet.png"
 else
   echo "run: the case sheet was not written" >&2
 fi
 wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" 1 >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 2 >/dev/null 2>&1
+
+echo "run: checking a delivery (tray menu) in Decommission mode: every scan is a Verify of the delivery"
+DELIVERY_TITLE="Check a delivery" TRAY_DELIVERY=2401 SUPPLIER_FIELD=2442 NOTE_FIELD=2444 DELIVERY_REPORT=2449
+DELIVERY_FINISH=2450
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_DELIVERY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$DELIVERY_TITLE\"" && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "$DELIVERY_TITLE" "$SUPPLIER_FIELD" "Phoenix Nord" >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$DELIVERY_TITLE" "$NOTE_FIELD" "LS-2026-1208" >/dev/null 2>&1
+# A good pack, a recalled one, one that expires in 45 days (the stand-in's
+# SHORT001) and the good one again.
+SHORT_EXPIRY="$(date -u -d '+45 days' +%y%m%d)"
+DELIVERED=$(grep -c 'FMD - Deleting "[0-9]*.dat"' "$LOG" || true)
+for pack in '0104150123456782172912311''0LOT24A\x1d21DEMO0002' '0104150123456799172912311''0LOT13R\x1d21RECALL01' \
+  "010415012345678217${SHORT_EXPIRY}10LOT24A\\x1d21SHORT001" '0104150123456782172912311''0LOT24A\x1d21DEMO0002'; do
+  "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 "$pack"
+  sleep 1
+  close_popups "Product Verify result"
+done
+wait_for_exchanges $((DELIVERED + 4))
+close_popups "Product Verify result"
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_DELIVERY" >/dev/null 2>&1  # brought forward
+sleep 1  # painted
+shoot "$DELIVERY_TITLE" "$(dirname "$SHOT")/delivery.png" && echo "run: delivery check saved to $(dirname "$SHOT")/delivery.png"
+wine "$BUILD/win/bin/post_command.exe" "$DELIVERY_TITLE" "$DELIVERY_REPORT" >/dev/null 2>&1
+REPORTS="$APPDATA_DIR/QuorvixFMD Pellwick/Reports"
+for _ in $(seq 1 50); do [ -s "$REPORTS/delivery-1.csv" ] && break; sleep 0.1; done
+if [ -s "$REPORTS/delivery-1.html" ]; then
+  cp "$REPORTS/delivery-1.html" "$REPORTS/delivery-1.csv" "$(dirname "$SHOT")/"
+  echo "run: delivery report saved to $(dirname "$SHOT")/delivery-1.html and .csv"
+else
+  echo "run: the delivery report was not written" >&2
+fi
+wine "$BUILD/win/bin/post_command.exe" "$DELIVERY_TITLE" "$DELIVERY_FINISH" >/dev/null 2>&1
+echo "run: the activity report from the command line, beside the running program"
+rm -f "$WINEPREFIX/drive_c/activity-report.html"
+wine "$BUILD/win/bin/Pellwick.exe" report 'C:\activity-report.html' "$(date -d '-6 days' +%Y-%m-%d)" \
+  "$(date +%Y-%m-%d)" 2>/dev/null | sed 's/^/  /'
+if [ -s "$WINEPREFIX/drive_c/activity-report.html" ]; then
+  cp "$WINEPREFIX/drive_c/activity-report.html" "$(dirname "$SHOT")/activity-report.html"
+  render_page "$(dirname "$SHOT")/activity-report.html" "$(dirname "$SHOT")/activity-report.png" 1100,960 &&
+    echo "run: activity report rendered to $(dirname "$SHOT")/activity-report.png"
+else
+  echo "run: the activity report was not written" >&2
+fi
+echo "run: the Activity report window (tray menu) for the same week"
+ACTIVITY_TITLE="Activity report" TRAY_ACTIVITY=2402 FROM_FIELD=2462
+wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_ACTIVITY" >/dev/null 2>&1
+for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ACTIVITY_TITLE\"" && break; sleep 0.1; done
+wine "$BUILD/win/bin/post_command.exe" "$ACTIVITY_TITLE" "$FROM_FIELD" "$(date -d '-6 days' +%Y-%m-%d)" >/dev/null 2>&1
+sleep 1  # painted
+shoot "$ACTIVITY_TITLE" "$(dirname "$SHOT")/activity-dialog.png" &&
+  echo "run: Activity report window saved to $(dirname "$SHOT")/activity-dialog.png"
+wine "$BUILD/win/bin/post_command.exe" "$ACTIVITY_TITLE" 1 >/dev/null 2>&1
+for _ in $(seq 1 50); do grep -q 'Activity report of .* written to' "$LOG" 2>/dev/null && break; sleep 0.1; done
+grep -q 'Activity report of .* written to' "$LOG" || echo "run: the window's activity report was not written" >&2
 if [ -f "$DEMO/update/update.exe" ]; then
   echo "run: pressing \"Update NOW!\": the signed installer of 1.190417 is checked and started"
   UPDATE_BUTTON=1029

@@ -11,6 +11,7 @@
 
 #include "app/crash_filter.h"
 #include "app/export_history_command.h"
+#include "app/report_command.h"
 #include "app/instance_rules.h"
 #include "core/log.h"
 #include "app/single_instance.h"
@@ -49,6 +50,10 @@ bool CFMDApp::InitInstance()
     // A scheduled export runs beside the counter's instance, with no window.
     if (IsExportHistoryCommand(m_strCmdLine)) {
         m_exitCode = RunExportHistoryCommand(m_strCmdLine);
+        return false;
+    }
+    if (IsReportCommand(m_strCmdLine)) {
+        m_exitCode = RunReportCommand(m_strCmdLine);
         return false;
     }
     if (!CheckSingleInstance()) {

@@ -36,6 +36,9 @@ struct AppSettings {
     bool ExplainAnswers = false;
     // An alert's case is to be answered within this many days.
     long AlertAnswerDays = 7;
+    // A pack checked at goods-in whose expiry is this many months away or
+    // less counts as short-dated.
+    long ShortDatedMonths = 3;
     // The scan history keeps each outcome this many days.
     long HistoryDays = 400;  // 1 to kMostHistoryDays
 };

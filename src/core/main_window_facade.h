@@ -27,6 +27,7 @@ struct HeldScan {
     std::string key;
     std::string barcode;
     int32_t mode = 0;
+    int64_t delivery = 0;
     std::vector<std::string> faults;
     std::string expiredOn;  // YYYY-MM-DD: a Decommission of an expired pack
     std::string heldPath;
@@ -73,6 +74,9 @@ public:
     // spool. Take returns false when no test took the scan (the window has
     // closed meanwhile): the reader then spools it as usual.
     virtual bool ScannerTestWaiting() const { return false; }
+    // The delivery being checked, whose scans are all Verifies tagged with
+    // its number; 0 while none is.
+    virtual int64_t CurrentDelivery() const { return 0; }
     virtual bool TakeScannerTestScan(const std::string& /*scanWithLineEnding*/) { return false; }
 };
 

@@ -57,5 +57,6 @@ struct ScanResult {
     std::string exp;
     std::string sn;
     std::string success;
+    int64_t delivery = 0;  // the delivery checked when it was scanned; 0: none
     LiveRecordCounter counted;
 };

@@ -85,6 +85,7 @@ void LoadSettings(AppSettings& settings)
     settings.HoldImplausibleScans = false;
     settings.ExplainAnswers = false;
     settings.AlertAnswerDays = 7;
+    settings.ShortDatedMonths = 3;
     settings.HistoryDays = 400;
     RegKey key = OpenOrCreateKey();
     if (!key) return;
@@ -101,6 +102,7 @@ void LoadSettings(AppSettings& settings)
     settings.HoldImplausibleScans = ReadString(key.Get(), "HoldImplausibleScans", "") == "1";
     settings.ExplainAnswers = ReadString(key.Get(), "ExplainAnswers", "") == "1";
     settings.AlertAnswerDays = ReadNumberInRange(key.Get(), "AlertAnswerDays", 1, 365, 7);
+    settings.ShortDatedMonths = ReadNumberInRange(key.Get(), "ShortDatedMonths", 1, 24, 3);
     settings.HistoryDays = ReadNumberInRange(key.Get(), "HistoryDays", 1, kMostHistoryDays, 400);
 }
 

@@ -98,7 +98,7 @@ const char kEntryColumns[] =
     "local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
     " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
     " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
-    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated";
+    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated, delivery";
 
 HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
@@ -121,6 +121,7 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     e.caseAlertId = Column(s, first + 28);
     e.caseState = Column(s, first + 29);
     e.caseUpdated = Column(s, first + 30);
+    e.delivery = sqlite3_column_int64(s, first + 31);
     return e;
 }
 

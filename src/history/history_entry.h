@@ -24,4 +24,5 @@ struct HistoryEntry {
     // An alert's case as it stands: its alert ID and state as recorded, and
     // the UTC time of its last change.
     std::string caseAlertId, caseState, caseUpdated;
+    int64_t delivery = 0;  // the delivery checked when it was scanned; 0: none
 };

@@ -38,6 +38,14 @@ const char* const kSchemaSteps[] = {
     "CREATE TABLE case_event (id INTEGER PRIMARY KEY, outcome_id INTEGER NOT NULL, what TEXT NOT NULL,"
     " value TEXT, local_time TEXT NOT NULL, utc_time TEXT NOT NULL, user_name TEXT);"
     "CREATE INDEX case_event_by_outcome ON case_event(outcome_id);",
+    // 3 -> 4: deliveries checked at goods-in, and the delivery of each scan
+    // taken while one was checked.
+    "ALTER TABLE outcome ADD COLUMN delivery INTEGER NOT NULL DEFAULT 0;"
+    "CREATE INDEX outcome_by_delivery ON outcome(delivery) WHERE delivery <> 0;"
+    "CREATE TABLE delivery (id INTEGER PRIMARY KEY, supplier TEXT NOT NULL DEFAULT '',"
+    " note_number TEXT NOT NULL DEFAULT '', opened_local TEXT NOT NULL, opened_utc TEXT NOT NULL,"
+    " closed_local TEXT NOT NULL DEFAULT '', closed_utc TEXT NOT NULL DEFAULT '', user_name TEXT,"
+    " computer_name TEXT);",
 };
 static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
 
@@ -116,12 +124,17 @@ int HistoryStore::SchemaVersion() const
 bool HistoryStore::Migrate(int target, std::string& reason)
 {
     for (int version = SchemaVersion(); version < target; ++version) {
-        // Each step and its version number commit together.
-        std::string sql = std::string("BEGIN IMMEDIATE;") + kSchemaSteps[version] +
-                          "PRAGMA user_version=" + std::to_string(version + 1) + ";COMMIT;";
+        // Each step and its version number commit together. The worker and
+        // the delivery window may both open the file: the version is read
+        // again inside the write lock, so a step runs once.
+        std::string ignored;
+        if (!Execute("BEGIN IMMEDIATE", reason)) return false;
+        version = SchemaVersion();
+        if (version >= target) return Execute("COMMIT", reason);
+        std::string sql = std::string(kSchemaSteps[version]) + "PRAGMA user_version=" + std::to_string(version + 1) +
+                          ";COMMIT;";
         if (!Execute(sql.c_str(), reason)) {
             int code = sqlite3_errcode(m_db);
-            std::string ignored;
             Execute("ROLLBACK", ignored);
             ReportIfDamaged(code);
             return false;
@@ -220,12 +233,15 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
         reason = "the history is not open";
         return false;
     }
-    Statement insert = Prepare(m_db,
+    // A scan of no delivery leaves the column to its default, as a file of
+    // an earlier schema (still being brought up elsewhere) has it.
+    const bool tagged = e.delivery != 0;
+    Statement insert = Prepare(m_db, std::string(
         "INSERT INTO outcome (local_time, utc_time, spool_key, mode, barcode, status_text, kind, status,"
         " message_heading, message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn,"
         " curl_result, user_name, computer_name, program_version, read_format, read_product_code, read_batch,"
-        " read_expiry, read_serial, read_faults, handled, handled_note)"
-        " VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        " read_expiry, read_serial, read_faults, handled, handled_note") + (tagged ? ", delivery" : "") +
+        ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?" + (tagged ? ",?)" : ")"));
     if (!insert) {
         reason = Reason(m_db);
         ReportIfDamaged(sqlite3_errcode(m_db));
@@ -247,6 +263,7 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
     for (int i = 0; i < 9; ++i) BindText(s, 18 + i, *texts3[i]);
     sqlite3_bind_int(s, 27, e.handled ? 1 : 0);
     BindText(s, 28, e.handledNote);
+    if (tagged) sqlite3_bind_int64(s, 29, e.delivery);
     // Outside an explicit transaction the insert is one transaction of its own.
     int code = sqlite3_step(s);
     if (code == SQLITE_DONE) return true;

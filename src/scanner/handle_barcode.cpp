@@ -4,6 +4,7 @@
 
 #include "core/log.h"
 #include "core/main_window_facade.h"
+#include "core/scan_result.h"
 #include "scanner/barcode_reader_thread.h"
 #include "scanner/spool_file.h"
 
@@ -14,6 +15,7 @@ struct SpoolTarget {
     bool available = false;
     std::string folder;
     int32_t mode = 0;
+    int64_t delivery = 0;
     MessageBoxFunction showMessageBox = nullptr;
     HWND resultsWindow = nullptr;
 };
@@ -25,7 +27,10 @@ SpoolTarget CurrentTarget()
     if (!host) return target;
     target.available = true;
     target.folder = host->ScanFolder();
-    target.mode = host->CurrentMode();
+    // While a delivery is checked every scan is a Verify tagged with it,
+    // whatever the main window's mode.
+    target.delivery = host->CurrentDelivery();
+    target.mode = target.delivery > 0 ? Verify : host->CurrentMode();
     target.showMessageBox = host->MessageBoxShower();
     target.resultsWindow = host->ResultsWindow();
     return target;
@@ -52,7 +57,7 @@ void CBarcodeReaderThread::HandleBarcode(const std::string& line)
         Log("%s - no main window: barcode not spooled", m_strPort.c_str());
         return;
     }
-    if (!SpoolBarcode(target.folder, target.mode, target.resultsWindow, line))
+    if (!SpoolBarcode(target.folder, target.mode, target.resultsWindow, line, target.delivery))
         Warning("Reader %p %s - WriteFile failed", static_cast<void*>(this), m_strPort.c_str());
 }
 

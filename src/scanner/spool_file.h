@@ -11,4 +11,6 @@
 // row for the same key asking for the pack to be scanned again (the Scanned
 // row must not stay as if the scan were on its way) and returns false; the
 // caller reports the failure in its own words.
-bool SpoolBarcode(const std::string& folder, int32_t mode, HWND resultsWindow, const std::string& barcode);
+// `delivery`: the delivery being checked, carried in the file; 0 for none.
+bool SpoolBarcode(const std::string& folder, int32_t mode, HWND resultsWindow, const std::string& barcode,
+                  int64_t delivery = 0);

@@ -31,6 +31,7 @@ void CFMDThread::HandOverHeldScan(std::unique_ptr<ScanResult> record, HoldReason
     held.key = record->key;
     held.barcode = record->barcode;
     held.mode = record->mode;
+    held.delivery = record->delivery;
     held.heldPath = HeldFolder() + "\\" + held.key + ".dat";
     held.sendPath = m_strScanFolder + "\\" + held.key + ".dat";
     held.approvalPath = ApprovalPath(held.key);

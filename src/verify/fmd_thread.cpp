@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "core/scan_result_post.h"
+#include "core/spool_content.h"
 #include "framework/file_ops.h"
 #include "verify/curl_command.h"
 #include "verify/hold_rules.h"
@@ -378,7 +379,7 @@ void CFMDThread::RemoveLeftoverFiles(const std::string& scanFolder)
     for (const std::string& name : ListFiles(scanFolder, "*.dat.tmp")) {
         std::string path = scanFolder + "\\" + name, content;
         bool finished = FinishTemporaryFile(path, content);  // its whole scan was written before the end
-        std::string barcode = EscapeBarcode(content.empty() ? content : content.substr(1));
+        std::string barcode = EscapeBarcode(ParseSpoolText(content).barcode);
         if (finished) {
             Log("Finished spool file \"%s\" left complete by the last run: barcode \"%s\"", name.c_str(),
                 barcode.c_str());

@@ -55,6 +55,7 @@ HistoryEntry EntryOf(const ScanResult& result, int curlResult, const std::string
     e.localTime = IsoTime(local, "");
     e.utcTime = IsoTime(utc, "Z");
     e.spoolKey = result.key;
+    e.delivery = result.delivery;
     e.mode = result.mode;
     e.barcode = result.barcode;
     e.statusText = result.statusText;

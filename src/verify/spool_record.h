@@ -1,5 +1,6 @@
 // A spool file's name and content as the worker reads them: the key is the
-// name without ".dat"; the content is the mode's digit, then the barcode.
+// name without ".dat"; the content is the mode's digit, then the barcode,
+// after the delivery's tag for a scan taken while a delivery was checked.
 #pragma once
 #include <memory>
 #include <string>

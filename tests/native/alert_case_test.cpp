@@ -81,7 +81,7 @@ TEST_F(AlertCaseStore, StatesAreKeptInOrderAfterTheEarlierFileIsBroughtUp)
     {
         // The file as the previous program left it, with an alert in it.
         HistoryStore earlier;
-        ASSERT_TRUE(earlier.OpenAtVersion(Path(), HistoryStore::kSchemaVersion - 1, reason)) << reason;
+        ASSERT_TRUE(earlier.OpenAtVersion(Path(), 2, reason)) << reason;
         HistoryEntry alert;
         alert.localTime = "2026-12-08T10:00:00";
         alert.utcTime = "2026-12-08T09:00:00Z";

@@ -129,3 +129,39 @@ TEST_F(ExportHistory, NamesTheWholePathAndNeverLosesTheOldExport)
     EXPECT_EQ(ReadBytes(csv + ".tmp"), "the pharmacist's own file");
     EXPECT_EQ(ListFolder(folder.Path()), (std::vector<std::string>{"out.txt", "scans.csv", "scans.csv.tmp"}));
 }
+
+// The activity report from the command line, beside a running instance: its
+// page read back, and its refusals with their exit codes.
+TEST_F(ExportHistory, TheActivityReportIsWrittenBesideARunningInstance)
+{
+    HWND running = CreateWindowExA(0, "STATIC", "QuorvixFMD Pellwick Version 0.1", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                   100, nullptr, nullptr, nullptr, nullptr);
+    std::string out = folder / "out.txt", html = folder / "activity.html";
+    EXPECT_EQ(RunProgram("report \"" + html + "\"", out), 2u);
+    EXPECT_EQ(ReadBytes(out), "Report failed: there is no scan history at \"" + AppFolder() +
+                                  "\\History\\history.db\"\r\n");
+    ASSERT_NO_FATAL_FAILURE(WriteOneScanHistory());
+    const struct { std::string arguments; DWORD code; std::string message; } cases[] = {
+        {"report \"" + html + "\" 2026-12-09", 0, "Activity report of 0 scans written to \"" + html + "\""},
+        {"report \"" + html + "\" 2026-12-01 2026-12-08", 0, "Activity report of 1 scans written to \"" + html + "\""},
+        {"report \"" + html + "\" 2026-13-01", 1,
+         "Report failed: \"2026-13-01\" is not a date; write it as YYYY-MM-DD"},
+        {"report \"" + html + "\" 2026-12-09 2026-12-01", 1,
+         "Report failed: the end date 2026-12-01 comes before the start date 2026-12-09"},
+        {"report", 1, "Usage: Pellwick.exe report <file.html> [<from YYYY-MM-DD> [<to YYYY-MM-DD>]]"},
+        {"report NUL", 4, "Report failed: \"\\\\.\\NUL\" names a device, not a file"},
+        {"report \"" + (folder / "no folder\\x.html") + "\"", 4,
+         "Report failed: the file \"" + (folder / "no folder\\x.html") + "\" cannot be written"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RunProgram(c.arguments, out), c.code) << c.arguments;
+        EXPECT_EQ(ReadBytes(out), c.message + "\r\n") << c.arguments;
+    }
+    // The page of the last good run: 8 December.
+    std::string page = ReadBytes(html);
+    for (const char* text :
+         {"<svg", "2026-12-01 - 2026-12-08", "2026-12-08", "Alerts of the period", "Deliveries checked"})
+        EXPECT_NE(page.find(text), std::string::npos) << text;
+    EXPECT_EQ(page.find("s3cret"), std::string::npos) << "never the password";
+    DestroyWindow(running);
+}

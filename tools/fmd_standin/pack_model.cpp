@@ -34,11 +34,23 @@ void PackModel::Load(const nlohmann::json& packs)
         pack.serial = entry.at("serial").get<std::string>();
         pack.lot = entry.value("lot", "");
         pack.expiry = entry.value("expiry", "");
+        // A pack that stays short-dated whenever the stand-in runs.
+        if (entry.contains("expiry_in_days")) pack.expiry = DayAfter(entry.at("expiry_in_days").get<int>());
         pack.state = entry.value("recalled", false) ? "Recalled" : entry.value("state", "Active");
         pack.decommissionedBy = entry.value("decommissioned_by", "");
         m_lots[pack.productCode].insert(pack.lot);
         m_packs[Key(pack.productCode, pack.serial)] = pack;
     }
+}
+
+std::string PackModel::DayAfter(int days) const
+{
+    std::time_t then = static_cast<std::time_t>(Now()) + static_cast<std::time_t>(days) * 24 * 3600;
+    std::tm parts{};
+    gmtime_r(&then, &parts);
+    char text[8];
+    std::strftime(text, sizeof text, "%y%m%d", &parts);
+    return text;
 }
 
 int64_t PackModel::Now() const { return static_cast<int64_t>(std::time(nullptr)) + m_clockOffset; }

@@ -37,13 +37,16 @@ class PackModel {
 public:
     explicit PackModel(int recommissionDays = 10) : m_recommissionDays(recommissionDays) {}
 
-    // Packs from a JSON array of {"gtin"|"ppn", "serial", "lot", "expiry",
-    // "state", "recalled", "decommissioned_by"}; throws on a malformed list.
+    // Packs from a JSON array of {"gtin"|"ppn", "serial", "lot", "expiry" or
+    // "expiry_in_days", "state", "recalled", "decommissioned_by"}; throws on
+    // a malformed list.
     void Load(const nlohmann::json& packs);
     void AdvanceClock(int64_t seconds) { m_clockOffset += seconds; }
     int64_t Now() const;
     // Today as YYMMDD on the model's clock.
     std::string Today() const;
+    // YYMMDD of the day `days` after today.
+    std::string DayAfter(int days) const;
 
     Outcome Apply(Operation operation, const std::string& account, const PackBarcode& barcode);
     // [{"product","serial","state","state_changes","decommission_requests"}]

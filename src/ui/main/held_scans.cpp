@@ -6,6 +6,7 @@
 #include "base/text_escape.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
+#include "core/spool_content.h"
 #include "framework/file_ops.h"
 #include "res/resource.h"
 #include "ui/controls/message_box.h"
@@ -47,7 +48,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
         // What is sent is what the box showed: a file changed since (copied
         // over, or damaged) stays held and is asked about again.
         std::string content;
-        std::string shown = std::string(1, static_cast<char>('0' + scan.mode)) + scan.barcode;
+        std::string shown = SpoolText(scan.mode, scan.delivery, scan.barcode);
         if (!ReadWholeFile(scan.heldPath, content) || content != shown) {
             Warning("Held scan \"%s.dat\" changed after it was shown: not sent, asked again at the next start", name);
             AddLogRow("Not sent: the held scan changed after it was shown. It is asked about again at the next start.");
@@ -71,6 +72,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
     record->kind = ScanResultKind::Held;
     record->key = scan.key;
     record->mode = scan.mode;
+    record->delivery = scan.delivery;
     record->barcode = scan.barcode;
     record->statusText = kNotSentStatusText;
     record->messageHeading = "Not sent: deleted at the counter";

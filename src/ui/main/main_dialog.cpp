@@ -81,6 +81,8 @@ void CMainDialog::AddSystemMenuEntry()
         AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, entry);
     AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, "Scanner test...");
     AppendMenuA(menu, MF_STRING, IDM_HISTORY, "Scan history...");
+    AppendMenuA(menu, MF_STRING, IDM_DELIVERY, "Check a delivery...");
+    AppendMenuA(menu, MF_STRING, IDM_ACTIVITY, "Activity report...");
 }
 
 void CMainDialog::StartWorker()
@@ -220,6 +222,8 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case ID_TRAY_TITLE: BringToFront(); return true;
     case ID_TRAY_SCANNER_TEST: ShowScannerTest(); return true;
     case ID_TRAY_HISTORY: ShowHistory(); return true;
+    case ID_TRAY_DELIVERY: ShowDelivery(); return true;
+    case ID_TRAY_ACTIVITY: ShowActivityReport(); return true;
     default:
         if (const char* barcode = TestBarcodeFor(id)) {
             InjectTestBarcode(barcode);
@@ -283,6 +287,14 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if ((wParam & 0xFFF0) == IDM_HISTORY) {
             ShowHistory();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_DELIVERY) {
+            ShowDelivery();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_ACTIVITY) {
+            ShowActivityReport();
             return TRUE;
         }
         if ((wParam & 0xFFF0) != IDM_ABOUTBOX) return FALSE;

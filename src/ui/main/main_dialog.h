@@ -14,12 +14,17 @@
 #include "framework/win_handle.h"
 #include "scanner/port_discovery.h"
 #include "ui/controls/color_button.h"
+#include "ui/delivery/delivery_window.h"
 #include "ui/history/history_window.h"
 #include "ui/main/results_list.h"
 #include "ui/main/tray_icon.h"
 #include "ui/settings/settings_dialog.h"
 
-class CMainDialog : public CDialog, public MainWindowFacade, public ResultsListOwner, public SettingsSheetOwner {
+class CMainDialog : public CDialog,
+                    public MainWindowFacade,
+                    public ResultsListOwner,
+                    public SettingsSheetOwner,
+                    public DeliveryWindowOwner {
 public:
     CMainDialog();
 
@@ -42,10 +47,17 @@ public:
     bool IsPinned() const override { return m_bPinned.load(); }
     bool ScannerTestWaiting() const override { return m_scannerTestWindow.load() != nullptr; }
     bool TakeScannerTestScan(const std::string& scanWithLineEnding) override;
+    int64_t CurrentDelivery() const override { return m_delivery.load(); }
 
     // ResultsListOwner.
     HWND OwnerWindow() const override { return m_hWnd; }
     void PlayAlertSound() override;
+    void OnScanShown(const ScanResult& record) override;
+
+    // DeliveryWindowOwner.
+    void SetCurrentDelivery(int64_t delivery) override;
+    long ShortDatedMonths() const override { return m_settings.Snapshot().ShortDatedMonths; }
+    std::string AccountName() const override { return m_settings.Snapshot().Username; }
 
     // SettingsSheetOwner.
     void HideToTrayAfter(unsigned milliseconds) override;
@@ -64,6 +76,11 @@ public:
     // The History window (tray menu and system menu): opened, or brought
     // forward when it is open.
     void ShowHistory();
+    // The Check a delivery window (tray menu and system menu): opened, or
+    // brought forward when it is open.
+    void ShowDelivery();
+    // Asks for the period and writes the activity report.
+    void ShowActivityReport();
     // The test bench: spools `text` as if COM1's scanner had read it.
     void InjectTestBarcode(const std::string& text);
 
@@ -118,6 +135,9 @@ private:
 
     std::atomic<HWND> m_scannerTestWindow{nullptr};  // while the scanner test is open
     std::unique_ptr<CHistoryWindow> m_historyWindow;  // its window may have closed
+    std::unique_ptr<CDeliveryWindow> m_deliveryWindow;  // its window may have closed
+    // The delivery being checked; read by the readers as one value.
+    std::atomic<int64_t> m_delivery{0};
     void ShowReleaseNotes(const std::string& title, const std::string& body);
     void AddSystemMenuEntry();
     void StartWorker();

@@ -91,6 +91,7 @@ void CResultsList::OnScanResult(ScanResult* posted)
         }
         // Where a scan's time goes: the moment its row says what happened.
         Log("Results - row \"%s\" shows %s", shown->key.c_str(), shown->statusText.c_str());
+        m_owner.OnScanShown(*shown);
         if (NeedsAlert(*shown)) {
             m_owner.BringToFront();
             m_owner.PlayAlertSound();

@@ -21,6 +21,8 @@ public:
     virtual HWND OwnerWindow() const = 0;
     virtual void BringToFront() = 0;
     virtual void PlayAlertSound() = 0;
+    // Every scan's record once its row shows it (the delivery window counts them).
+    virtual void OnScanShown(const ScanResult& /*record*/) {}
 };
 
 class CResultsList : public CControl {

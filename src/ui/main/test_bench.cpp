@@ -15,6 +15,7 @@ void CMainDialog::InjectTestBarcode(const std::string& text)
     // A reader ends only through a message this thread handles, so it stays
     // alive while its HandleBarcode runs here.
     if (CBarcodeReaderThread* reader = m_ports.ReaderOn(kBenchPort)) reader->HandleBarcode(text);
-    if (!SpoolBarcode(m_strScanFolder, m_mode.load(), m_resultsList.Handle(), text))
+    const int64_t delivery = m_delivery.load();
+    if (!SpoolBarcode(m_strScanFolder, delivery > 0 ? Verify : m_mode.load(), m_resultsList.Handle(), text, delivery))
         Warning("TEST BARCODE - WriteFile failed");
 }

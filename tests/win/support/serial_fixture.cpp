@@ -9,15 +9,9 @@ const char kSerialMap[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 SerialFixture::SerialFixture() { app.SetAppFolder(logFolder.Path()); }
 
-SerialFixture::~SerialFixture()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialMap, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    for (const std::string& name : m_mapped) RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
+SerialFixture::~SerialFixture() = default;
 
-bool SerialFixture::Type(unsigned port, const std::string& bytes)
+bool TypeOnScanner(unsigned port, const std::string& bytes)
 {
     const char* input = std::getenv(("SCANNER_INPUT_COM" + std::to_string(port)).c_str());
     if (!input) return false;
@@ -28,15 +22,29 @@ bool SerialFixture::Type(unsigned port, const std::string& bytes)
            written == bytes.size();
 }
 
-void SerialFixture::MapDevice(const std::string& device, unsigned port)
+bool SerialFixture::Type(unsigned port, const std::string& bytes) { return TypeOnScanner(port, bytes); }
+
+MappedPort::MappedPort(const std::string& device, unsigned port) : m_name("\\Device\\" + device)
 {
     HKEY key = nullptr;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSerialMap, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    std::string name = "\\Device\\" + device, value = "COM" + std::to_string(port);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    std::string value = "COM" + std::to_string(port);
+    RegSetValueExA(key, m_name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
-    m_mapped.push_back(name);
+}
+
+MappedPort::~MappedPort()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialMap, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, m_name.c_str());
+    RegCloseKey(key);
+}
+
+void SerialFixture::MapDevice(const std::string& device, unsigned port)
+{
+    m_mapped.push_back(std::make_unique<MappedPort>(device, port));
 }
 
 std::string SerialFixture::LogText() const { return ReadBytes(logFolder / "Logs\\trace-1.txt"); }

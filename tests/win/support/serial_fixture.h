@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,22 @@ protected:
     }
 };
 
+// Types bytes into the scanner end of COMn (as the scanner would send them).
+bool TypeOnScanner(unsigned port, const std::string& bytes);
+
+// "\Device\<device>" = "COMn" in SERIALCOMM while it lives, so that port
+// discovery takes COMn for a scanner of that kind.
+class MappedPort {
+public:
+    MappedPort(const std::string& device, unsigned port);
+    ~MappedPort();
+    MappedPort(const MappedPort&) = delete;
+    MappedPort& operator=(const MappedPort&) = delete;
+
+private:
+    std::string m_name;
+};
+
 class SerialFixture {
 public:
     SerialFixture();
@@ -49,5 +66,5 @@ public:
     CFMDApp app;
 
 private:
-    std::vector<std::string> m_mapped;
+    std::vector<std::unique_ptr<MappedPort>> m_mapped;
 };
