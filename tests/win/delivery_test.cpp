@@ -110,7 +110,7 @@ TEST(DeliveryWindow, EveryScanIsAVerifyOfTheDeliveryAndThePacksToPutAsideAreList
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
     MappedPort scanner("Silabser0", kPort);
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
     ASSERT_TRUE(main.Start());
     ASSERT_TRUE(WaitFor([&] { return main.Dialog().m_ports.ReaderOn(kPort) != nullptr; }, kWaitMs)) << main.Trace();
     ASSERT_TRUE(WaitFor([&] { return !main.LogRows().empty() && main.Dialog().m_mode == Decommission; }, kWaitMs));
@@ -180,7 +180,7 @@ TEST(DeliveryWindow, ADeliveryLeftOpenIsContinuedFromTheHistoryAndFinished)
     StandinClient standin;
     ASSERT_TRUE(standin.Available());
     MappedPort scanner("Silabser0", kPort);
-    MainDialogFixture main({"PHARM01", "s3cret", "0", ""});
+    MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
     {
         // What an ended program left: delivery 1 open, with one recalled pack.
         std::string folder = main.AppFolder() + "\\History", reason;
