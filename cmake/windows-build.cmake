@@ -26,6 +26,7 @@ set(CORE_SOURCES
     ${PORTABLE_SOURCES}
     src/framework/control.cpp
     src/framework/dialog.cpp
+    src/framework/ui_language.cpp
     src/framework/error_text.cpp
     src/framework/system_library.cpp
     src/framework/win_app.cpp
@@ -151,7 +152,8 @@ list(APPEND GENERATED_BITMAPS ${SCANNER_TEST_PICTURES})
 add_test(NAME ScannerTestCodes.DecodeToTheirContents
          COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py --decode ${BITMAP_DIR})
 add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
-set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS}")
+file(GLOB LANGUAGE_TEXTS ${PROJECT_SOURCE_DIR}/res/lang/*.def)
+set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS};${LANGUAGE_TEXTS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
 add_test(NAME SetupCodes.DecodeToTheirTextFiles COMMAND ${PROJECT_SOURCE_DIR}/tests/setup_codes_test.sh ${BITMAP_DIR})
 
@@ -256,6 +258,8 @@ pellwick_windows_test(counter_safety_tests STANDIN SOURCES tests/win/counter_saf
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
                       LOCK pellwick_desktop)  # it moves the mouse
+pellwick_windows_test(language_tests SOURCES tests/win/language_test.cpp RESOURCES ${PROGRAM_RESOURCES})
+pellwick_windows_test(layout_tests SOURCES tests/win/layout_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
 # The update tests, with the real installers and signatures made with this

@@ -3,6 +3,7 @@
 
 #include <richedit.h>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/program_context.h"
 #include "core/test_barcodes.h"
@@ -71,14 +72,12 @@ BOOL CMainDialog::OnInitDialog()
 void CMainDialog::AddSystemMenuEntry()
 {
     HMENU menu = GetSystemMenu(m_hWnd, FALSE);
-    char entry[128] = "";
-    if (!menu || LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, entry, sizeof entry) <= 0) return;
+    if (!menu) return;
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, entry);
-    if (LoadStringA(GetModuleHandleA(nullptr), IDS_COUNTER_SAFETY, entry, sizeof entry) > 0)
-        AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, entry);
-    AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, "Scanner test...");
-    AppendMenuA(menu, MF_STRING, IDM_HISTORY, "Scan history...");
+    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, Text(TextId::MenuAbout));
+    AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, Text(TextId::MenuCounterSafety));
+    AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, Text(TextId::MenuScannerTest));
+    AppendMenuA(menu, MF_STRING, IDM_HISTORY, Text(TextId::MenuScanHistory));
 }
 
 void CMainDialog::StartWorker()
