@@ -5,7 +5,7 @@
 
 namespace {
 
-const EnglishText kEnglish[] = {
+const EnglishLine kEnglish[] = {
 #define TEXT_ENTRY(number, name, text) {number, #name, text},
 #include "res/lang/en_texts.def"
 #undef TEXT_ENTRY
@@ -22,7 +22,7 @@ const char* English(int number)
 {
     static const std::map<int, const char*> byNumber = [] {
         std::map<int, const char*> texts;
-        for (const EnglishText& entry : kEnglish) texts.emplace(entry.number, entry.text);
+        for (const EnglishLine& entry : kEnglish) texts.emplace(entry.number, entry.text);
         return texts;
     }();
     auto found = byNumber.find(number);
@@ -40,7 +40,13 @@ const char* Text(TextId id)
     return english ? english : "";
 }
 
-const EnglishText* EnglishTexts() { return kEnglish; }
+const char* EnglishText(TextId id)
+{
+    const char* english = English(static_cast<int>(id));
+    return english ? english : "";
+}
+
+const EnglishLine* EnglishTexts() { return kEnglish; }
 
 size_t EnglishTextCount() { return sizeof kEnglish / sizeof kEnglish[0]; }
 

@@ -10,14 +10,16 @@
 // The text of `id` in the chosen language, else in English. Stays valid until
 // the translations change (they are set once, at start, before any thread).
 const char* Text(TextId id);
+// The English text of `id`, for the trace log (which stays English).
+const char* EnglishText(TextId id);
 
-struct EnglishText {
+struct EnglishLine {
     int number;
     const char* name;
     const char* text;
 };
 // Every English text, in the order of en_texts.def.
-const EnglishText* EnglishTexts();
+const EnglishLine* EnglishTexts();
 size_t EnglishTextCount();
 
 // The translation of the text `number` (ignored when no such text exists).

@@ -89,7 +89,7 @@ TEST(TextCatalog, EveryLanguageHasEveryTextUnderTheSameIdAndName)
     for (const Language& language : kLanguages) {
         ASSERT_EQ(language.count, EnglishTextCount()) << language.code;
         for (size_t i = 0; i < language.count; ++i) {
-            const EnglishText& english = EnglishTexts()[i];
+            const EnglishLine& english = EnglishTexts()[i];
             EXPECT_EQ(language.lines[i].number, english.number) << language.code << " line " << i;
             EXPECT_STREQ(language.lines[i].name, english.name) << language.code << " line " << i;
         }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/text_catalog.h"
 #include "base/text_escape.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
@@ -50,7 +51,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
         std::string shown = std::string(1, static_cast<char>('0' + scan.mode)) + scan.barcode;
         if (!ReadWholeFile(scan.heldPath, content) || content != shown) {
             Warning("Held scan \"%s.dat\" changed after it was shown: not sent, asked again at the next start", name);
-            AddLogRow("Not sent: the held scan changed after it was shown. It is asked about again at the next start.");
+            AddLogRow("%s", Text(TextId::RowHeldChanged));
             return;
         }
         // The marker first: without it the worker would hold the scan again.
@@ -78,7 +79,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
     // The worker writes the row: the history's file is its own to open.
     if (notSent.history) notSent.history->RecordLater(*record, notSent.userName);
     PostScanResult(notSent.resultsWindow, record);
-    AddLogRow("Not sent: %s", EscapeBarcode(scan.barcode).c_str());
+    AddLogRow(Text(TextId::RowNotSent), EscapeBarcode(scan.barcode).c_str());
 }
 
 // The program's message box with the two answers, carried out as the button
@@ -94,8 +95,8 @@ public:
         for (const TextRun& run : MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), kHeldCaption))
             AppendRun(run);
         m_buttons = MessageBoxButtons::OkCancel;
-        m_strFirstButton = "&Send anyway";
-        m_strSecondButton = "&Do not send";
+        m_strFirstButton = Text(TextId::ButtonSendAnyway);
+        m_strSecondButton = Text(TextId::ButtonDoNotSend);
     }
 
 protected:

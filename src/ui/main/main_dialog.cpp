@@ -22,8 +22,6 @@ constexpr UINT kFirstUpdateCheckMs = 5000, kUpdateCheckPeriodMs = 3600000;
 constexpr UINT WM_TRAYICON = WM_APP + 1;  // 32769, the icon's callback message
 constexpr int kMinTrackWidth = 700, kMinTrackHeight = 400;
 
-constexpr const char kStatusText[] = "This window will only minimize / close in decomission mode";
-constexpr const char kQuitQuestion[] = "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected";
 
 }  // namespace
 
@@ -117,7 +115,7 @@ void CMainDialog::ShowStatusText()
 {
     HWND status = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
     SendMessageA(status, EM_SETSEL, 0, -1);
-    SendMessageA(status, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kStatusText));
+    SendMessageA(status, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Text(TextId::MainStatusText)));
     SendMessageA(status, EM_SETSEL, 0, -1);
     CHARFORMAT2A format{};
     format.cbSize = sizeof format;
@@ -132,25 +130,17 @@ void CMainDialog::AddToolTips()
 {
     const struct {
         int id;
-        const char* title;
-        const char* text;
+        TextId title;
+        TextId text;
     } tips[] = {
-        {IDC_DECOMMISSION_MODE, "Deccommission mode",
-         "Set the application into decommission mode.\n\nThe application will decommission any product barcode "
-         "presented to the scanner."},
-        {IDC_VERIFY_MODE, "Verify mode",
-         "Set the application into verification mode.\n\nThe application WILL NOT decommission but instead validate "
-         "the product with the NMVS system."},
-        {IDC_RECOMMISSION_MODE, "Recommission mode",
-         "Set the application into recommission mode.\n\nThe application will return any scanned product back onto "
-         "the market\n\n*NOTE: products must be recommissioned at the same location and within 10 days of "
-         "decommissioning."},
-        {IDC_SETTINGS, "Settings", "Click here to edit your credentials, proxy and other settings."},
-        {IDC_CONTACT, "About and contact", "View the application version and support contact details."},
-        {IDC_UPDATE, "Update application",
-         "A new update is available.  Please click this button to perform the update now."},
+        {IDC_DECOMMISSION_MODE, TextId::TipDecommissionTitle, TextId::TipDecommission},
+        {IDC_VERIFY_MODE, TextId::TipVerifyTitle, TextId::TipVerify},
+        {IDC_RECOMMISSION_MODE, TextId::TipRecommissionTitle, TextId::TipRecommission},
+        {IDC_SETTINGS, TextId::TipSettingsTitle, TextId::TipSettings},
+        {IDC_CONTACT, TextId::TipContactTitle, TextId::TipContact},
+        {IDC_UPDATE, TextId::TipUpdateTitle, TextId::TipUpdate},
     };
-    for (const auto& tip : tips) CreateToolTip(tip.id, m_hWnd, tip.title, tip.text);
+    for (const auto& tip : tips) CreateToolTip(tip.id, m_hWnd, Text(tip.title), Text(tip.text));
 }
 
 void CMainDialog::OnTimer(UINT_PTR id)
@@ -204,7 +194,7 @@ void CMainDialog::OnClose()
         if (settings.ToTray) HideToTray();
         return;
     }
-    bool quit = ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo) != 0;
+    bool quit = ShowMessageBox(Text(TextId::MainQuitQuestion), "", MessageBoxButtons::YesNo) != 0;
     Log("Quit question answered %s", quit ? "Yes" : "No");
     if (!quit) return;
     m_ports.CloseAllPorts();
