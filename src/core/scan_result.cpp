@@ -1,7 +1,19 @@
 // Mode names and the test-account rule.
 #include "core/scan_result.h"
 
+#include "base/text_catalog.h"
+
 std::atomic<long> LiveRecordCounter::s_live{0};
+
+const char* ModeWord(int32_t mode)
+{
+    switch (mode) {
+    case Verify: return Text(TextId::ModeVerify);
+    case Decommission: return Text(TextId::ModeDecommission);
+    case Recommission: return Text(TextId::ModeRecommission);
+    default: return ModeNames(mode);
+    }
+}
 
 const char* ModeNames(int32_t mode)
 {

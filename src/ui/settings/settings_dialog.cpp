@@ -2,6 +2,7 @@
 // values back, and hides the main window soon when they are not usable.
 #include "ui/settings/settings_dialog.h"
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/settings_store.h"
 #include "res/resource.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr unsigned kHideAfterCancelMs = 2000;
-constexpr const char kInvalidCredentials[] = "Credentials are invalid, please correct";
 
 // The credentials check holds the window until the service answers: the
 // hourglass tells the pharmacist that the program is working.
@@ -117,7 +117,7 @@ void CSettingsDialog::OnSave()
         return;
     }
     Log("Settings not saved: scans are sent with the unsaved credentials until the settings are cancelled");
-    ShowMessageBox(kInvalidCredentials, "", MessageBoxButtons::Ok);
+    ShowMessageBox(Text(TextId::InvalidCredentials), "", MessageBoxButtons::Ok);
 }
 
 void CSettingsDialog::OnCancel()
