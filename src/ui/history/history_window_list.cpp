@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "base/text_catalog.h"
 #include "framework/win_handle.h"
 
 #include "res/resource.h"
@@ -131,6 +132,7 @@ void CHistoryWindow::OnSelectionChanged()
     SetDlgItemTextA(m_hWnd, IDC_HISTORY_DETAILS, entry ? DetailsText(*entry, own ? &*own : nullptr).c_str() : "");
     if (m_view != HistoryView::Alerts) return;
     SetDlgItemTextA(m_hWnd, IDC_HISTORY_NOTE, entry ? entry->handledNote.c_str() : "");
-    SetWindowTextA(m_actionButton.Handle(), entry && entry->handled ? "Not handled" : "Mark handled");
+    TextId action = entry && entry->handled ? TextId::HistoryNotHandled : TextId::HistoryMarkHandled;
+    SetWindowTextA(m_actionButton.Handle(), Text(action));
     InvalidateRect(m_actionButton.Handle(), nullptr, TRUE);
 }
