@@ -15,6 +15,21 @@ const char* ModeWord(int32_t mode)
     }
 }
 
+std::string StatusWord(const std::string& statusText)
+{
+    static const struct {
+        const char* english;
+        TextId word;
+    } kWords[] = {{"Scanned", TextId::StatusScanned}, {"Failed", TextId::KindFailed},
+                  {"Success", TextId::KindSuccess},   {"Warning", TextId::KindWarning},
+                  {"Error", TextId::KindError},       {"Invalid", TextId::StatusInvalid},
+                  {"Held", TextId::StatusHeld},       {"Not sent", TextId::StatusNotSent},
+                  {"Waiting", TextId::StatusWaiting}, {"Done before", TextId::StatusDoneBefore}};
+    for (const auto& word : kWords)
+        if (statusText == word.english) return Text(word.word);
+    return statusText;
+}
+
 const char* ModeNames(int32_t mode)
 {
     switch (mode) {

@@ -75,7 +75,7 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
     runs.push_back(Plain(Text(TextId::PopupScanned) + scanTime.substr(0, 19) + "\n"));
     runs.push_back(Plain("\n"));
     if (!result.gtin.empty()) {
-        runs.push_back(Plain(result.statusText, status));
+        runs.push_back(Plain(StatusWord(result.statusText), status));
         runs.push_back(Plain(", "));
         runs.push_back(Plain(result.status, status));
         runs.push_back(Plain(", "));
@@ -86,7 +86,7 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
         AppendPackTable(runs, result);
         return runs;
     }
-    runs.push_back(Plain(result.statusText, status));
+    runs.push_back(Plain(StatusWord(result.statusText), status));
     runs.push_back(Plain("\n\n"));
     if (!result.messageHeading.empty()) {
         runs.push_back(Plain(result.messageHeading));

@@ -55,7 +55,8 @@ void CHistoryWindow::SetUpColumns()
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.cx = ColumnWidth(m_list, columns[i]);
-        column.pszText = const_cast<char*>(columns[i].c_str());
+        std::string header = ColumnWord(columns[i]);
+        column.pszText = const_cast<char*>(header.c_str());
         column.iSubItem = static_cast<int>(i);
         SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }

@@ -75,7 +75,8 @@ void CResultsList::OnScanResult(ScanResult* posted)
         const std::string cells[3] = {"", "", record->barcode};
         AddRow(rowTime, nullptr, cells);
     } else {
-        const std::string cells[3] = {record->statusText, ModeWord(record->mode), EscapeBarcode(record->barcode)};
+        const std::string cells[3] = {StatusWord(record->statusText), ModeWord(record->mode),
+                                      EscapeBarcode(record->barcode)};
         int index = m_book.FindKey(record->key);
         ScanResult* shown = record.get();
         if (index >= 0) {
