@@ -70,6 +70,7 @@ set(CORE_SOURCES
     src/ui/main/updates.cpp
     src/ui/settings/about_dialog.cpp
     src/ui/settings/counter_safety_dialog.cpp
+    src/ui/settings/language_dialog.cpp
     src/ui/settings/reset_scanner_dialog.cpp
     src/ui/settings/scanner_test_dialog.cpp
     src/ui/main/scanner_test_host.cpp
@@ -258,7 +259,8 @@ pellwick_windows_test(counter_safety_tests STANDIN SOURCES tests/win/counter_saf
                       RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
                       LOCK pellwick_desktop)  # it moves the mouse
-pellwick_windows_test(language_tests SOURCES tests/win/language_test.cpp RESOURCES ${PROGRAM_RESOURCES})
+pellwick_windows_test(language_tests SOURCES tests/win/language_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(layout_tests SOURCES tests/win/layout_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title

@@ -142,3 +142,11 @@
 #define IDC_CASE_ADD_PHOTO 2358
 #define IDC_CASE_SHEET 2359
 #define IDC_CASE_UNDO 2360
+
+// The language chooser (ids 2400 to 2449).
+#define IDD_LANGUAGE 2400
+#define ID_TRAY_LANGUAGE 2401
+#define IDM_LANGUAGE 2416  // system menu: a multiple of 16
+#define IDC_LANGUAGE_INTRO 2410
+#define IDC_LANGUAGE_LIST 2411
+#define IDC_LANGUAGE_NOTE 2412

@@ -7,8 +7,11 @@
 #include <string>
 
 #include "base/text_catalog.h"
+#include "core/settings_store.h"
 #include "framework/ui_language.h"
 #include "res/resource.h"
+#include "support/modal_run.h"
+#include "ui/settings/language_dialog.h"
 
 namespace {
 
@@ -83,6 +86,37 @@ TEST_F(LanguageTest, LanguageNamesComeInTheCodePage)
     EXPECT_EQ(Utf8ToCodePage(UiLanguageOfCode("fr").nativeName), "Fran\xE7" "ais");
     EXPECT_EQ(Utf8ToCodePage(UiLanguageOfCode("es").nativeName), "Espa\xF1ol");
     EXPECT_STREQ(UiLanguageOfCode("nope").code, "en");
+}
+
+void ForgetChosenLanguage()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, "Language");
+    RegCloseKey(key);
+}
+
+TEST_F(LanguageTest, ChooserSavesTheChoiceForTheNextStartAndChangesNothingNow)
+{
+    ForgetChosenLanguage();
+    CLanguageDialog chooser;
+    ModalRun<CLanguageDialog> run(chooser);
+    HWND list = GetDlgItem(chooser.GetSafeHwnd(), IDC_LANGUAGE_LIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(UiLanguageCount()));
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0) << "English, with no value saved";
+    char name[64] = "";
+    SendMessageA(list, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(name));
+    EXPECT_STREQ(name, "Fran\xE7" "ais");
+    SendMessageA(list, LB_SETCURSEL, 2, 0);
+    PostMessageA(chooser.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindMessageBox(GetCurrentProcessId(), "next time")) != nullptr; }, 10000));
+    PostMessageA(box, WM_COMMAND, IDC_BOX_FIRST, 0);
+    EXPECT_EQ(run.Wait(), IDOK);
+    EXPECT_EQ(ReadSetting("Language", ""), "fr");
+    EXPECT_STREQ(CurrentUiLanguage().code, "en");
+    EXPECT_STREQ(Text(TextId::GuideVerdictSupply), "Supply");
+    ForgetChosenLanguage();
 }
 
 }  // namespace

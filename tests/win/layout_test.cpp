@@ -25,6 +25,7 @@ const NamedDialog kDialogs[] = {
     {IDD_SETTINGS, "Settings"},         {IDD_RESET_SCANNER, "Reset Scanner"},
     {IDD_COUNTER_SAFETY, "Counter safety"}, {IDD_SCANNER_TEST, "Scanner test"},
     {IDD_HISTORY, "Scan history"},      {IDD_ALERT_CASE, "Alert case"},
+    {IDD_LANGUAGE, "Language"},
 };
 
 const int kDpis[] = {96, 144};

@@ -76,6 +76,7 @@ void CMainDialog::AddSystemMenuEntry()
     AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, Text(TextId::MenuCounterSafety));
     AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, Text(TextId::MenuScannerTest));
     AppendMenuA(menu, MF_STRING, IDM_HISTORY, Text(TextId::MenuScanHistory));
+    AppendMenuA(menu, MF_STRING, IDM_LANGUAGE, Text(TextId::MenuLanguage));
 }
 
 void CMainDialog::StartWorker()
@@ -178,6 +179,7 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case ID_TRAY_TITLE: BringToFront(); return true;
     case ID_TRAY_SCANNER_TEST: ShowScannerTest(); return true;
     case ID_TRAY_HISTORY: ShowHistory(); return true;
+    case ID_TRAY_LANGUAGE: ShowLanguageChooser(); return true;
     default:
         if (const char* barcode = TestBarcodeFor(id)) {
             InjectTestBarcode(barcode);
@@ -230,6 +232,10 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if ((wParam & 0xFFF0) == IDM_SCANNER_TEST) {
             ShowScannerTest();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_LANGUAGE) {
+            ShowLanguageChooser();
             return TRUE;
         }
         if ((wParam & 0xFFF0) == IDM_HISTORY) {

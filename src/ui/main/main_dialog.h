@@ -107,6 +107,7 @@ private:
     static constexpr UINT WM_HELDSCAN = WM_APP + 21;
     void OnHeldScanPosted(HeldScan* posted);
     void ShowCounterSafety();
+    void ShowLanguageChooser();
 
     std::atomic<HWND> m_scannerTestWindow{nullptr};  // while the scanner test is open
     std::unique_ptr<CHistoryWindow> m_historyWindow;  // its window may have closed

@@ -10,6 +10,7 @@
 #include "ui/main/main_layout.h"
 #include "ui/settings/about_dialog.h"
 #include "ui/settings/counter_safety_dialog.h"
+#include "ui/settings/language_dialog.h"
 
 namespace {
 
@@ -103,6 +104,12 @@ void CMainDialog::ShowCounterSafety()
 {
     CCounterSafetyDialog safety(m_settings);
     safety.RunModal(m_hWnd);
+}
+
+void CMainDialog::ShowLanguageChooser()
+{
+    CLanguageDialog chooser;
+    chooser.RunModal(m_hWnd);
 }
 
 void CMainDialog::OnSize(UINT kind, int cx, int cy)
