@@ -261,6 +261,8 @@ pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURC
                       LOCK pellwick_desktop)  # it moves the mouse
 pellwick_windows_test(language_tests SOURCES tests/win/language_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(french_counter_tests STANDIN SOURCES tests/win/french_counter_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
 pellwick_windows_test(layout_tests SOURCES tests/win/layout_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
