@@ -1,6 +1,7 @@
 // Every dialog in every language, at 96 and 144 dots per inch: each static
-// text's, button's and frame's words measured with the dialog's font against
-// the control's rectangle. A cut names the dialog, the language and the control.
+// text's, button's and frame's words measured as the program draws them (its
+// caption font, a tenth larger than the dialog's) against the control's
+// rectangle. A cut names the dialog, the language and the control.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_catalog.h"
 #include "framework/ui_language.h"
 #include "res/resource.h"
 
@@ -26,6 +28,24 @@ const NamedDialog kDialogs[] = {
     {IDD_COUNTER_SAFETY, "Counter safety"}, {IDD_SCANNER_TEST, "Scanner test"},
     {IDD_HISTORY, "Scan history"},      {IDD_ALERT_CASE, "Alert case"},
     {IDD_LANGUAGE, "Language"},
+};
+
+// Texts the program puts into a dialog's controls as it runs.
+struct RunTimeText {
+    int dialog;
+    int control;
+    TextId text;
+};
+
+const RunTimeText kRunTimeTexts[] = {
+    {IDD_MAIN, IDC_UPDATE, TextId::ButtonUpdateNow},
+    {IDD_COUNTER_SAFETY, IDC_SAFETY_HOLD, TextId::SwitchOn},
+    {IDD_COUNTER_SAFETY, IDC_SAFETY_HOLD, TextId::SwitchOff},
+    {IDD_HISTORY, IDC_HISTORY_ACTION, TextId::HistoryMarkHandled},
+    {IDD_HISTORY, IDC_HISTORY_ACTION, TextId::HistoryNotHandled},
+    {IDD_HISTORY, IDC_HISTORY_ACTION, TextId::ModeRecommission},
+    {IDD_MESSAGE_BOX, IDC_BOX_FIRST, TextId::ButtonYes},
+    {IDD_MESSAGE_BOX, IDC_BOX_SECOND, TextId::ButtonNo},
 };
 
 const int kDpis[] = {96, 144};
@@ -62,22 +82,23 @@ std::vector<Control> ControlsOf(HWND dialog)
     return controls;
 }
 
-enum class Shape { None, Wrapped, Line, Frame };
+enum class Shape { None, Wrapped, Lines, Frame };
 
-// How a control lays out its words.
+// How the program draws a control's words: static texts wrap at words
+// (CTextLabel); buttons break lines only where their text does (CColorButton);
+// frames keep their title on one line (CFramePanel).
 Shape ShapeOf(HWND control, const std::string& className)
 {
     LONG style = GetWindowLongA(control, GWL_STYLE);
     if (className == "Static") {
         LONG type = style & SS_TYPEMASK;
-        if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) return Shape::Wrapped;
-        return type == SS_LEFTNOWORDWRAP ? Shape::Line : Shape::None;
+        return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP ? Shape::Wrapped
+                                                                                                     : Shape::None;
     }
     if (className != "Button") return Shape::None;
     LONG type = style & BS_TYPEMASK;
     if (type == BS_GROUPBOX) return Shape::Frame;
-    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && type != BS_OWNERDRAW) return Shape::None;
-    return (style & BS_MULTILINE) ? Shape::Wrapped : Shape::Line;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW ? Shape::Lines : Shape::None;
 }
 
 struct Scale {
@@ -91,21 +112,48 @@ struct Scale {
     }
 };
 
+// The dialog's font at `dpi`; the caption font the program draws with is a
+// tenth larger, its frames' titles at weight 900.
+HFONT FontAt(const LOGFONTA& dialog, int dpi, int screenDpi, bool caption, bool heavy)
+{
+    LOGFONTA font = dialog;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, screenDpi);
+    if (caption) font.lfHeight += font.lfHeight / 10;
+    if (heavy) font.lfWeight = 900;
+    return CreateFontIndirectA(&font);
+}
+
+RECT Needed(HDC dc, HFONT font, const std::string& text, const RECT& room, UINT format)
+{
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT need = room;
+    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_EXPANDTABS | format);
+    SelectObject(dc, old);
+    return need;
+}
+
 // An empty text when the words fit; else what is cut and by how much.
-std::string Cut(HDC dc, const Control& control, const std::string& text, Shape shape, bool button,
+std::string Cut(HDC dc, const Control& control, std::string text, Shape shape, const LOGFONTA& dialogFont,
                 const Scale& scale)
 {
     int width = scale.Px(control.rect.right - control.rect.left, true);
     int height = scale.Px(control.rect.bottom - control.rect.top, false);
-    // A button draws its words inside its 2-pixel edge; a frame's title
-    // starts 8 pixels in and must end before the frame's right edge.
-    int across = !button ? 0 : shape == Shape::Frame ? 10 : 4;
-    int down = button && shape != Shape::Frame ? 4 : 0;
-    RECT room{0, 0, width - across, height - down};
-    RECT need = room;
-    UINT format = DT_CALCRECT | DT_EXPANDTABS | (shape == Shape::Wrapped ? DT_WORDBREAK : DT_SINGLELINE);
-    DrawTextA(dc, text.c_str(), -1, &need, format);
-    bool cut = need.right > room.right || (shape != Shape::Frame && need.bottom > room.bottom);
+    // A button keeps 4 pixels each side; a frame's title runs 6 pixels in.
+    int across = shape == Shape::Frame ? 12 : shape == Shape::Lines ? 8 : 0;
+    if (shape == Shape::Frame) text = " " + text + " ";
+    RECT room{0, 0, width - across, height};
+    UINT format = shape == Shape::Wrapped ? DT_WORDBREAK : shape == Shape::Frame ? DT_SINGLELINE : 0;
+    HFONT caption = FontAt(dialogFont, scale.dpi, scale.screenDpi, true, shape == Shape::Frame);
+    RECT need = Needed(dc, caption, text, room, format);
+    DeleteObject(caption);
+    if (shape == Shape::Lines && need.right > room.right) {  // the button falls back to the dialog's font
+        HFONT own = FontAt(dialogFont, scale.dpi, scale.screenDpi, false, false);
+        need = Needed(dc, own, text, room, format);
+        DeleteObject(own);
+    }
+    // Slack for a glyph's overhang and a descender's last pixels: a cut
+    // character or a lost line is far more.
+    bool cut = need.right > room.right + 2 || (shape != Shape::Frame && need.bottom > room.bottom + 4);
     if (!cut) return "";
     return "needs " + std::to_string(need.right) + "x" + std::to_string(need.bottom) + " px, has " +
            std::to_string(room.right) + "x" + std::to_string(room.bottom);
@@ -114,14 +162,20 @@ std::string Cut(HDC dc, const Control& control, const std::string& text, Shape s
 // Every cut in one dialog of one language at one dots-per-inch.
 std::vector<std::string> CutsIn(const NamedDialog& named, int dpi)
 {
-    std::vector<std::string> cuts;
     HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), UiDialogTemplate(named.id), nullptr,
                                              &QuietDialog, 0);
     if (!dialog) return {std::string(named.name) + ": not created"};
+    std::vector<std::string> cuts;
     HDC dc = GetDC(nullptr);
+    LOGFONTA dialogFont{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof dialogFont, &dialogFont);
     Scale scale{dpi, GetDeviceCaps(dc, LOGPIXELSY), {}, {}};
-    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    scale.screenUnits = BaseUnits(dc, dialogFont);
+    HFONT screenFont = FontAt(dialogFont, scale.screenDpi, scale.screenDpi, false, false);
+    HFONT dpiFont = FontAt(dialogFont, dpi, scale.screenDpi, false, false);
+    scale.screenUnits = BaseUnits(dc, screenFont);
+    scale.units = BaseUnits(dc, dpiFont);
+    DeleteObject(screenFont);
+    DeleteObject(dpiFont);
     for (const Control& control : ControlsOf(dialog)) {
         char className[32] = "", text[1024] = "";
         GetClassNameA(control.window, className, sizeof className);
@@ -130,23 +184,14 @@ std::vector<std::string> CutsIn(const NamedDialog& named, int dpi)
         int id = GetDlgCtrlID(control.window);
         // The test bench's hidden buttons are for developers only.
         if (shape == Shape::None || !*text || (id >= IDC_TEST_FIRST && id <= IDC_TEST_LAST)) continue;
-        LOGFONTA font{};
-        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control.window, WM_GETFONT, 0, 0)), sizeof font, &font);
-        font.lfHeight = MulDiv(font.lfHeight, dpi, scale.screenDpi);
-        HFONT scaled = CreateFontIndirectA(&font);
-        LOGFONTA dialogLog{};
-        GetObjectA(dialogFont, sizeof dialogLog, &dialogLog);
-        dialogLog.lfHeight = MulDiv(dialogLog.lfHeight, dpi, scale.screenDpi);
-        HFONT scaledDialog = CreateFontIndirectA(&dialogLog);
-        scale.units = BaseUnits(dc, scaledDialog);
-        HGDIOBJ old = SelectObject(dc, scaled);
-        std::string cut = Cut(dc, control, text, shape, std::string(className) == "Button", scale);
-        SelectObject(dc, old);
-        DeleteObject(scaled);
-        DeleteObject(scaledDialog);
-        if (!cut.empty())
-            cuts.push_back(std::string(named.name) + ", control " + std::to_string(id) +
-                           " \"" + text + "\": " + cut);
+        std::vector<std::string> texts{text};
+        for (const RunTimeText& shown : kRunTimeTexts)
+            if (shown.dialog == named.id && shown.control == id) texts.push_back(Text(shown.text));
+        for (const std::string& words : texts) {
+            std::string cut = Cut(dc, control, words, shape, dialogFont, scale);
+            if (!cut.empty())
+                cuts.push_back(std::string(named.name) + ", control " + std::to_string(id) + " \"" + words + "\": " + cut);
+        }
     }
     ReleaseDC(nullptr, dc);
     DestroyWindow(dialog);
