@@ -153,7 +153,7 @@ list(APPEND GENERATED_BITMAPS ${SCANNER_TEST_PICTURES})
 add_test(NAME ScannerTestCodes.DecodeToTheirContents
          COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py --decode ${BITMAP_DIR})
 add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
-file(GLOB LANGUAGE_TEXTS ${PROJECT_SOURCE_DIR}/res/lang/*.def ${PROJECT_SOURCE_DIR}/res/lang/*.rc)
+file(GLOB LANGUAGE_TEXTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/lang/*.def ${PROJECT_SOURCE_DIR}/res/lang/*.rc)
 set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS};${LANGUAGE_TEXTS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
 add_test(NAME SetupCodes.DecodeToTheirTextFiles COMMAND ${PROJECT_SOURCE_DIR}/tests/setup_codes_test.sh ${BITMAP_DIR})

@@ -23,6 +23,15 @@ const Line kGerman[] = {
 const Line kFrench[] = {
 #include "res/lang/fr_texts.def"
 };
+const Line kDutch[] = {
+#include "res/lang/nl_texts.def"
+};
+const Line kItalian[] = {
+#include "res/lang/it_texts.def"
+};
+const Line kSpanish[] = {
+#include "res/lang/es_texts.def"
+};
 #undef TEXT_ENTRY
 
 struct Language {
@@ -34,6 +43,9 @@ struct Language {
 const Language kLanguages[] = {
     {"de", kGerman, sizeof kGerman / sizeof kGerman[0]},
     {"fr", kFrench, sizeof kFrench / sizeof kFrench[0]},
+    {"nl", kDutch, sizeof kDutch / sizeof kDutch[0]},
+    {"it", kItalian, sizeof kItalian / sizeof kItalian[0]},
+    {"es", kSpanish, sizeof kSpanish / sizeof kSpanish[0]},
 };
 
 // The printf conversions of a format, in order ("%%" is none).

@@ -190,7 +190,8 @@ std::vector<std::string> CutsIn(const NamedDialog& named, int dpi)
         for (const std::string& words : texts) {
             std::string cut = Cut(dc, control, words, shape, dialogFont, scale);
             if (!cut.empty())
-                cuts.push_back(std::string(named.name) + ", control " + std::to_string(id) + " \"" + words + "\": " + cut);
+                cuts.push_back(std::string(named.name) + ", control " + std::to_string(id) + " \"" + words +
+                               "\": " + cut);
         }
     }
     ReleaseDC(nullptr, dc);
