@@ -141,17 +141,34 @@ std::string GuidanceText(const AnswerGuidance& guidance)
 
 std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& e)
 {
-    return {
-        {"Local time", e.localTime}, {"UTC time", e.utcTime}, {"Spool key", e.spoolKey},
-        {"Mode", ModeNames(e.mode)}, {"Barcode", EscapeBarcode(e.barcode)}, {"Status text", e.statusText},
-        {"Kind", KindName(e.kind)}, {"Status", e.status}, {"Message heading", e.messageHeading},
-        {"Message body", e.messageBody}, {"PostTransactionID", e.postTransactionId},
-        {"ReplyTransactionID", e.replyTransactionId}, {"GTIN", e.gtin}, {"Lot", e.lot}, {"Exp", e.exp},
-        {"SN", e.sn}, {"curl exit code", std::to_string(e.curlResult)}, {"User name", e.userName},
-        {"Computer", e.computerName}, {"Program version", e.programVersion}, {"Read format", e.readFormat},
-        {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
-        {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
-        {"Handled note", e.handledNote}};
+    return {{Text(TextId::FieldLocalTime), e.localTime},
+            {Text(TextId::FieldUtcTime), e.utcTime},
+            {Text(TextId::FieldSpoolKey), e.spoolKey},
+            {Text(TextId::ColumnMode), ModeWord(e.mode)},
+            {Text(TextId::ColumnBarcode), EscapeBarcode(e.barcode)},
+            {Text(TextId::FieldStatusText), StatusWord(e.statusText)},
+            {Text(TextId::FieldKind), StatusWord(KindName(e.kind))},
+            {Text(TextId::ColumnStatus), e.status},
+            {Text(TextId::FieldMessageHeading), e.messageHeading},
+            {Text(TextId::FieldMessageBody), e.messageBody},
+            {"PostTransactionID", e.postTransactionId},
+            {"ReplyTransactionID", e.replyTransactionId},
+            {Text(TextId::PackGtin), e.gtin},
+            {Text(TextId::FieldLot), e.lot},
+            {Text(TextId::FieldExp), e.exp},
+            {Text(TextId::FieldSn), e.sn},
+            {Text(TextId::FieldCurlExitCode), std::to_string(e.curlResult)},
+            {Text(TextId::FieldUserName), e.userName},
+            {Text(TextId::FieldComputer), e.computerName},
+            {Text(TextId::FieldProgramVersion), e.programVersion},
+            {Text(TextId::FieldReadFormat), e.readFormat},
+            {Text(TextId::FieldReadProductCode), e.readProductCode},
+            {Text(TextId::FieldReadBatch), e.readBatch},
+            {Text(TextId::FieldReadExpiry), e.readExpiry},
+            {Text(TextId::FieldReadSerial), e.readSerial},
+            {Text(TextId::FieldReadFaults), e.readFaults},
+            {Text(TextId::ColumnHandled), Text(e.handled ? TextId::FieldYes : TextId::FieldNo)},
+            {Text(TextId::FieldHandledNote), e.handledNote}};
 }
 
 std::string DetailsText(const HistoryEntry& e, const HistoryEntry* own)
