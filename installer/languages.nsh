@@ -1,7 +1,11 @@
 ; The installer's six languages: NSIS's own page texts, and the few texts
 ; this installer adds, in each language. The language chosen in the first
-; dialog becomes the program's (the registry value "Language"), written by
-; an install that was shown; a silent install leaves the value as it was.
+; dialog becomes the program's (the registry value "Language"). A silent
+; install, and the program's own update (it runs the installer as
+; update.exe), ask nothing and leave the value as it was; their pages come
+; in the program's language.
+
+Var LanguageAsked
 
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
@@ -52,9 +56,20 @@ Function PreselectChosenLanguage
     ${EndIf}
 FunctionEnd
 
-; The program's code for the installer's language.
-Function WriteChosenLanguage
+; The language dialog, where the pharmacist installs by hand.
+Function AskLanguage
+    StrCpy $LanguageAsked ""
     ${If} ${Silent}
+    ${OrIf} $EXEFILE == "update.exe"
+        Return
+    ${EndIf}
+    !insertmacro MUI_LANGDLL_DISPLAY
+    StrCpy $LanguageAsked "1"
+FunctionEnd
+
+; The program's code for the language asked for.
+Function WriteChosenLanguage
+    ${If} $LanguageAsked != "1"
         Return
     ${EndIf}
     StrCpy $0 "en"

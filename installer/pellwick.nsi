@@ -203,9 +203,8 @@ Section "$(AutostartText)" SecAutostart
 SectionEnd
 
 Function .onInit
-    ; The language dialog, unless silent: its choice is also the program's.
     Call PreselectChosenLanguage
-    !insertmacro MUI_LANGDLL_DISPLAY
+    Call AskLanguage
     !insertmacro CHECK_SWITCH "/NOAUTOSTART"
     ${IfNot} ${Errors}
         !insertmacro UnselectSection ${SecAutostart}

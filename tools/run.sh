@@ -38,13 +38,13 @@ LANGUAGE_CODE="${PELLWICK_LANGUAGE:-en}"
 case "$LANGUAGE_CODE" in
   de) SETTINGS_T="Einstellungen" DECOMMISSION_POPUP="Ergebnis: Ausbuchen" VERIFY_POPUP="Ergebnis: Verifizieren"
       TEST_TITLE="Scannertest" ABOUT_TITLE="Über QuorvixFMD Pellwick" SAFETY_TITLE="Sicherheit am HV-Tisch"
-      HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" ;;
+      HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" HELD_CAPTION="Scan zurückgehalten" ;;
   fr) SETTINGS_T="Paramètres" DECOMMISSION_POPUP="Résultat : Désactiver" VERIFY_POPUP="Résultat : Vérifier"
       TEST_TITLE="Test du scanner" ABOUT_TITLE="À propos de QuorvixFMD Pellwick" SAFETY_TITLE="Sécurité au comptoir"
-      HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" ;;
+      HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" HELD_CAPTION="Scan retenu" ;;
   *) SETTINGS_T="Settings" DECOMMISSION_POPUP="Product Decommission result" VERIFY_POPUP="Product Verify result"
      TEST_TITLE="Scanner test" ABOUT_TITLE="About QuorvixFMD Pellwick" SAFETY_TITLE="Counter safety"
-     HISTORY_TITLE="Scan history" CASE_TITLE="Alert case" ;;
+     HISTORY_TITLE="Scan history" CASE_TITLE="Alert case" HELD_CAPTION="Scan held" ;;
 esac
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -238,7 +238,7 @@ DECOMMISSION_BUTTON=1045
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$DECOMMISSION_BUTTON" >/dev/null 2>&1
 for _ in $(seq 1 50); do [ "$(grep -c ') Decommission Mode On' "$LOG")" -ge 2 ] && break; sleep 0.1; done
 echo "run: a pack whose check digit is broken is held, then Do not send"
-HELD_TITLE="Scan held - $TITLE" DO_NOT_SEND=1050
+HELD_TITLE="$HELD_CAPTION - $TITLE" DO_NOT_SEND=1050
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456783172912311''0LOT24A\x1d21DEMO0002'
 for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$HELD_TITLE\"" && break; sleep 0.1; done
 sleep 1  # painted

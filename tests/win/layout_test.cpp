@@ -46,6 +46,8 @@ const RunTimeText kRunTimeTexts[] = {
     {IDD_HISTORY, IDC_HISTORY_ACTION, TextId::ModeRecommission},
     {IDD_MESSAGE_BOX, IDC_BOX_FIRST, TextId::ButtonYes},
     {IDD_MESSAGE_BOX, IDC_BOX_SECOND, TextId::ButtonNo},
+    {IDD_MESSAGE_BOX, IDC_BOX_FIRST, TextId::ButtonSendAnyway},
+    {IDD_MESSAGE_BOX, IDC_BOX_SECOND, TextId::ButtonDoNotSend},
 };
 
 const int kDpis[] = {96, 144};

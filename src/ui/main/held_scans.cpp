@@ -91,8 +91,9 @@ public:
     CHeldScanBox(const HeldScan& scan, NotSentRecord notSent)
         : m_scan(scan), m_notSent(std::move(notSent)), m_bDoNotSendByDefault(!scan.expiredOn.empty())
     {
-        m_strCaption = kHeldCaption;
-        for (const TextRun& run : MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), kHeldCaption))
+        m_strCaption = Text(TextId::HeldCaption);
+        for (const TextRun& run :
+             MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), m_strCaption))
             AppendRun(run);
         m_buttons = MessageBoxButtons::OkCancel;
         m_strFirstButton = Text(TextId::ButtonSendAnyway);
