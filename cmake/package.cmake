@@ -32,6 +32,7 @@ function(pellwick_installer program version folder)
     endif()
     add_custom_command(OUTPUT ${outputs} ${commands}
                        DEPENDS ${program} ${BIN_DIR}/curl.exe ${PROJECT_SOURCE_DIR}/installer/pellwick.nsi
+                               ${PROJECT_SOURCE_DIR}/installer/languages.nsh
                                ${PROJECT_SOURCE_DIR}/res/pellwick.ico update_key ${UPDATE_SIGNING}
                        COMMENT "Building the installer PellwickSetup-${version}.exe")
     add_custom_target(${program}_installer ALL DEPENDS ${outputs})

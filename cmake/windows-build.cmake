@@ -26,6 +26,7 @@ set(CORE_SOURCES
     ${PORTABLE_SOURCES}
     src/framework/control.cpp
     src/framework/dialog.cpp
+    src/framework/ui_language.cpp
     src/framework/error_text.cpp
     src/framework/system_library.cpp
     src/framework/win_app.cpp
@@ -72,6 +73,7 @@ set(CORE_SOURCES
     src/ui/main/updates.cpp
     src/ui/settings/about_dialog.cpp
     src/ui/settings/counter_safety_dialog.cpp
+    src/ui/settings/language_dialog.cpp
     src/ui/settings/reset_scanner_dialog.cpp
     src/ui/settings/scanner_test_dialog.cpp
     src/ui/main/scanner_test_host.cpp
@@ -158,7 +160,8 @@ list(APPEND GENERATED_BITMAPS ${SCANNER_TEST_PICTURES})
 add_test(NAME ScannerTestCodes.DecodeToTheirContents
          COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/make-scanner-test-codes.py --decode ${BITMAP_DIR})
 add_custom_target(pellwick_bitmaps DEPENDS ${GENERATED_BITMAPS})
-set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS}")
+file(GLOB LANGUAGE_TEXTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/lang/*.def ${PROJECT_SOURCE_DIR}/res/lang/*.rc)
+set_source_files_properties(${PROGRAM_RESOURCES} PROPERTIES OBJECT_DEPENDS "${GENERATED_BITMAPS};${LANGUAGE_TEXTS}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${BITMAP_DIR}")
 add_test(NAME SetupCodes.DecodeToTheirTextFiles COMMAND ${PROJECT_SOURCE_DIR}/tests/setup_codes_test.sh ${BITMAP_DIR})
 
@@ -268,6 +271,11 @@ pellwick_windows_test(delivery_tests STANDIN SOURCES tests/win/delivery_test.cpp
                       SCANNERS "5" LOCK "serial_prefix;pellwick_desktop;pellwick_settings")
 pellwick_windows_test(controls_tests SOURCES tests/win/controls_test.cpp RESOURCES tests/win/test_dialogs.rc
                       LOCK pellwick_desktop)  # it moves the mouse
+pellwick_windows_test(language_tests SOURCES tests/win/language_test.cpp RESOURCES ${PROGRAM_RESOURCES}
+                      LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(french_counter_tests STANDIN SOURCES tests/win/french_counter_test.cpp
+                      RESOURCES ${PROGRAM_RESOURCES} LOCK "pellwick_desktop;pellwick_settings")
+pellwick_windows_test(layout_tests SOURCES tests/win/layout_test.cpp RESOURCES ${PROGRAM_RESOURCES})
 pellwick_windows_test(popup_tests SOURCES tests/win/popup_test.cpp RESOURCES ${PROGRAM_RESOURCES}
                       LOCK pellwick_desktop)  # its boxes carry the instance title
 # The update tests, with the real installers and signatures made with this

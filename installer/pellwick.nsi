@@ -45,13 +45,13 @@ UninstallIcon "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Pellwick.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunNowText)"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
+!include "languages.nsh"
 
 VIProductVersion "${FIXED_VERSION}"
 VIFileVersion "${FIXED_VERSION}"
@@ -195,13 +195,16 @@ Section "${PRODUCT}" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+    Call WriteChosenLanguage
 SectionEnd
 
-Section "Start ${PRODUCT} when I log on" SecAutostart
+Section "$(AutostartText)" SecAutostart
     WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Pellwick.exe"'
 SectionEnd
 
 Function .onInit
+    Call PreselectChosenLanguage
+    Call AskLanguage
     !insertmacro CHECK_SWITCH "/NOAUTOSTART"
     ${IfNot} ${Errors}
         !insertmacro UnselectSection ${SecAutostart}
@@ -230,7 +233,7 @@ Section "un.${PRODUCT}" SecUnProgram
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
-Section /o "un.Also remove my scans waiting to be sent, logs and settings" SecUnData
+Section /o "un.$(RemoveDataText)" SecUnData
     RMDir /r "${APP_FOLDER}"
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "SOFTWARE\${PUBLISHER}"

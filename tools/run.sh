@@ -22,6 +22,8 @@
 # scans a pack with a broken check digit (held, photographed, then "Do not
 # send"), an expired pack (held, photographed, then "Do not send") and the
 # same pack twice in Decommission mode (one request).
+# PELLWICK_LANGUAGE=de (or fr) runs it in that language (the registry value
+# Language), finding its windows by their translated titles;
 # PELLWICK_DPI=144 runs it as on a screen of 144 dots per inch (default 96);
 # XVFB_SCREEN gives the private screen another size (e.g. 1920x1080x24).
 # Usage: tools/run.sh [main-window.png [pop-up.png]]
@@ -34,6 +36,19 @@ SETTINGS_SHOT="$(dirname "$SHOT")/settings.png"
 VERSION="$(sed -n 's/^#define PELLWICK_VERSION "\(.*\)"$/\1/p' "$ROOT/res/version.h")"
 TITLE="QuorvixFMD Pellwick Version $VERSION"
 DPI="${PELLWICK_DPI:-96}"
+LANGUAGE_CODE="${PELLWICK_LANGUAGE:-en}"
+# The windows' titles in the demo's language (as X shows them, in UTF-8).
+case "$LANGUAGE_CODE" in
+  de) SETTINGS_T="Einstellungen" DECOMMISSION_POPUP="Ergebnis: Ausbuchen" VERIFY_POPUP="Ergebnis: Verifizieren"
+      TEST_TITLE="Scannertest" ABOUT_TITLE="Über QuorvixFMD Pellwick" SAFETY_TITLE="Sicherheit am HV-Tisch"
+      HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" HELD_CAPTION="Scan zurückgehalten" ;;
+  fr) SETTINGS_T="Paramètres" DECOMMISSION_POPUP="Résultat : Désactiver" VERIFY_POPUP="Résultat : Vérifier"
+      TEST_TITLE="Test du scanner" ABOUT_TITLE="À propos de QuorvixFMD Pellwick" SAFETY_TITLE="Sécurité au comptoir"
+      HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" HELD_CAPTION="Scan retenu" ;;
+  *) SETTINGS_T="Settings" DECOMMISSION_POPUP="Product Decommission result" VERIFY_POPUP="Product Verify result"
+     TEST_TITLE="Scanner test" ABOUT_TITLE="About QuorvixFMD Pellwick" SAFETY_TITLE="Counter safety"
+     HISTORY_TITLE="Scan history" CASE_TITLE="Alert case" HELD_CAPTION="Scan held" ;;
+esac
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
@@ -91,6 +106,7 @@ wine reg add "$KEY" /v UpdateHost /d "127.0.0.1:$PORT" /f >/dev/null 2>&1
 wine reg add "$KEY" /v KeepScansDuringOutage /d 1 /f >/dev/null 2>&1
 # Every pop-up ends with what to do.
 wine reg add "$KEY" /v ExplainAnswers /d 1 /f >/dev/null 2>&1
+[ "$LANGUAGE_CODE" = en ] || wine reg add "$KEY" /v Language /d "$LANGUAGE_CODE" /f >/dev/null 2>&1
 "$ROOT/tools/scanner-sim.sh" attach "$WINEPREFIX" "$DEMO" 5 Silabser0 >/dev/null
 APPDATA_DIR="$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -path '*AppData/Roaming' | head -n1)"
 LOG="$APPDATA_DIR/QuorvixFMD Pellwick/Logs/trace-1.txt"
@@ -127,17 +143,17 @@ xwininfo -root -tree | grep -q "\"$TITLE\"" || { echo "run: the main window did 
 for _ in $(seq 1 100); do grep -q "COM5 - running" "$LOG" 2>/dev/null && break; sleep 0.1; done
 
 echo "run: first start: the settings sheet opens; typing the demo account into it"
-for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Settings"' && break; sleep 0.1; done
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$SETTINGS_T\"" && break; sleep 0.1; done
 sleep 1  # the sheet paints
 mkdir -p "$(dirname "$SETTINGS_SHOT")"
-shoot "Settings" "$SETTINGS_SHOT" && echo "run: settings sheet saved to $SETTINGS_SHOT"
+shoot "$SETTINGS_T" "$SETTINGS_SHOT" && echo "run: settings sheet saved to $SETTINGS_SHOT"
 USERNAME_EDIT=1020 PASSWORD_EDIT=1021 SAVE_BUTTON=1
-wine "$BUILD/win/bin/post_command.exe" "Settings" "$USERNAME_EDIT" PHARM01 >/dev/null 2>&1
-wine "$BUILD/win/bin/post_command.exe" "Settings" "$PASSWORD_EDIT" s3cret >/dev/null 2>&1
-wine "$BUILD/win/bin/post_command.exe" "Settings" "$SAVE_BUTTON" >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$SETTINGS_T" "$USERNAME_EDIT" PHARM01 >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$SETTINGS_T" "$PASSWORD_EDIT" s3cret >/dev/null 2>&1
+wine "$BUILD/win/bin/post_command.exe" "$SETTINGS_T" "$SAVE_BUTTON" >/dev/null 2>&1
 # The credentials check waits for the service: slow on a busy machine.
-for _ in $(seq 1 300); do xwininfo -root -tree | grep -q '"Settings"' || break; sleep 0.1; done
-if xwininfo -root -tree | grep -q '"Settings"'; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
+for _ in $(seq 1 300); do xwininfo -root -tree | grep -q "\"$SETTINGS_T\"" || break; sleep 0.1; done
+if xwininfo -root -tree | grep -q "\"$SETTINGS_T\""; then echo "run: the settings sheet did not accept the account" >&2; exit 1; fi
 
 echo "run: the update check finds 1.190417: its release notes"
 NOTES_TITLE="QuorvixFMD Pellwick 1.190417 - $TITLE" BOX_OK=1049
@@ -168,10 +184,10 @@ wait_for_exchanges() {
   sleep 1  # the pop-ups open and paint
 }
 wait_for_exchanges 3
-shoot "Product Decommission result" "$(dirname "$SHOT")/popup-explained.png" &&
+shoot "$DECOMMISSION_POPUP" "$(dirname "$SHOT")/popup-explained.png" &&
   echo "run: a pop-up with What to do saved to $(dirname "$SHOT")/popup-explained.png"
 echo "run: closing the two alerts of Decommission mode (a pack already supplied, a recalled batch)"
-close_popups "Product Decommission result"
+close_popups "$DECOMMISSION_POPUP"
 
 echo "run: switching to Verify mode and scanning a supplied pack and an unknown one"
 VERIFY_BUTTON=1043
@@ -180,20 +196,20 @@ for _ in $(seq 1 50); do grep -q ") Verify Mode On" "$LOG" 2>/dev/null && break;
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0001'
 wait_for_exchanges 4
 mkdir -p "$(dirname "$SHOT")" "$(dirname "$POPUP_SHOT")"
-if shoot "Product Verify result" "$POPUP_SHOT"; then
+if shoot "$VERIFY_POPUP" "$POPUP_SHOT"; then
   echo "run: product pop-up saved to $POPUP_SHOT"
 else
   echo "run: no product pop-up appeared" >&2
 fi
-close_popups "Product Verify result"
+close_popups "$VERIFY_POPUP"
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21NOTKNOWN'
 wait_for_exchanges 5
-close_popups "Product Verify result"
+close_popups "$VERIFY_POPUP"
 sleep 1
 shoot "$TITLE" "$SHOT" || import -window root "$SHOT"
 echo "run: main window saved to $SHOT"
 echo "run: the scanner test: a clean scan, then one from a scanner with Caps Lock, an identifier and no separator"
-TEST_TITLE="Scanner test" SCANNER_TEST_ENTRY=2209
+SCANNER_TEST_ENTRY=2209
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$SCANNER_TEST_ENTRY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$TEST_TITLE\"" && break; sleep 0.1; done
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 "$(/usr/bin/python3 "$ROOT/tools/make-scanner-test-codes.py" --print gs1)"
@@ -203,7 +219,7 @@ for _ in $(seq 1 100); do [ "$(grep -c ') Scanner test: scan' "$LOG")" -ge 2 ] &
 sleep 1  # the verdict paints
 shoot "$TEST_TITLE" "$(dirname "$SHOT")/scanner-test.png" && echo "run: scanner test saved to $(dirname "$SHOT")/scanner-test.png"
 wine "$BUILD/win/bin/post_command.exe" "$TEST_TITLE" 1 >/dev/null 2>&1
-ABOUT_TITLE="About QuorvixFMD Pellwick" CONTACT_BUTTON=1001 OK_BUTTON=1
+CONTACT_BUTTON=1001 OK_BUTTON=1
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$CONTACT_BUTTON" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ABOUT_TITLE\"" && break; sleep 0.1; done
 sleep 1
@@ -217,14 +233,14 @@ sleep 0.5
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0003'
 for _ in $(seq 1 100); do [ "$(grep -c 'waits for the service\|Queued' "$LOG")" -ge 1 ] && break; sleep 0.1; done
 sleep 2
-close_popups "Product Verify result"
+close_popups "$VERIFY_POPUP"
 sleep 1
 shoot "$TITLE" "$(dirname "$SHOT")/outage-waiting.png" && echo "run: waiting rows saved to $(dirname "$SHOT")/outage-waiting.png"
 for _ in $(seq 1 400); do grep -q 'the service answers again' "$LOG" 2>/dev/null && break; sleep 0.1; done
 grep -q 'the service answers again' "$LOG" || echo "run: the waiting scans were not sent" >&2
 
 echo "run: Counter safety (tray menu): holding misread scans and the double-scan guard turned on"
-SAFETY_TITLE="Counter safety" TRAY_SAFETY=2101 HOLD_SWITCH=2130 GUARD_SWITCH=2131
+TRAY_SAFETY=2101 HOLD_SWITCH=2130 GUARD_SWITCH=2131
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_SAFETY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$SAFETY_TITLE\"" && break; sleep 0.1; done
 wine "$BUILD/win/bin/post_command.exe" "$SAFETY_TITLE" "$HOLD_SWITCH" >/dev/null 2>&1
@@ -238,7 +254,7 @@ DECOMMISSION_BUTTON=1045
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$DECOMMISSION_BUTTON" >/dev/null 2>&1
 for _ in $(seq 1 50); do [ "$(grep -c ') Decommission Mode On' "$LOG")" -ge 2 ] && break; sleep 0.1; done
 echo "run: a pack whose check digit is broken is held, then Do not send"
-HELD_TITLE="Scan held - $TITLE" DO_NOT_SEND=1050
+HELD_TITLE="$HELD_CAPTION - $TITLE" DO_NOT_SEND=1050
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456783172912311''0LOT24A\x1d21DEMO0002'
 for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$HELD_TITLE\"" && break; sleep 0.1; done
 sleep 1  # painted
@@ -264,17 +280,17 @@ grep -q 'not sent again' "$LOG" || echo "run: the second scan of the pack was no
 echo "run: decommission requests for DEMO0003 at the stand-in: $(grep -c 'Decommission.*DEMO0003' "$DEMO/standin.log" || true)"
 echo "run: a supplied pack decommissioned again: an alert with its alert ID"
 "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 '0104150123456782172912311''0LOT24A\x1d21DEMO0004'
-for _ in $(seq 1 100); do xwininfo -root -tree | grep -q '"Product Decommission result"' && break; sleep 0.1; done
+for _ in $(seq 1 100); do xwininfo -root -tree | grep -q "\"$DECOMMISSION_POPUP\"" && break; sleep 0.1; done
 sleep 1
-close_popups "Product Decommission result"
+close_popups "$DECOMMISSION_POPUP"
 echo "run: the History window (tray menu): every outcome kept, the alerts and the packs that can be undone"
-HISTORY_TITLE="Scan history" TRAY_HISTORY=2301
+TRAY_HISTORY=2301
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_HISTORY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$HISTORY_TITLE\"" && break; sleep 0.1; done
 sleep 1  # painted
 shoot "$HISTORY_TITLE" "$(dirname "$SHOT")/history.png" && echo "run: History window saved to $(dirname "$SHOT")/history.png"
 echo "run: the Alerts view: the newest alert gets its case, a photo and a case sheet"
-ALERTS_VIEW=2312 CASE_BUTTON=2329 CASE_TITLE="Alert case" CASE_STATE=2349 RECORD_STATE=2350 CASE_NOTE=2352
+ALERTS_VIEW=2312 CASE_BUTTON=2329 CASE_STATE=2349 RECORD_STATE=2350 CASE_NOTE=2352
 SAVE_NOTE=2353 ADD_PHOTO=2358 CASE_SHEET=2359 FILE_NAME=1148
 wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" "$ALERTS_VIEW" >/dev/null 2>&1
 sleep 1

@@ -13,7 +13,10 @@
 #include "app/export_history_command.h"
 #include "app/report_command.h"
 #include "app/instance_rules.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
+#include "core/settings_store.h"
+#include "framework/ui_language.h"
 #include "app/single_instance.h"
 #include "res/resource.h"
 #include "framework/file_ops.h"
@@ -61,6 +64,7 @@ bool CFMDApp::InitInstance()
         return false;
     }
     CreateFolders();
+    ApplyLanguageSetting();
     if (!InitSockets()) return false;
     InitControls();
     RunMainDialog();
@@ -101,13 +105,18 @@ void CFMDApp::CreateFolders()
     RemoveLeftoverDownloads(DownloadFolder);
 }
 
+void CFMDApp::ApplyLanguageSetting()
+{
+    // Read once: a language chosen later applies at the next start.
+    std::string code = ReadSetting("Language", "en");
+    if (!ApplyUiLanguage(code)) Log("Language %s cannot be shown in this code page: English stays", code.c_str());
+}
+
 bool CFMDApp::InitSockets()
 {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) == 0) return true;
-    char text[256] = "Windows sockets initialization failed.";
-    LoadStringA(m_hInstance, IDS_SOCKETS_INIT_FAILED, text, sizeof text);
-    MessageBoxA(nullptr, text, "QuorvixFMD Pellwick", MB_OK);
+    MessageBoxA(nullptr, Text(TextId::SocketsInitFailed), "QuorvixFMD Pellwick", MB_OK);
     return false;
 }
 

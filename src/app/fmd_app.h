@@ -27,6 +27,7 @@ public:
 private:
     bool CheckSingleInstance();
     void CreateFolders();
+    void ApplyLanguageSetting();
     bool InitSockets();
     void InitControls();
     void RunMainDialog();

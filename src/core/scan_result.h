@@ -10,6 +10,11 @@ enum ScanMode : int32_t { Verify = 0, Decommission = 1, Recommission = 2, Login 
 
 // The display name of a mode: empty for Login, "BadWolf" outside 0 to 3.
 const char* ModeNames(int32_t mode);
+// The same in the chosen language, for the windows (ModeNames stays for the log).
+const char* ModeWord(int32_t mode);
+// A row's status text as the windows show it: the program's own words in the
+// chosen language; any other text (the service's) as it is.
+std::string StatusWord(const std::string& statusText);
 
 // Scoped so that Log and Warning do not collide with the log entry points;
 // the record keeps the kind as a plain 32-bit value. Waiting: a scan kept

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/control.h"
+#include "framework/ui_language.h"
 
 namespace {
 
@@ -43,15 +44,19 @@ CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal()
 {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), m_hParent,
-                           &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    const DLGTEMPLATE* dialog = UiDialogTemplate(m_templateId);
+    if (!dialog) return -1;
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialog, m_hParent, &CDialog::StaticDialogProc,
+                                   reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::CreateModeless(HWND owner)
 {
     m_hParent = owner;
-    HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
-                                     &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    const DLGTEMPLATE* dialog = UiDialogTemplate(m_templateId);
+    HWND window = dialog ? CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialog, owner,
+                                                      &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this))
+                         : nullptr;
     if (!window) return false;
     SetPropA(window, kModelessProperty, reinterpret_cast<HANDLE>(1));
     m_keyRoute.Reset(SetWindowsHookExA(WH_MSGFILTER, &RouteToModeless, nullptr, GetCurrentThreadId()));

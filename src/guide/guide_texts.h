@@ -1,5 +1,5 @@
-// Every text the answer guide and the alert case show, in one table, so that
-// a translation replaces the table and nothing else. Portable.
+// Every text the answer guide and the alert case show, by name; their words,
+// in every language, are in the text catalog. Portable.
 #pragma once
 
 enum class GuideText {
@@ -128,5 +128,5 @@ enum class GuideText {
     Count
 };
 
-// The text of `id`.
+// The text of `id` in the chosen language.
 const char* GuideString(GuideText id);

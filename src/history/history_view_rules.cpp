@@ -5,6 +5,7 @@
 
 #include "base/replace_all.h"
 #include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "base/text_escape.h"
 #include "core/scan_result.h"
 #include "guide/guide_texts.h"
@@ -29,7 +30,8 @@ std::string Serial(const HistoryEntry& entry) { return entry.sn.empty() ? entry.
 std::string HandledText(const HistoryEntry& entry)
 {
     if (!entry.handled) return "";
-    return entry.handledNote.empty() ? "Handled" : "Handled: " + entry.handledNote;
+    if (entry.handledNote.empty()) return Text(TextId::HistoryHandled);
+    return Text(TextId::HistoryHandledNote) + entry.handledNote;
 }
 
 const char* KindName(int kind)
@@ -63,17 +65,17 @@ std::string DurationText(long long seconds)
 {
     if (seconds < 0) seconds = 0;
     long long days = seconds / kDay, hours = seconds % kDay / kHour, minutes = seconds % kHour / 60;
-    if (days > 0) return StringPrintf("%lld day%s %lld h", days, days == 1 ? "" : "s", hours);
-    if (hours > 0) return StringPrintf("%lld h %lld min", hours, minutes);
-    return StringPrintf("%lld min", minutes);
+    if (days > 0) return StringPrintf(Text(days == 1 ? TextId::DurationDay : TextId::DurationDays), days, hours);
+    if (hours > 0) return StringPrintf(Text(TextId::DurationHours), hours, minutes);
+    return StringPrintf(Text(TextId::DurationMinutes), minutes);
 }
 
 std::string TimeLeftText(std::time_t decommissioned, std::time_t now)
 {
     long long left = static_cast<long long>(decommissioned) + kUndoDays * kDay - static_cast<long long>(now);
-    if (left <= 0) return "time passed";
+    if (left <= 0) return Text(TextId::TimePassed);
     // A few seconds left still read "1 min left", not "0 min left".
-    return DurationText(left < kHour ? left + 59 : left) + " left";
+    return StringPrintf(Text(TextId::TimeLeft), DurationText(left < kHour ? left + 59 : left).c_str());
 }
 
 UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::time_t now, bool recommissionedSince)
@@ -88,6 +90,20 @@ UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::
         return {false, "This pack was decommissioned by the account \"" + entry.userName +
                            "\". Only that account can put it back into stock: sign in with it in Settings first."};
     return {true, ""};
+}
+
+std::string ColumnWord(const std::string& column)
+{
+    static const struct {
+        const char* name;
+        TextId word;
+    } kWords[] = {{"Date/Time", TextId::ColumnDateTime}, {"Status", TextId::ColumnStatus},
+                  {"Mode", TextId::ColumnMode},          {"Serial", TextId::ColumnSerial},
+                  {"Barcode", TextId::ColumnBarcode},    {"Time left", TextId::ColumnTimeLeft},
+                  {"Age", TextId::ColumnAge},            {"Handled", TextId::ColumnHandled}};
+    for (const auto& word : kWords)
+        if (column == word.name) return Text(word.word);
+    return column;
 }
 
 std::vector<std::string> ViewColumns(HistoryView view)
@@ -106,8 +122,8 @@ std::string CellText(HistoryView view, int column, const HistoryEntry& entry, st
     if (column < 0 || column >= static_cast<int>(header.size())) return "";
     const std::string& name = header[column];
     if (name == "Date/Time") return RowTimeText(entry);
-    if (name == "Status") return entry.statusText;
-    if (name == "Mode") return ModeNames(entry.mode);
+    if (name == "Status") return StatusWord(entry.statusText);
+    if (name == "Mode") return ModeWord(entry.mode);
     if (name == "Serial") return Serial(entry);
     if (name == "Time left") return TimeLeftText(TimeOf(entry), now);
     if (name == "Age") return DurationText(static_cast<long long>(now) - TimeOf(entry));
@@ -125,17 +141,34 @@ std::string GuidanceText(const AnswerGuidance& guidance)
 
 std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& e)
 {
-    return {
-        {"Local time", e.localTime}, {"UTC time", e.utcTime}, {"Spool key", e.spoolKey},
-        {"Mode", ModeNames(e.mode)}, {"Barcode", EscapeBarcode(e.barcode)}, {"Status text", e.statusText},
-        {"Kind", KindName(e.kind)}, {"Status", e.status}, {"Message heading", e.messageHeading},
-        {"Message body", e.messageBody}, {"PostTransactionID", e.postTransactionId},
-        {"ReplyTransactionID", e.replyTransactionId}, {"GTIN", e.gtin}, {"Lot", e.lot}, {"Exp", e.exp},
-        {"SN", e.sn}, {"curl exit code", std::to_string(e.curlResult)}, {"User name", e.userName},
-        {"Computer", e.computerName}, {"Program version", e.programVersion}, {"Read format", e.readFormat},
-        {"Read product code", e.readProductCode}, {"Read batch", e.readBatch}, {"Read expiry", e.readExpiry},
-        {"Read serial", e.readSerial}, {"Read faults", e.readFaults}, {"Handled", e.handled ? "yes" : "no"},
-        {"Handled note", e.handledNote}};
+    return {{Text(TextId::FieldLocalTime), e.localTime},
+            {Text(TextId::FieldUtcTime), e.utcTime},
+            {Text(TextId::FieldSpoolKey), e.spoolKey},
+            {Text(TextId::ColumnMode), ModeWord(e.mode)},
+            {Text(TextId::ColumnBarcode), EscapeBarcode(e.barcode)},
+            {Text(TextId::FieldStatusText), StatusWord(e.statusText)},
+            {Text(TextId::FieldKind), StatusWord(KindName(e.kind))},
+            {Text(TextId::ColumnStatus), e.status},
+            {Text(TextId::FieldMessageHeading), e.messageHeading},
+            {Text(TextId::FieldMessageBody), e.messageBody},
+            {"PostTransactionID", e.postTransactionId},
+            {"ReplyTransactionID", e.replyTransactionId},
+            {Text(TextId::PackGtin), e.gtin},
+            {Text(TextId::FieldLot), e.lot},
+            {Text(TextId::FieldExp), e.exp},
+            {Text(TextId::FieldSn), e.sn},
+            {Text(TextId::FieldCurlExitCode), std::to_string(e.curlResult)},
+            {Text(TextId::FieldUserName), e.userName},
+            {Text(TextId::FieldComputer), e.computerName},
+            {Text(TextId::FieldProgramVersion), e.programVersion},
+            {Text(TextId::FieldReadFormat), e.readFormat},
+            {Text(TextId::FieldReadProductCode), e.readProductCode},
+            {Text(TextId::FieldReadBatch), e.readBatch},
+            {Text(TextId::FieldReadExpiry), e.readExpiry},
+            {Text(TextId::FieldReadSerial), e.readSerial},
+            {Text(TextId::FieldReadFaults), e.readFaults},
+            {Text(TextId::ColumnHandled), Text(e.handled ? TextId::FieldYes : TextId::FieldNo)},
+            {Text(TextId::FieldHandledNote), e.handledNote}};
 }
 
 std::string DetailsText(const HistoryEntry& e, const HistoryEntry* own)

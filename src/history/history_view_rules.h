@@ -51,6 +51,9 @@ struct UndoCheck {
 UndoCheck CheckUndo(const HistoryEntry& entry, const std::string& account, std::time_t now,
                     bool recommissionedSince);
 
+// A column's name as the window shows it, in the chosen language.
+std::string ColumnWord(const std::string& column);
+
 // The columns of a view, and a row's text in each.
 std::vector<std::string> ViewColumns(HistoryView view);
 std::string CellText(HistoryView view, int column, const HistoryEntry& entry, std::time_t now);

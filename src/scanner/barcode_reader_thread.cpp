@@ -2,6 +2,7 @@
 // stopped or unplugged, cut the bytes into lines, close.
 #include "scanner/barcode_reader_thread.h"
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "base/string_format.h"
@@ -27,12 +28,12 @@ CBarcodeReaderThread::~CBarcodeReaderThread() = default;
 int CBarcodeReaderThread::Run()
 {
     Log("%s - starting", m_strPort.c_str());
-    AddLogRow("Listening to %s", m_strPort.c_str());
+    AddLogRow(Text(TextId::RowListening), m_strPort.c_str());
     Log("%s - opening com port", m_strPort.c_str());
     HANDLE port = INVALID_HANDLE_VALUE;
     if (OpenPort(port)) {
         ReadLoop(port);
-        AddLogRow("Closing port %s", m_strPort.c_str());
+        AddLogRow(Text(TextId::RowClosingPort), m_strPort.c_str());
         Log("%s - terminating", m_strPort.c_str());
         CloseHandle(port);
         Log("%s - port closed", m_strPort.c_str());

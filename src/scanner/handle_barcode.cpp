@@ -2,6 +2,7 @@
 // taken by the scanner test while that is open, otherwise spooled.
 #include <memory>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "core/scan_result.h"
@@ -49,7 +50,7 @@ void CBarcodeReaderThread::HandleBarcode(const std::string& line)
     SpoolTarget target = CurrentTarget();
     if (IsSettingsBarcode(line)) {
         if (target.showMessageBox)
-            target.showMessageBox("Wrong settings barcode scanned. Please scan the other barcode.", "",
+            target.showMessageBox(Text(TextId::WrongSettingsBarcode), "",
                                   MessageBoxButtons::Ok);
         return;
     }

@@ -4,6 +4,7 @@
 // the password) until a credentials check succeeds, across restarts.
 #include <windows.h>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "core/scan_result_post.h"
@@ -78,8 +79,7 @@ void CFMDThread::EnterAccountRefusal()
     m_replayPause.Reset();
     Log("FMD - the service refused the account: scans wait in \"%s\" until a credentials check succeeds",
         WaitingFolder().c_str());
-    AddLogRow("The service refused the pharmacy's password. Correct it in Settings: until then no scan is sent, so "
-              "the account is not locked.");
+    AddLogRow("%s", Text(TextId::RowAccountRefused));
     RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
     if (host) host->AccountRefused();
 }
@@ -99,7 +99,7 @@ void CFMDThread::FollowAccountRefusal()
     m_nextReplayTick = 0;
     m_replayPause.Reset();
     Log("FMD - the credentials are accepted again: the waiting scans are sent");
-    AddLogRow("The service accepted the password: the waiting scans are sent");
+    AddLogRow("%s", Text(TextId::RowAccountAccepted));
 }
 
 bool CFMDThread::TakeRefusalAlert()

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "core/scan_result_post.h"
@@ -147,7 +148,7 @@ void CFMDThread::SetAside(const std::string& folder, const std::string& fileName
     m_readFailures.erase(path);
     if (!m_settingAside.emplace(path, folder).second) return;
     Warning("FMD - \"%s\" set aside unsent: %s", path.c_str(), why);
-    AddLogRow("A saved scan was not sent (%s): scan the pack again. It is kept in %s", why,
+    AddLogRow(Text(TextId::RowSetAsideUnsent), why,
               UnreadableFolderOf(m_strScanFolder).c_str());
     MoveSetAsideFiles();
 }
@@ -386,7 +387,7 @@ void CFMDThread::RemoveLeftoverFiles(const std::string& scanFolder)
             continue;
         }
         Log("Removing cut-off spool file \"%s\": barcode \"%s\" was not sent", name.c_str(), barcode.c_str());
-        AddLogRow("Scan not sent, please scan the pack again: %s", barcode.c_str());
+        AddLogRow(Text(TextId::RowCutOffScan), barcode.c_str());
         DeleteFileA(path.c_str());
     }
     // A scan keeps its marks wherever it is; a mark whose scan has gone goes too.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
 #include "framework/file_ops.h"
@@ -40,7 +41,7 @@ void CFMDThread::StartOutage()
     m_replayPause.Reset();
     m_nextReplayTick = GetTickCount64() + m_replayPause.Next();
     Log("FMD - the service cannot be reached: scans wait in \"%s\"", WaitingFolder().c_str());
-    AddLogRow("The service cannot be reached: scans are kept and sent when it answers");
+    AddLogRow("%s", Text(TextId::RowOutageStarts));
 }
 
 void CFMDThread::KeepWaiting(const std::string& folder, const std::string& fileName,
@@ -122,7 +123,7 @@ void CFMDThread::ReplayWaitingScans()
         if (!m_outage || m_accountRefused) return;
         m_outage = false;
         Log("FMD - the service answers again: %d waiting scans sent", m_sentSinceOutage);
-        AddLogRow("The service answers again: %d waiting scans sent", m_sentSinceOutage);
+        AddLogRow(Text(TextId::RowOutageEnds), m_sentSinceOutage);
         return;
     }
     if (!m_outage) {

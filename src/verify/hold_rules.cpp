@@ -1,13 +1,14 @@
 // The hold rule and the held scan's texts.
 #include "verify/hold_rules.h"
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/scan_result.h"
 #include "core/test_barcodes.h"
 #include "packcode/pack_code.h"
 
 const char kHeldStatusText[] = "Held";
 const char kNotSentStatusText[] = "Not sent";
-const char kHeldCaption[] = "Scan held";
 
 namespace {
 
@@ -52,15 +53,10 @@ std::string HeldRowText(const HoldReasons& reasons)
 
 std::string HeldScanQuestion(const HoldReasons& reasons, const std::string& escapedBarcode)
 {
-    std::string barcode = "Barcode: " + escapedBarcode + "\n\n";
-    if (reasons.expiredOn.empty()) {
-        return "This scan was not sent: its code looks damaged or misread.\n\n" + FaultList(reasons.faults) + "\n" +
-               barcode +
-               "Scan the pack again and choose Do not send. Choose Send anyway only when the pack's code really "
-               "reads like this.";
-    }
-    std::string text = "This pack was not decommissioned: it expired on " + reasons.expiredOn +
-                       ".\n\nIt must not be supplied. Put it with the packs for destruction.\n\n";
-    if (!reasons.faults.empty()) text += "Its code also looks damaged or misread:\n" + FaultList(reasons.faults) + "\n";
-    return text + barcode + "Choose Do not send. Choose Send anyway only if the pack must be decommissioned all the same.";
+    std::string barcode = Text(TextId::HeldBarcode) + escapedBarcode + "\n\n";
+    if (reasons.expiredOn.empty())
+        return Text(TextId::HeldMisread) + FaultList(reasons.faults) + "\n" + barcode + Text(TextId::HeldMisreadChoice);
+    std::string text = StringPrintf(Text(TextId::HeldExpired), reasons.expiredOn.c_str());
+    if (!reasons.faults.empty()) text += Text(TextId::HeldAlsoMisread) + FaultList(reasons.faults) + "\n";
+    return text + barcode + Text(TextId::HeldExpiredChoice);
 }

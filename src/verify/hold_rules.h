@@ -35,4 +35,3 @@ std::string HeldScanQuestion(const HoldReasons& reasons, const std::string& esca
 
 extern const char kHeldStatusText[];     // "Held"
 extern const char kNotSentStatusText[];  // "Not sent"
-extern const char kHeldCaption[];        // the box's caption

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/program_context.h"
 #include "core/scan_result_post.h"
@@ -93,7 +94,7 @@ void ScanHistory::Fail(const std::string& reason)
     if (m_failing) return;
     m_failing = true;
     Warning("History - scan history unavailable: %s", reason.c_str());
-    AddLogRow("Scan history unavailable: %s", reason.c_str());
+    AddLogRow(Text(TextId::RowHistoryUnavailable), reason.c_str());
 }
 
 bool ScanHistory::Open(std::string& reason)
@@ -116,7 +117,7 @@ bool ScanHistory::Open(std::string& reason)
     if (!m_store.Open(folder + "\\history.db", IsoTime(today, "").substr(0, 10), reason)) return false;
     if (!m_store.DamagedCopy().empty()) {
         Log("History - damaged file renamed to \"%s\"", m_store.DamagedCopy().c_str());
-        AddLogRow("The scan history was damaged: it was set aside as %s and a new one started",
+        AddLogRow(Text(TextId::RowHistoryDamaged),
                   m_store.DamagedCopy().substr(m_store.DamagedCopy().rfind('\\') + 1).c_str());
     }
     return true;
@@ -171,8 +172,8 @@ void ScanHistory::WriteKept()
     m_droppedSaid = false;
     if (written == 0) return;
     Log("History - available again: %u kept rows written", written);
-    if (written == 1) AddLogRow("The scan history works again: the scan kept meanwhile is in it");
-    else AddLogRow("The scan history works again: the %u scans kept meanwhile are in it", written);
+    if (written == 1) AddLogRow("%s", Text(TextId::RowHistoryBackOne));
+    else AddLogRow(Text(TextId::RowHistoryBack), written);
 }
 
 void ScanHistory::Record(const ScanResult& result, int curlResult, const std::string& userName)

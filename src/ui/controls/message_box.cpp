@@ -1,6 +1,7 @@
 // The message box: queued runs, buttons, layout and the main window's pinning.
 #include "ui/controls/message_box.h"
 
+#include "base/text_catalog.h"
 #include "res/resource.h"
 #include "ui/controls/box_layout.h"
 #include "ui/controls/popup_window.h"
@@ -92,8 +93,8 @@ BOOL CMessageBoxDialog::OnInitDialog()
 void CMessageBoxDialog::SetUpButtons()
 {
     if (m_buttons == MessageBoxButtons::YesNo) {
-        SetWindowTextA(m_firstButton.Handle(), "&Yes");
-        SetWindowTextA(m_secondButton.Handle(), "&No");
+        SetWindowTextA(m_firstButton.Handle(), Text(TextId::ButtonYes));
+        SetWindowTextA(m_secondButton.Handle(), Text(TextId::ButtonNo));
     }
     if (m_buttons == MessageBoxButtons::OkCancel || m_buttons == MessageBoxButtons::YesNo)
         ShowWindow(m_secondButton.Handle(), SW_SHOW);

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "base/text_catalog.h"
 #include "base/string_format.h"
 #include "guide/answer_guide.h"
 #include "guide/guide_texts.h"
@@ -38,8 +39,10 @@ bool SameWord(const std::string& word, const std::string& expected)
 
 void AppendPackTable(std::vector<TextRun>& runs, const ScanResult& result)
 {
-    const std::pair<const char*, const std::string*> rows[] = {
-        {"GTIN", &result.gtin}, {"Lot No", &result.lot}, {"Expiry", &result.exp}, {"Serial", &result.sn}};
+    const std::pair<const char*, const std::string*> rows[] = {{Text(TextId::PackGtin), &result.gtin},
+                                                               {Text(TextId::PackLot), &result.lot},
+                                                               {Text(TextId::PackExpiry), &result.exp},
+                                                               {Text(TextId::PackSerial), &result.sn}};
     for (const auto& [label, value] : rows) {
         TextRun name = Plain(label);
         name.bold = name.underline = true;
@@ -62,17 +65,17 @@ RunColour StatusColour(const std::string& statusText)
     return {0, 0, 0};
 }
 
-std::string ProductTitle(const ScanResult& result) { return StringPrintf("Product %s result", ModeNames(result.mode)); }
+std::string ProductTitle(const ScanResult& result) { return StringPrintf(Text(TextId::PopupTitle), ModeWord(result.mode)); }
 
 std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& scanTime)
 {
     const RunColour status = StatusColour(result.statusText);
     std::vector<TextRun> runs;
     runs.push_back(Heading(ProductTitle(result) + "\n", 20));
-    runs.push_back(Plain("Scanned " + scanTime.substr(0, 19) + "\n"));
+    runs.push_back(Plain(Text(TextId::PopupScanned) + scanTime.substr(0, 19) + "\n"));
     runs.push_back(Plain("\n"));
     if (!result.gtin.empty()) {
-        runs.push_back(Plain(result.statusText, status));
+        runs.push_back(Plain(StatusWord(result.statusText), status));
         runs.push_back(Plain(", "));
         runs.push_back(Plain(result.status, status));
         runs.push_back(Plain(", "));
@@ -83,7 +86,7 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
         AppendPackTable(runs, result);
         return runs;
     }
-    runs.push_back(Plain(result.statusText, status));
+    runs.push_back(Plain(StatusWord(result.statusText), status));
     runs.push_back(Plain("\n\n"));
     if (!result.messageHeading.empty()) {
         runs.push_back(Plain(result.messageHeading));

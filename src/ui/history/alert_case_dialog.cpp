@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "framework/sqlite_name.h"
 #include "guide/answer_guide.h"
@@ -144,7 +146,7 @@ bool CAlertCaseDialog::Record(const char* what, const std::string& value)
     std::string reason;
     if (!RecordCaseEvent(SqliteFileName(m_historyPath), m_alert.id, event, reason)) {
         Warning("Alert case - %s of row %lld not saved: %s", what, static_cast<long long>(m_alert.id), reason.c_str());
-        ShowOwnedMessageBox(m_hWnd, "The change could not be saved: " + reason + ". Please try again.", "",
+        ShowOwnedMessageBox(m_hWnd, StringPrintf(Text(TextId::CaseChangeNotSaved), reason.c_str()), "",
                             MessageBoxButtons::Ok);
         return false;
     }
@@ -189,7 +191,7 @@ void CAlertCaseDialog::AddPhoto()
     std::string copy = folder + "\\" + PhotoFileName(m_alert.id, static_cast<int>(m_case.photos.size()) + 1, picked);
     if (!CopyFileA(picked, copy.c_str(), TRUE)) {
         Warning("Alert case - photo %s not copied to %s", picked, copy.c_str());
-        ShowOwnedMessageBox(m_hWnd, "The photo could not be copied into the history's Photos folder.", "",
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::CasePhotoNotCopied), "",
                             MessageBoxButtons::Ok);
         return;
     }
@@ -217,7 +219,7 @@ void CAlertCaseDialog::WriteSheet()
     out << CaseSheetHtml(input);
     out.close();
     if (!out) {
-        ShowOwnedMessageBox(m_hWnd, "The case sheet could not be saved. Choose another folder.", "",
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::CaseSheetNotSaved), "",
                             MessageBoxButtons::Ok);
         return;
     }

@@ -4,6 +4,8 @@
 
 #include <ctime>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "core/scan_result.h"
@@ -25,9 +27,6 @@ const int kFilterControls[] = {IDC_HISTORY_SEARCH_LABEL, IDC_HISTORY_SEARCH, IDC
                                IDC_HISTORY_FROM,         IDC_HISTORY_TO_LABEL, IDC_HISTORY_TO,
                                IDC_HISTORY_MODE,         IDC_HISTORY_KIND};
 
-const char kUndoHint[] = "Packs this account decommissioned in the last 10 days. Recommission puts the "
-                         "selected pack back into stock.";
-const char kAlertsHint[] = "Scans that raised an alert. Follow each one up, then mark it handled with a note.";
 
 void Place(HWND dialog, int id, int x, int y, int width, int height)
 {
@@ -107,13 +106,15 @@ void CHistoryWindow::AttachControls()
 
 void CHistoryWindow::FillFilterChoices()
 {
-    const std::pair<const char*, int> modes[] = {
-        {"Any mode", -1}, {"Verify", Verify}, {"Decommission", Decommission}, {"Recommission", ScanMode::Recommission}};
-    const std::pair<const char*, int> kinds[] = {{"Any status", -1},
-                                                 {"Success", ScanResultKind::Success},
-                                                 {"Warning", ScanResultKind::Warning},
-                                                 {"Failed", ScanResultKind::Failed},
-                                                 {"Error", ScanResultKind::Error}};
+    const std::pair<const char*, int> modes[] = {{Text(TextId::HistoryAnyMode), -1},
+                                                 {ModeWord(Verify), Verify},
+                                                 {ModeWord(Decommission), Decommission},
+                                                 {ModeWord(ScanMode::Recommission), ScanMode::Recommission}};
+    const std::pair<const char*, int> kinds[] = {{Text(TextId::HistoryAnyStatus), -1},
+                                                 {Text(TextId::KindSuccess), ScanResultKind::Success},
+                                                 {Text(TextId::KindWarning), ScanResultKind::Warning},
+                                                 {Text(TextId::KindFailed), ScanResultKind::Failed},
+                                                 {Text(TextId::KindError), ScanResultKind::Error}};
     AddChoices(m_hWnd, IDC_HISTORY_MODE, modes, std::size(modes));
     AddChoices(m_hWnd, IDC_HISTORY_KIND, kinds, std::size(kinds));
 }
@@ -168,12 +169,13 @@ void CHistoryWindow::ShowView(HistoryView view)
     }
     for (int id : kFilterControls) Show(m_hWnd, id, view == HistoryView::AllScans);
     Show(m_hWnd, IDC_HISTORY_HINT, view != HistoryView::AllScans);
-    m_hint.SetText(view == HistoryView::CanBeUndone ? kUndoHint : kAlertsHint);
+    m_hint.SetText(Text(view == HistoryView::CanBeUndone ? TextId::HistoryUndoHint : TextId::HistoryAlertsHint));
     Show(m_hWnd, IDC_HISTORY_ACTION, view != HistoryView::AllScans);
     Show(m_hWnd, IDC_HISTORY_NOTE, view == HistoryView::Alerts);
     Show(m_hWnd, IDC_HISTORY_NOTE_LABEL, view == HistoryView::Alerts);
     Show(m_hWnd, IDC_HISTORY_CASE, view == HistoryView::Alerts);
-    SetWindowTextA(m_actionButton.Handle(), view == HistoryView::CanBeUndone ? "Recommission" : "Mark handled");
+    SetWindowTextA(m_actionButton.Handle(),
+                   Text(view == HistoryView::CanBeUndone ? TextId::ModeRecommission : TextId::HistoryMarkHandled));
     RECT client;
     GetClientRect(m_hWnd, &client);
     Layout(client.right, client.bottom);
@@ -227,7 +229,7 @@ void CHistoryWindow::Read()
     if (!EnsureReader()) {
         m_rows = HistoryViewRows();
         ResetList();
-        m_status.SetText("No scan history yet: it starts with the service's first answer.");
+        m_status.SetText(Text(TextId::HistoryEmpty));
         return;
     }
     m_rows.Start(m_reader, QueryFromControls());
@@ -251,15 +253,14 @@ void CHistoryWindow::SearchOn()
 void CHistoryWindow::ShowCount()
 {
     long long count = m_rows.Count();
-    const char* noun = m_view == HistoryView::CanBeUndone ? (count == 1 ? "pack can" : "packs can")
-                       : m_view == HistoryView::Alerts    ? (count == 1 ? "alert" : "alerts")
-                                                          : (count == 1 ? "scan" : "scans");
-    std::string text = std::to_string(count) + " " + noun +
-                       (m_view == HistoryView::CanBeUndone ? " be put back into stock" : "");
-    if (m_rows.Searching()) text = "Searching... " + std::to_string(count) + " found so far";
+    TextId format = m_view == HistoryView::CanBeUndone ? (count == 1 ? TextId::HistoryPack : TextId::HistoryPacks)
+                    : m_view == HistoryView::Alerts    ? (count == 1 ? TextId::HistoryAlert : TextId::HistoryAlerts)
+                                                       : (count == 1 ? TextId::HistoryScan : TextId::HistoryScans);
+    if (m_rows.Searching()) format = TextId::HistorySearching;
+    std::string text = StringPrintf(Text(format), count);
     bool unreadDay = false;
     for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO}) unreadDay |= DlgText(m_hWnd, id) != DayBound(DlgText(m_hWnd, id));
-    if (m_view == HistoryView::AllScans && unreadDay) text += " - write dates as YYYY-MM-DD, e.g. 2026-12-31";
+    if (m_view == HistoryView::AllScans && unreadDay) text += Text(TextId::HistoryDateHint);
     m_status.SetText(text);
 }
 

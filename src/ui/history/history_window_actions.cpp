@@ -1,6 +1,8 @@
 // The History window's actions: Recommission from the undo view (the pack's
 // barcode spooled in Recommission mode, as a scan is), the alerts' Handled
 // mark, and Export... of the view.
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "ui/history/history_window.h"
 
 #include <ctime>
@@ -60,7 +62,7 @@ void CHistoryWindow::OnAction()
 {
     std::optional<HistoryEntry> entry = Selected();
     if (!entry) {
-        ShowOwnedMessageBox(m_hWnd, "Choose a row in the list first.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::HistoryChooseRow), "", MessageBoxButtons::Ok);
         return;
     }
     if (m_view == HistoryView::CanBeUndone) Recommission(*entry);
@@ -73,28 +75,27 @@ void CHistoryWindow::Recommission(const HistoryEntry& entry)
     UndoCheck check = CheckUndo(entry, target.account, std::time(nullptr), m_reader.RecommissionedSince(entry));
     if (!check.allowed) {
         Log("History - recommission of row %lld refused: %s", static_cast<long long>(entry.id), check.reason.c_str());
-        ShowOwnedMessageBox(m_hWnd, check.reason, "Cannot recommission", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, check.reason, Text(TextId::HistoryCannotRecommission), MessageBoxButtons::Ok);
         return;
     }
     if (!target.folder.empty() && RecommissionOnItsWay(target.folder, entry.barcode)) {
         Log("History - recommission of row %lld refused: one is on its way", static_cast<long long>(entry.id));
         ShowOwnedMessageBox(m_hWnd,
-                            "This pack has already been sent for recommissioning and its answer has not come yet. "
-                            "Wait for the answer in the main window.",
-                            "Cannot recommission", MessageBoxButtons::Ok);
+                            Text(TextId::HistoryAlreadySent), Text(TextId::HistoryCannotRecommission),
+                            MessageBoxButtons::Ok);
         return;
     }
-    std::string question = "Put this pack back into stock?\n\n" + EscapeBarcode(entry.barcode);
-    if (!ShowOwnedMessageBox(m_hWnd, question, "Recommission", MessageBoxButtons::YesNo)) return;
+    std::string question = Text(TextId::HistoryPutBackQuestion) + EscapeBarcode(entry.barcode);
+    if (!ShowOwnedMessageBox(m_hWnd, question, Text(TextId::ModeRecommission), MessageBoxButtons::YesNo)) return;
     if (target.folder.empty() ||
         !SpoolBarcode(target.folder, ScanMode::Recommission, target.resultsWindow, entry.barcode)) {
         Warning("History - recommission of row %lld could not be spooled", static_cast<long long>(entry.id));
-        ShowOwnedMessageBox(m_hWnd, "The pack could not be sent: its scan could not be saved. Please try again.", "",
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::HistoryNotSaved), "",
                        MessageBoxButtons::Ok);
         return;
     }
     Log("History - row %lld sent for recommissioning", static_cast<long long>(entry.id));
-    m_status.SetText("Sent for recommissioning: the answer appears in the main window.");
+    m_status.SetText(Text(TextId::HistorySentForRecommission));
 }
 
 void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
@@ -104,7 +105,7 @@ void CHistoryWindow::ToggleHandled(const HistoryEntry& entry)
     std::string reason;
     if (!MarkHandled(SqliteFileName(m_historyPath), entry.id, !entry.handled, note, reason)) {
         Warning("History - handled mark of row %lld not saved: %s", static_cast<long long>(entry.id), reason.c_str());
-        ShowOwnedMessageBox(m_hWnd, "The mark could not be saved: " + reason + ". Please try again.", "",
+        ShowOwnedMessageBox(m_hWnd, StringPrintf(Text(TextId::HistoryMarkNotSaved), reason.c_str()), "",
                             MessageBoxButtons::Ok);
         return;
     }
@@ -118,7 +119,7 @@ void CHistoryWindow::OpenCase()
 {
     std::optional<HistoryEntry> entry = Selected();
     if (!entry) {
-        ShowOwnedMessageBox(m_hWnd, "Choose an alert in the list first.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::HistoryChooseAlert), "", MessageBoxButtons::Ok);
         return;
     }
     long answerDays = 7;
@@ -139,7 +140,7 @@ void CHistoryWindow::OpenCase()
 void CHistoryWindow::Export()
 {
     if (!m_reader.IsOpen()) {
-        ShowOwnedMessageBox(m_hWnd, "There is no scan history to export yet.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::HistoryNothingToExport), "", MessageBoxButtons::Ok);
         return;
     }
     std::string path = "scan-history.csv";
@@ -150,11 +151,11 @@ void CHistoryWindow::Export()
     if (!thread->CreateThread()) {
         delete thread;
         m_export.reset();
-        ShowOwnedMessageBox(m_hWnd, "The export could not be started. Try again.", "", MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, Text(TextId::HistoryExportNotStarted), "", MessageBoxButtons::Ok);
         return;
     }
     EnableWindow(m_exportButton.Handle(), FALSE);
-    m_status.SetText("Saving the view to " + path + "...");
+    m_status.SetText(StringPrintf(Text(TextId::HistorySaving), path.c_str()));
 }
 
 void CHistoryWindow::OnExported()
@@ -165,12 +166,13 @@ void CHistoryWindow::OnExported()
     const std::string& path = outcome->csvPath;
     if (!outcome->written) {
         Warning("History - export to %s failed: %s", path.c_str(), outcome->reason.c_str());
-        m_status.SetText("The view was not saved.");
-        ShowOwnedMessageBox(m_hWnd, "The file could not be saved: " + outcome->reason + ". Choose another folder.",
+        m_status.SetText(Text(TextId::HistoryNotSavedView));
+        ShowOwnedMessageBox(m_hWnd, StringPrintf(Text(TextId::HistoryFileNotSaved), outcome->reason.c_str()),
                             "", MessageBoxButtons::Ok);
         return;
     }
     long long rows = outcome->rows;
     Log("History - %lld rows exported to %s", rows, path.c_str());
-    m_status.SetText("Saved " + std::to_string(rows) + (rows == 1 ? " row to " : " rows to ") + path);
+    TextId saved = rows == 1 ? TextId::HistorySavedRow : TextId::HistorySavedRows;
+    m_status.SetText(StringPrintf(Text(saved), rows, path.c_str()));
 }

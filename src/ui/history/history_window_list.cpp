@@ -2,8 +2,14 @@
 // drawn, a page at a time) and the details pane of the selected row.
 #include <algorithm>
 #include <ctime>
+#include <string>
+#include <vector>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
+#include "core/scan_result.h"
 #include "framework/win_handle.h"
+#include "history/history_view_rules.h"
 
 #include "res/resource.h"
 #include "ui/history/history_window.h"
@@ -14,17 +20,20 @@ namespace {
 // Room around a cell's text, as the list view leaves it.
 constexpr int kCellPadding = 16;
 
-// The longest text a column usually shows; the barcode and the note get a
-// width of their own.
-const char* WidestText(const std::string& name)
+// The longest texts a column usually shows, in the chosen language; the
+// barcode and the note get a width of their own.
+std::vector<std::string> WidestTexts(const std::string& name)
 {
-    if (name == "Date/Time") return "2026-12-08 00:00:00";
-    if (name == "Status") return "Done before";
-    if (name == "Mode") return "Recommission";
-    if (name == "Serial") return "DEMO00000000";
-    if (name == "Time left") return "10 days 23 h left";
-    if (name == "Age") return "400 days 23 h";
-    return "";
+    if (name == "Date/Time") return {"2026-12-08 00:00:00"};
+    if (name == "Status") return {StatusWord("Done before"), StatusWord("Not sent")};
+    if (name == "Mode") return {ModeWord(ScanMode::Recommission)};
+    if (name == "Serial") return {"DEMO00000000"};
+    if (name == "Time left") {
+        std::string duration = StringPrintf(Text(TextId::DurationDays), 10LL, 23LL);
+        return {StringPrintf(Text(TextId::TimeLeft), duration.c_str())};
+    }
+    if (name == "Age") return {StringPrintf(Text(TextId::DurationDays), 400LL, 23LL)};
+    return {};
 }
 
 int ColumnWidth(HWND list, const std::string& name)
@@ -34,7 +43,9 @@ int ColumnWidth(HWND list, const std::string& name)
     WindowDC dc(list);
     SelectedObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
     int widest = 0;
-    for (const std::string& text : {name, std::string(WidestText(name))}) {
+    std::vector<std::string> texts = WidestTexts(name);
+    texts.push_back(ColumnWord(name));
+    for (const std::string& text : texts) {
         SIZE size{};
         GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         widest = std::max(widest, static_cast<int>(size.cx));
@@ -54,7 +65,8 @@ void CHistoryWindow::SetUpColumns()
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
         column.cx = ColumnWidth(m_list, columns[i]);
-        column.pszText = const_cast<char*>(columns[i].c_str());
+        std::string header = ColumnWord(columns[i]);
+        column.pszText = const_cast<char*>(header.c_str());
         column.iSubItem = static_cast<int>(i);
         SendMessageA(m_list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -131,6 +143,7 @@ void CHistoryWindow::OnSelectionChanged()
     SetDlgItemTextA(m_hWnd, IDC_HISTORY_DETAILS, entry ? DetailsText(*entry, own ? &*own : nullptr).c_str() : "");
     if (m_view != HistoryView::Alerts) return;
     SetDlgItemTextA(m_hWnd, IDC_HISTORY_NOTE, entry ? entry->handledNote.c_str() : "");
-    SetWindowTextA(m_actionButton.Handle(), entry && entry->handled ? "Not handled" : "Mark handled");
+    TextId action = entry && entry->handled ? TextId::HistoryNotHandled : TextId::HistoryMarkHandled;
+    SetWindowTextA(m_actionButton.Handle(), Text(action));
     InvalidateRect(m_actionButton.Handle(), nullptr, TRUE);
 }

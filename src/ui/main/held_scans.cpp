@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/text_catalog.h"
 #include "base/text_escape.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
@@ -51,7 +52,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
         std::string shown = SpoolText(scan.mode, scan.delivery, scan.barcode);
         if (!ReadWholeFile(scan.heldPath, content) || content != shown) {
             Warning("Held scan \"%s.dat\" changed after it was shown: not sent, asked again at the next start", name);
-            AddLogRow("Not sent: the held scan changed after it was shown. It is asked about again at the next start.");
+            AddLogRow("%s", Text(TextId::RowHeldChanged));
             return;
         }
         // The marker first: without it the worker would hold the scan again.
@@ -80,7 +81,7 @@ void SettleHeldScan(const HeldScan& scan, bool send, const NotSentRecord& notSen
     // The worker writes the row: the history's file is its own to open.
     if (notSent.history) notSent.history->RecordLater(*record, notSent.userName);
     PostScanResult(notSent.resultsWindow, record);
-    AddLogRow("Not sent: %s", EscapeBarcode(scan.barcode).c_str());
+    AddLogRow(Text(TextId::RowNotSent), EscapeBarcode(scan.barcode).c_str());
 }
 
 // The program's message box with the two answers, carried out as the button
@@ -92,12 +93,13 @@ public:
     CHeldScanBox(const HeldScan& scan, NotSentRecord notSent)
         : m_scan(scan), m_notSent(std::move(notSent)), m_bDoNotSendByDefault(!scan.expiredOn.empty())
     {
-        m_strCaption = kHeldCaption;
-        for (const TextRun& run : MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), kHeldCaption))
+        m_strCaption = Text(TextId::HeldCaption);
+        for (const TextRun& run :
+             MessageRuns(HeldScanQuestion(ReasonsOf(scan), EscapeBarcode(scan.barcode)), m_strCaption))
             AppendRun(run);
         m_buttons = MessageBoxButtons::OkCancel;
-        m_strFirstButton = "&Send anyway";
-        m_strSecondButton = "&Do not send";
+        m_strFirstButton = Text(TextId::ButtonSendAnyway);
+        m_strSecondButton = Text(TextId::ButtonDoNotSend);
     }
 
 protected:

@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/program_context.h"
 #include "core/test_barcodes.h"
@@ -23,8 +24,6 @@ constexpr UINT kFirstUpdateCheckMs = 5000, kUpdateCheckPeriodMs = 3600000;
 constexpr UINT WM_TRAYICON = WM_APP + 1;  // 32769, the icon's callback message
 constexpr int kMinTrackWidth = 700, kMinTrackHeight = 400;
 
-constexpr const char kStatusText[] = "This window will only minimize / close in decomission mode";
-constexpr const char kQuitQuestion[] = "Are you sure you want to quit ?\r\n\r\nAny scanning will not be detected";
 
 }  // namespace
 
@@ -73,16 +72,15 @@ BOOL CMainDialog::OnInitDialog()
 void CMainDialog::AddSystemMenuEntry()
 {
     HMENU menu = GetSystemMenu(m_hWnd, FALSE);
-    char entry[128] = "";
-    if (!menu || LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, entry, sizeof entry) <= 0) return;
+    if (!menu) return;
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, entry);
-    if (LoadStringA(GetModuleHandleA(nullptr), IDS_COUNTER_SAFETY, entry, sizeof entry) > 0)
-        AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, entry);
-    AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, "Scanner test...");
-    AppendMenuA(menu, MF_STRING, IDM_HISTORY, "Scan history...");
-    AppendMenuA(menu, MF_STRING, IDM_DELIVERY, "Check a delivery...");
-    AppendMenuA(menu, MF_STRING, IDM_ACTIVITY, "Activity report...");
+    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, Text(TextId::MenuAbout));
+    AppendMenuA(menu, MF_STRING, IDM_COUNTER_SAFETY, Text(TextId::MenuCounterSafety));
+    AppendMenuA(menu, MF_STRING, IDM_SCANNER_TEST, Text(TextId::MenuScannerTest));
+    AppendMenuA(menu, MF_STRING, IDM_HISTORY, Text(TextId::MenuScanHistory));
+    AppendMenuA(menu, MF_STRING, IDM_DELIVERY, Text(TextId::MenuCheckDelivery));
+    AppendMenuA(menu, MF_STRING, IDM_ACTIVITY, Text(TextId::MenuActivityReport));
+    AppendMenuA(menu, MF_STRING, IDM_LANGUAGE, Text(TextId::MenuLanguage));
 }
 
 void CMainDialog::StartWorker()
@@ -145,7 +143,7 @@ void CMainDialog::ShowStatusText()
 {
     HWND status = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
     SendMessageA(status, EM_SETSEL, 0, -1);
-    SendMessageA(status, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(kStatusText));
+    SendMessageA(status, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Text(TextId::MainStatusText)));
     SendMessageA(status, EM_SETSEL, 0, -1);
     CHARFORMAT2A format{};
     format.cbSize = sizeof format;
@@ -160,25 +158,17 @@ void CMainDialog::AddToolTips()
 {
     const struct {
         int id;
-        const char* title;
-        const char* text;
+        TextId title;
+        TextId text;
     } tips[] = {
-        {IDC_DECOMMISSION_MODE, "Deccommission mode",
-         "Set the application into decommission mode.\n\nThe application will decommission any product barcode "
-         "presented to the scanner."},
-        {IDC_VERIFY_MODE, "Verify mode",
-         "Set the application into verification mode.\n\nThe application WILL NOT decommission but instead validate "
-         "the product with the NMVS system."},
-        {IDC_RECOMMISSION_MODE, "Recommission mode",
-         "Set the application into recommission mode.\n\nThe application will return any scanned product back onto "
-         "the market\n\n*NOTE: products must be recommissioned at the same location and within 10 days of "
-         "decommissioning."},
-        {IDC_SETTINGS, "Settings", "Click here to edit your credentials, proxy and other settings."},
-        {IDC_CONTACT, "About and contact", "View the application version and support contact details."},
-        {IDC_UPDATE, "Update application",
-         "A new update is available.  Please click this button to perform the update now."},
+        {IDC_DECOMMISSION_MODE, TextId::TipDecommissionTitle, TextId::TipDecommission},
+        {IDC_VERIFY_MODE, TextId::TipVerifyTitle, TextId::TipVerify},
+        {IDC_RECOMMISSION_MODE, TextId::TipRecommissionTitle, TextId::TipRecommission},
+        {IDC_SETTINGS, TextId::TipSettingsTitle, TextId::TipSettings},
+        {IDC_CONTACT, TextId::TipContactTitle, TextId::TipContact},
+        {IDC_UPDATE, TextId::TipUpdateTitle, TextId::TipUpdate},
     };
-    for (const auto& tip : tips) CreateToolTip(tip.id, m_hWnd, tip.title, tip.text);
+    for (const auto& tip : tips) CreateToolTip(tip.id, m_hWnd, Text(tip.title), Text(tip.text));
 }
 
 void CMainDialog::OnTimer(UINT_PTR id)
@@ -224,6 +214,7 @@ bool CMainDialog::OnCommand(int id, int notifyCode, HWND control)
     case ID_TRAY_HISTORY: ShowHistory(); return true;
     case ID_TRAY_DELIVERY: ShowDelivery(); return true;
     case ID_TRAY_ACTIVITY: ShowActivityReport(); return true;
+    case ID_TRAY_LANGUAGE: ShowLanguageChooser(); return true;
     default:
         if (const char* barcode = TestBarcodeFor(id)) {
             InjectTestBarcode(barcode);
@@ -240,7 +231,7 @@ void CMainDialog::OnClose()
         if (settings.ToTray) HideToTray();
         return;
     }
-    bool quit = ShowMessageBox(kQuitQuestion, "", MessageBoxButtons::YesNo) != 0;
+    bool quit = ShowMessageBox(Text(TextId::MainQuitQuestion), "", MessageBoxButtons::YesNo) != 0;
     Log("Quit question answered %s", quit ? "Yes" : "No");
     if (!quit) return;
     m_ports.CloseAllPorts();
@@ -283,6 +274,10 @@ INT_PTR CMainDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if ((wParam & 0xFFF0) == IDM_SCANNER_TEST) {
             ShowScannerTest();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == IDM_LANGUAGE) {
+            ShowLanguageChooser();
             return TRUE;
         }
         if ((wParam & 0xFFF0) == IDM_HISTORY) {

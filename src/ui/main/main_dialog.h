@@ -132,6 +132,7 @@ private:
     ULONGLONG m_startTick = 0;
     void OnHeldScanPosted(HeldScan* posted);
     void ShowCounterSafety();
+    void ShowLanguageChooser();
 
     std::atomic<HWND> m_scannerTestWindow{nullptr};  // while the scanner test is open
     std::unique_ptr<CHistoryWindow> m_historyWindow;  // its window may have closed

@@ -5,10 +5,12 @@
 #include <mmsystem.h>
 
 #include "framework/system_library.h"
+#include "framework/ui_language.h"
 #include "res/resource.h"
 #include "ui/main/main_layout.h"
 #include "ui/settings/about_dialog.h"
 #include "ui/settings/counter_safety_dialog.h"
+#include "ui/settings/language_dialog.h"
 
 namespace {
 
@@ -104,6 +106,12 @@ void CMainDialog::ShowCounterSafety()
     safety.RunModal(m_hWnd);
 }
 
+void CMainDialog::ShowLanguageChooser()
+{
+    CLanguageDialog chooser;
+    chooser.RunModal(m_hWnd);
+}
+
 void CMainDialog::OnSize(UINT kind, int cx, int cy)
 {
     if (kind == SIZE_MINIMIZED) {
@@ -148,7 +156,7 @@ void CMainDialog::ShowTrayMenu()
     POINT cursor{};
     GetCursorPos(&cursor);
     SetForegroundWindow(m_hWnd);
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU menu = LoadUiMenu(IDR_TRAY_MENU);
     if (!menu) return;
     // The choice arrives as WM_COMMAND, handled like the buttons.
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);

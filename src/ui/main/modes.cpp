@@ -2,6 +2,7 @@
 // the window's pinning (on top in Verify and Recommission).
 #include <richedit.h>
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
 #include "res/resource.h"
@@ -9,12 +10,12 @@
 
 namespace {
 
-const char* BannerText(int32_t mode)
+TextId BannerText(int32_t mode)
 {
     switch (mode) {
-    case Verify: return "Verify Mode On";
-    case Recommission: return "Recommission Mode On";
-    default: return "Decommission Mode On";
+    case Verify: return TextId::BannerVerify;
+    case Recommission: return TextId::BannerRecommission;
+    default: return TextId::BannerDecommission;
     }
 }
 
@@ -31,9 +32,9 @@ void CMainDialog::SwitchMode(int32_t mode, bool force)
     if (m_mode == mode && !force) return;
     m_mode = mode;
     for (CColorButton* button : {&m_decommissionButton, &m_verifyButton, &m_recommissionButton}) button->Unhighlight();
-    const char* banner = BannerText(mode);
+    const char* banner = Text(BannerText(mode));
     AddLogRow("%s", banner);
-    Log("%s", banner);
+    Log("%s", EnglishText(BannerText(mode)));
     ShowModeBanner(banner);
     ModeButton(mode).Highlight(200, 230, 200);
     if (mode == Decommission)

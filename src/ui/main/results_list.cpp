@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/text_catalog.h"
 #include "base/text_escape.h"
 #include "core/log.h"
 #include "core/scan_result_post.h"
@@ -16,7 +17,8 @@
 
 namespace {
 
-const char* const kHeaders[kResultColumns] = {"Date/Time", "Status", "Mode", "Barcode"};
+const TextId kHeaders[kResultColumns] = {TextId::ColumnDateTime, TextId::ColumnStatus, TextId::ColumnMode,
+                                         TextId::ColumnBarcode};
 // Room around a cell's text, as the list view leaves it.
 constexpr int kCellPadding = 14;
 // A column widens at once but narrows only once the list has been still for
@@ -37,7 +39,7 @@ void CResultsList::Initialise()
         header.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         header.fmt = LVCFMT_LEFT;
         header.cx = widths[column];
-        header.pszText = const_cast<char*>(kHeaders[column]);
+        header.pszText = const_cast<char*>(Text(kHeaders[column]));
         header.iSubItem = column;
         SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header));
     }
@@ -52,7 +54,7 @@ void CResultsList::Initialise()
     }
     m_measure.Reset(CreateCompatibleDC(nullptr));
     SelectObject(m_measure.Get(), reinterpret_cast<HFONT>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
-    for (int column = 0; column < kResultColumns; ++column) m_headerWidths[column] = TextWidth(kHeaders[column]);
+    for (int column = 0; column < kResultColumns; ++column) m_headerWidths[column] = TextWidth(Text(kHeaders[column]));
 }
 
 int CResultsList::TextWidth(const std::string& text) const
@@ -73,7 +75,8 @@ void CResultsList::OnScanResult(ScanResult* posted)
         const std::string cells[3] = {"", "", record->barcode};
         AddRow(rowTime, nullptr, cells);
     } else {
-        const std::string cells[3] = {record->statusText, ModeNames(record->mode), EscapeBarcode(record->barcode)};
+        const std::string cells[3] = {StatusWord(record->statusText), ModeWord(record->mode),
+                                      EscapeBarcode(record->barcode)};
         int index = m_book.FindKey(record->key);
         ScanResult* shown = record.get();
         if (index >= 0) {

@@ -2,6 +2,7 @@
 // drivers' download, all from the update server over plain HTTP.
 #include "ui/main/main_dialog.h"
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "framework/file_ops.h"
 #include "res/resource.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-const char kNotesClosing[] = "\n\nTo update simply click the Update button on the main window";
 
 // Runs a GET into a new file of the download folder and returns its text;
 // the file is gone afterwards. False when the request or the read failed.
@@ -59,7 +59,7 @@ void CMainDialog::CheckForUpdate()
     if (pieces.hasBody) ShowReleaseNotes(pieces.title, pieces.body);
     ShowWindow(GetDlgItem(m_hWnd, IDC_UPDATE), SW_SHOW);
     m_updateButton.Flash(255, 220, 220, 800);
-    SetDlgItemTextA(m_hWnd, IDC_UPDATE, "&Update NOW!");
+    SetDlgItemTextA(m_hWnd, IDC_UPDATE, Text(TextId::ButtonUpdateNow));
 }
 
 void CMainDialog::ShowReleaseNotes(const std::string& title, const std::string& body)
@@ -74,7 +74,7 @@ void CMainDialog::ShowReleaseNotes(const std::string& title, const std::string& 
     heading.bold = heading.underline = true;
     notes.AppendRun(heading);
     TextRun text;
-    text.text = body + kNotesClosing;
+    text.text = body + Text(TextId::NotesClosing);
     notes.AppendRun(text);
     notes.DoModal();
 }
@@ -95,10 +95,10 @@ void CMainDialog::DownloadUpdate()
     request.newestOfferIssued = TakeInOfferIssued(GenuineOfferIssued(request.offerText, VerifyMakerSignature));
     InstallerOutcome outcome = DownloadInstaller(context, UpdateDownloadUrl(settings.UpdateHost, settings.Username),
                                                  UpdateSignatureUrl(settings.UpdateHost, settings.Username), request);
-    if (outcome == InstallerOutcome::NotPlaced) ShowMessageBox(kInstallerNotPlacedText, "", MessageBoxButtons::Ok);
+    if (outcome == InstallerOutcome::NotPlaced) ShowMessageBox(Text(TextId::InstallerNotPlaced), "", MessageBoxButtons::Ok);
     if (outcome == InstallerOutcome::NotStarted) {
         Log("No update available");
-        ShowMessageBox(std::string("No update available.\r\n\r\nYou have the latest version: ") + kProgramVersion, "",
+        ShowMessageBox(Text(TextId::NoUpdate) + std::string(kProgramVersion), "",
                        MessageBoxButtons::Ok);
     }
     UpdateBusy = false;
@@ -122,8 +122,8 @@ void CMainDialog::DownloadAndRun(const std::string& fileName)
                           &startedVersion);
     if (outcome == InstallerOutcome::Started) RememberDriverStarted(fileName, startedVersion);
     if (outcome == InstallerOutcome::NotPlaced)
-        ShowMessageBox(kInstallerNotPlacedText, "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
+        ShowMessageBox(Text(TextId::InstallerNotPlaced), "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
     if (outcome == InstallerOutcome::NotStarted)
-        ShowMessageBox("Download failed please try again", "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
+        ShowMessageBox(Text(TextId::DownloadFailed), "QuorvixFMD Pellwick", MessageBoxButtons::Ok);
     UpdateBusy = false;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/text_catalog.h"
 #include "base/decimal.h"
 #include "core/log.h"
 #include "core/settings_store.h"
@@ -28,11 +29,6 @@ const SafetySwitch kSwitches[CCounterSafetyDialog::kSwitchCount] = {
      &AppSettings::ExplainAnswers},
     {IDC_SAFETY_PLAIN, IDC_SAFETY_PLAIN_FRAME, IDC_SAFETY_PLAIN_TEXT, "AllowPlainHttp", &AppSettings::AllowPlainHttp},
 };
-
-constexpr const char kPlainHttpQuestion[] =
-    "With plain HTTP, the pharmacy's password crosses the network unencrypted, and anyone on the way can answer "
-    "in the service's place.\n\nTurn it on only when your IT support says the service cannot be reached securely. "
-    "Turn it on?";
 
 }  // namespace
 
@@ -74,7 +70,7 @@ bool CCounterSafetyDialog::OnCommand(int id, int notifyCode, HWND control)
 void CCounterSafetyDialog::ShowSwitch(int index, bool on)
 {
     CColorButton& button = m_toggles[index];
-    SetWindowTextA(button.Handle(), on ? "On" : "Off");
+    SetWindowTextA(button.Handle(), Text(on ? TextId::SwitchOn : TextId::SwitchOff));
     if (on)
         button.Highlight(200, 230, 200);
     else
@@ -87,7 +83,7 @@ void CCounterSafetyDialog::Toggle(int index)
     const SafetySwitch& safety = kSwitches[index];
     bool on = !(m_settings.Snapshot().*safety.field);
     if (on && safety.field == &AppSettings::AllowPlainHttp &&
-        !ShowMessageBox(kPlainHttpQuestion, "Plain HTTP", MessageBoxButtons::YesNo))
+        !ShowMessageBox(Text(TextId::PlainHttpQuestion), Text(TextId::PlainHttpCaption), MessageBoxButtons::YesNo))
         return;
     SaveSetting(safety.value, on ? "1" : "0");
     m_settings.ReloadSwitches();

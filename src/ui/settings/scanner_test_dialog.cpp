@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "framework/win_handle.h"
 #include "packcode/scanner_test_check.h"
@@ -34,9 +36,9 @@ bool WritePicture(const std::string& path, const std::string& bytes)
 
 std::string VerdictText(const ScannerTestVerdict& verdict)
 {
-    if (verdict.faults.empty()) return std::string(kScannerSetUpCorrectly) + " (" + verdict.codeName + ").";
+    if (verdict.faults.empty()) return StringPrintf(Text(TextId::ScannerSetUpCorrectly), verdict.codeName.c_str());
     std::string text =
-        verdict.codeName.empty() ? "" : verdict.codeName + ": change the scanner's settings, then scan again.\r\n";
+        verdict.codeName.empty() ? "" : StringPrintf(Text(TextId::ScannerChangeSettings), verdict.codeName.c_str());
     for (const std::string& fault : verdict.faults) text += "- " + fault + "\r\n";
     return text;
 }
@@ -58,8 +60,8 @@ bool CScannerTestDialog::PostScan(HWND window, const std::string& scan)
 
 BOOL CScannerTestDialog::OnInitDialog()
 {
-    std::string left = "Left: " + ShowControlCharacters(SCANNER_TEST_GS1_CODE);
-    std::string right = "Right: " + ShowControlCharacters(SCANNER_TEST_PPN_CODE);
+    std::string left = Text(TextId::ScannerTestLeft) + ShowControlCharacters(SCANNER_TEST_GS1_CODE);
+    std::string right = Text(TextId::ScannerTestRight) + ShowControlCharacters(SCANNER_TEST_PPN_CODE);
     SetDlgItemTextA(m_hWnd, IDC_SCANNER_TEST_GS1_TEXT, left.c_str());
     SetDlgItemTextA(m_hWnd, IDC_SCANNER_TEST_PPN_TEXT, right.c_str());
     m_saveButton.Attach(m_hWnd, IDC_SCANNER_TEST_SAVE);
@@ -107,8 +109,7 @@ void CScannerTestDialog::SavePicture()
     if (!AskSavePath(m_hWnd, "PNG picture (*.png)\0*.png\0", "png", path)) return;
     bool saved = WritePicture(path, SheetPicture());
     Log("Scanner test picture %s %s", saved ? "saved to" : "could not be saved to", path.c_str());
-    m_verdict.SetText(saved ? std::string("Picture saved: ") + path + "\r\nPrint it and scan the codes from the paper."
-                            : std::string("The picture could not be saved to ") + path + ". Choose another folder.");
+    m_verdict.SetText(StringPrintf(Text(saved ? TextId::PictureSaved : TextId::PictureNotSaved), path.c_str()));
 }
 
 void CScannerTestDialog::Close()

@@ -2,6 +2,7 @@
 // values back, and hides the main window soon when they are not usable.
 #include "ui/settings/settings_dialog.h"
 
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/settings_store.h"
 #include "res/resource.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr unsigned kHideAfterCancelMs = 2000;
-constexpr const char kInvalidCredentials[] = "Credentials are invalid, please correct";
 // Room for the notice of a refused password, in dialog units: two lines.
 constexpr int kNoticeHeightDlu = 22;
 constexpr COLORREF kNoticeColour = RGB(160, 0, 0);
@@ -45,7 +45,7 @@ BOOL CSettingsDialog::OnInitDialog()
     SetDlgItemTextA(m_hWnd, IDC_USERNAME, values.Username.c_str());
     SetDlgItemTextA(m_hWnd, IDC_PASSWORD, values.Password.c_str());
     SetDlgItemTextA(m_hWnd, IDC_PROXY, values.Proxy.c_str());
-    if (CFMDThread::KnownRefused(values, m_owner.ScanFolder())) ShowNotice(kAccountRefusedReason);
+    if (CFMDThread::KnownRefused(values, m_owner.ScanFolder())) ShowNotice(Text(TextId::SettingsPasswordRefused));
     return TRUE;
 }
 
@@ -147,7 +147,7 @@ void CSettingsDialog::OnSave()
         return;
     }
     Log("Settings not saved: scans are sent with the unsaved credentials until the settings are cancelled");
-    ShowMessageBox(kInvalidCredentials, "", MessageBoxButtons::Ok);
+    ShowMessageBox(Text(TextId::InvalidCredentials), "", MessageBoxButtons::Ok);
 }
 
 void CSettingsDialog::OnCancel()

@@ -28,10 +28,6 @@ enum class InstallerOutcome {
 // started installer carries.
 InstallerOutcome FetchInstaller(const InstallerRequest& request, std::string* startedVersion = nullptr);
 
-// What the user is told when an installer could not be put in place.
-constexpr char kInstallerNotPlacedText[] =
-    "The installer could not be started: the one downloaded before is still in use.\r\n\r\n"
-    "Close it and try again.";
 
 // Removes, from the download folder, what earlier runs left there: answers
 // of failed requests and installers that have ended since.
