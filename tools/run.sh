@@ -39,10 +39,10 @@ DPI="${PELLWICK_DPI:-96}"
 LANGUAGE_CODE="${PELLWICK_LANGUAGE:-en}"
 # The windows' titles in the demo's language (as X shows them, in UTF-8).
 case "$LANGUAGE_CODE" in
-  de) SETTINGS_T="Einstellungen" DECOMMISSION_POPUP="Ergebnis: Ausbuchen" VERIFY_POPUP="Ergebnis: Verifizieren"
+  de) SETTINGS_T="Einstellungen" DECOMMISSION_POPUP="Scan im Modus Ausbuchen" VERIFY_POPUP="Scan im Modus Verifizieren"
       TEST_TITLE="Scannertest" ABOUT_TITLE="Über QuorvixFMD Pellwick" SAFETY_TITLE="Sicherheit am HV-Tisch"
       HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" HELD_CAPTION="Scan zurückgehalten" ;;
-  fr) SETTINGS_T="Paramètres" DECOMMISSION_POPUP="Résultat : Désactiver" VERIFY_POPUP="Résultat : Vérifier"
+  fr) SETTINGS_T="Paramètres" DECOMMISSION_POPUP="Résultat en mode Désactiver" VERIFY_POPUP="Résultat en mode Vérifier"
       TEST_TITLE="Test du scanner" ABOUT_TITLE="À propos de QuorvixFMD Pellwick" SAFETY_TITLE="Sécurité au comptoir"
       HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" HELD_CAPTION="Scan retenu" ;;
   *) SETTINGS_T="Settings" DECOMMISSION_POPUP="Product Decommission result" VERIFY_POPUP="Product Verify result"

@@ -42,7 +42,7 @@ TEST_F(FrenchCounter, AnAlertComesWithItsStatusWordVerdictAndNextStepInFrench)
     ASSERT_TRUE(fixture.Start());
 
     WriteBytes(fixture.AppFolder() + "\\Scanned\\100.dat", "0" + kSuppliedPack);  // Verify mode
-    HWND popUp = WaitForTopWindow(GetCurrentProcessId(), "R\xE9sultat : V\xE9rifier", kAnswerWaitMs);
+    HWND popUp = WaitForTopWindow(GetCurrentProcessId(), "R\xE9sultat en mode V\xE9rifier", kAnswerWaitMs);
     ASSERT_NE(popUp, nullptr) << "the pop-up's title in French";
     std::string text = PopUpText(popUp);
     EXPECT_NE(text.find("\nQue faire\nNe pas d\xE9livrer\n"), std::string::npos) << text;

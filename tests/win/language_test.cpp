@@ -51,7 +51,7 @@ struct Expected {
 const Expected kExpected[] = {
     {"en", "Alert: do not supply", "Counter safety", "&Show"},
     {"de", "Alarm: nicht abgeben", "Sicherheit am HV-Tisch", "&Anzeigen"},
-    {"fr", "Alerte : ne pas d\xE9livrer", "S\xE9" "curit\xE9 au comptoir", "&Afficher"},
+    {"fr", "Alerte\xA0: ne pas d\xE9livrer", "S\xE9" "curit\xE9 au comptoir", "&Afficher"},
     {"", "Alert: do not supply", "Counter safety", "&Show"},
     {"xx", "Alert: do not supply", "Counter safety", "&Show"},
 };
