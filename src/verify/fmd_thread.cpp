@@ -253,9 +253,12 @@ CFMDThread::SendOutcome CFMDThread::SendAndSettle(const std::string& folder, con
     if (IsTestAccount(m_settings.Username)) AddLogRow("Contents = %s", exchange.reply.c_str());
 
     ExchangeResult result = ReadExchange(exchange.result, exchange.reply);
+    // A refusal without an item status is still no answer about the pack:
+    // a change waits marked, and is verified first once the password is right.
     if (AccountRefusedBy(result, exchange.reply))
         return WaitForPassword(folder, fileName, std::move(record), exchange.result,
-                               uncertainBefore || scan.mayHaveArrived);
+                               uncertainBefore || scan.mayHaveArrived ||
+                                   (ChangesPackState(scan.mode) && result != ExchangeResult::Answered));
     switch (AfterSending(scan, result, uncertainBefore)) {
     case AfterExchange::Wait:
     case AfterExchange::WaitUncertain:

@@ -108,7 +108,6 @@ CFMDThread::SendOutcome CFMDThread::WaitForPassword(const std::string& folder, c
                                                     std::unique_ptr<ScanResult> record, int curlResult, bool uncertain)
 {
     EnterAccountRefusal();
-    // Refused, the request was not acted on: only an earlier doubt stays.
     KeepWaiting(folder, fileName, std::move(record), curlResult, uncertain);
     return SendOutcome::Waiting;
 }
