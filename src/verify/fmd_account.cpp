@@ -24,6 +24,14 @@ void RememberRefusal(const AppSettings& settings, const std::string& scanFolder)
         Warning("FMD - cannot remember the refused password in \"%s\"", RefusalPath(scanFolder).c_str());
 }
 
+// Once the service has accepted an account, whatever refusal is remembered is past.
+void ForgetRefusal(const std::string& scanFolder, const char* why)
+{
+    if (!FileExists(RefusalPath(scanFolder))) return;
+    Log("FMD - %s: the refusal is forgotten", why);
+    DeleteFileA(RefusalPath(scanFolder).c_str());
+}
+
 }  // namespace
 
 bool CFMDThread::KnownRefused(const AppSettings& settings, const std::string& scanFolder)
@@ -40,9 +48,8 @@ void CFMDThread::NoteLoginAnswer(const AppSettings& settings, const std::string&
     if (answer == LoginAnswer::Refused) {
         Log("FMD - the service refused the credentials: they are not sent again until a check succeeds");
         RememberRefusal(settings, scanFolder);
-    } else if (answer == LoginAnswer::Accepted && FileExists(RefusalPath(scanFolder))) {
-        Log("FMD - the service accepted the credentials: the refusal is forgotten");
-        DeleteFileA(RefusalPath(scanFolder).c_str());
+    } else if (answer == LoginAnswer::Accepted) {
+        ForgetRefusal(scanFolder, "the service accepted the credentials");
     }
 }
 
@@ -57,10 +64,7 @@ bool CFMDThread::AccountRefusedBy(ExchangeResult result, const std::string& repl
             return true;
         }
         // Answered with credentials changed since: the refused ones are past.
-        if (FileExists(RefusalPath(m_strScanFolder))) {
-            Log("FMD - the service answers with the credentials now set: the refusal is forgotten");
-            DeleteFileA(RefusalPath(m_strScanFolder).c_str());
-        }
+        ForgetRefusal(m_strScanFolder, "the service answers with the credentials now set");
         return false;
     }
     // An answer without an item status may be a refused login or another
