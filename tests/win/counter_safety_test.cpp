@@ -109,7 +109,7 @@ TEST(HeldScans, EachIsAskedInTurnAndItsAnswerCarriedOutAlsoAfterARestart)
         << "sent anyway: its row is updated in place";
     const std::string notSent = "Not sent: 01041501234567831729123110LOT24A\\u001D21DEMO0002";
     EXPECT_TRUE(WaitFor([&] { auto rows = fixture.LogRows(); return std::count(rows.begin(), rows.end(), notSent) == 1; }, kBoxWaitMs));
-    EXPECT_EQ(fixture.Cell(RowOf(fixture, "200"), 1), "Not sent");
+    EXPECT_TRUE(WaitFor([&] { return fixture.Cell(RowOf(fixture, "200"), 1) == "Not sent"; }, kBoxWaitMs));
     EXPECT_EQ(RequestsFor(standin, "21DEMO0001"), 1u) << "Send anyway: exactly one request";
     EXPECT_EQ(RequestsFor(standin, "21DEMO0002"), 0u) << "Do not send: none";
     EXPECT_TRUE(WaitFor([&] { return ListFolder(held).empty() && ListFolder(scanned).size() == 1; }, 5000))
@@ -151,7 +151,9 @@ TEST(HeldScans, AnExpiredDecommissionWaitsForItsAnswerWithDoNotSendTheDefault)
     const std::string notSent = "Not sent: 01041501234567991719063010LOT19X\\u001D21OLD00001";
     ASSERT_TRUE(WaitFor([&] { auto rows = fixture.LogRows(); return std::count(rows.begin(), rows.end(), notSent) == 1; }, kBoxWaitMs))
         << "Enter is Do not send";
-    EXPECT_EQ(fixture.Cell(RowOf(fixture, "300"), 1), "Not sent");
+    // The log row is written at once, the grid's row a message later.
+    EXPECT_TRUE(WaitFor([&] { return fixture.Cell(RowOf(fixture, "300"), 1) == "Not sent"; }, kBoxWaitMs))
+        << fixture.Cell(RowOf(fixture, "300"), 1);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
 
     WriteBytes(scanned + "\\301.dat", "1" + expiredFebruary);

@@ -220,7 +220,7 @@ TEST(HistoryWindow, AnAlertsCaseKeepsItsChangesAndUndoesTheOwnDecommission)
         HistoryStore store;
         ASSERT_TRUE(store.Open(fixture.AppFolder() + "\\History\\history.db", "2026-12-08", reason)) << reason;
         HistoryEntry alert;
-        alert.utcTime = UtcCutoff(std::time(nullptr) - kDay, 0);
+        alert.utcTime = UtcCutoff(std::time(nullptr) - kDay - 60, 0);  // a minute more: never "6 days 0 h"
         alert.localTime = alert.utcTime.substr(0, 19);
         alert.mode = Decommission;
         alert.kind = ScanResultKind::Error;
