@@ -22,6 +22,22 @@ struct EnglishLine {
 const EnglishLine* EnglishTexts();
 size_t EnglishTextCount();
 
+// A text the program writes in English into rows, files and the history
+// (a row's heading, a pack code's finding, a case's event), in the chosen
+// language: a text numbered from `first` to `last` that equals it, or whose
+// "%s" parts it fills (each filled part shown so in turn), or such texts
+// joined by a line break, ". " or ", ". Anything else, the service's own
+// words among it, comes back unchanged; so does everything in English.
+std::string ShownTextIn(const std::string& english, int first, int last);
+// The texts the worker and the history keep in English.
+constexpr int kStoredTextFirst = 6300, kStoredTextLast = 6349;
+// The scanner test's findings, which only its window shows.
+constexpr int kScannerTestFirst = 6350, kScannerTestLast = 6399;
+inline std::string ShownText(const std::string& english)
+{
+    return ShownTextIn(english, kStoredTextFirst, kStoredTextLast);
+}
+
 // The translation of the text `number` (ignored when no such text exists).
 void SetTranslation(int number, const std::string& text);
 // Back to English.

@@ -63,5 +63,6 @@ struct ScanResult {
     std::string sn;
     std::string success;
     int64_t delivery = 0;  // the delivery checked when it was scanned; 0: none
+    int64_t waitedSeconds = 0;  // kept waiting for the service: from its scan to its answer
     LiveRecordCounter counted;
 };

@@ -205,6 +205,23 @@ std::vector<std::string> ListFiles(const std::string& folder, const char* patter
     return names;
 }
 
+bool FileSavedAt(const std::string& path, unsigned long long& savedAt)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    savedAt = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+              data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+long long SecondsSince(unsigned long long savedAt)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return ticks > savedAt ? static_cast<long long>((ticks - savedAt) / 10000000ULL) : 0;
+}
+
 bool FileSize(const std::string& path, unsigned long long& size)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -55,6 +55,11 @@ struct ListedFile {
 };
 std::vector<ListedFile> ListFilesWithTimes(const std::string& folder, const char* pattern);
 
+// The file's last-write time, as ListedFile's; false when it cannot be read.
+bool FileSavedAt(const std::string& path, unsigned long long& savedAt);
+// Whole seconds from a last-write time to now; 0 for one in the future.
+long long SecondsSince(unsigned long long savedAt);
+
 // The file's size; false when its attributes cannot be read.
 bool FileSize(const std::string& path, unsigned long long& size);
 

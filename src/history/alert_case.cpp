@@ -22,13 +22,6 @@ const char* const kStoredStates[kCaseStateCount] = {
     "Open", "Set aside", "Resolved: own scan error", "Resolved: cleared and supplied", "Reported to the authority",
     "Returned"};
 
-CaseState StoredState(const std::string& word)
-{
-    for (int i = 0; i < kCaseStateCount; ++i)
-        if (word == kStoredStates[i]) return static_cast<CaseState>(i);
-    return CaseState::Open;
-}
-
 bool IsIdCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; }
 
 std::string Trimmed(std::string id)
@@ -77,6 +70,15 @@ std::string Column(sqlite3_stmt* s, int i)
 
 const char* CaseStateWord(CaseState state) { return GuideString(kStateTexts[static_cast<int>(state)]); }
 
+const char* StoredCaseStateWord(CaseState state) { return kStoredStates[static_cast<int>(state)]; }
+
+CaseState CaseStateOfStored(const std::string& word)
+{
+    for (int i = 0; i < kCaseStateCount; ++i)
+        if (word == kStoredStates[i]) return static_cast<CaseState>(i);
+    return CaseState::Open;
+}
+
 bool IsClosed(CaseState state) { return state != CaseState::Open && state != CaseState::SetAside; }
 
 std::string AlertIdIn(const std::string& heading, const std::string& body)
@@ -101,7 +103,7 @@ AlertCase ReadAlertCase(sqlite3* db, const HistoryEntry& entry)
     while (sqlite3_step(s.get()) == SQLITE_ROW) {
         CaseEvent event{Column(s.get(), 0), Column(s.get(), 1), Column(s.get(), 2), Column(s.get(), 3),
                         Column(s.get(), 4)};
-        if (event.what == "State") record.state = StoredState(event.value);
+        if (event.what == "State") record.state = CaseStateOfStored(event.value);
         if (event.what == "Alert ID") record.alertId = event.value;
         if (event.what == "Note") record.note = event.value;
         if (event.what == "Photo") record.photos.push_back(event.value);

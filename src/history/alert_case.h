@@ -16,6 +16,10 @@ constexpr int kCaseStateCount = 6;
 
 // "Open", "Set aside", "Resolved: own scan error", ...
 const char* CaseStateWord(CaseState state);
+// The state as the history keeps it: English, whatever the language shown;
+// and back (an unknown word is Open).
+const char* StoredCaseStateWord(CaseState state);
+CaseState CaseStateOfStored(const std::string& word);
 // Closed cases have no deadline any more.
 bool IsClosed(CaseState state);
 

@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "base/text_escape.h"
 #include "history/csv_target_file.h"
 #include "history/alert_case.h"
@@ -98,7 +100,8 @@ const char kEntryColumns[] =
     "local_time, utc_time, spool_key, mode, barcode, status_text, kind, status, message_heading,"
     " message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn, curl_result, user_name,"
     " computer_name, program_version, read_format, read_product_code, read_batch, read_expiry, read_serial,"
-    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated, delivery";
+    " read_faults, handled, handled_note, case_alert_id, case_state, case_updated, delivery,"
+    " waited_seconds";
 
 HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
 {
@@ -122,6 +125,7 @@ HistoryEntry EntryOfRow(sqlite3_stmt* s, int first)
     e.caseState = Column(s, first + 29);
     e.caseUpdated = Column(s, first + 30);
     e.delivery = sqlite3_column_int64(s, first + 31);
+    e.waitedSeconds = sqlite3_column_int64(s, first + 32);
     return e;
 }
 
@@ -146,10 +150,18 @@ std::string CsvField(const std::string& text, CsvText source, CodePageConverter 
     return quoted + "\"";
 }
 
-std::string CsvHeader()
+std::string CsvHeader(CsvHeadings headings, CodePageConverter toUtf8)
 {
+    static_assert(std::size(kColumns) == static_cast<size_t>(TextId::CsvCaseUpdated) -
+                                             static_cast<size_t>(TextId::CsvLocalTime) + 1);
     std::string header = "\xEF\xBB\xBF";
-    for (const char* column : kColumns) header += std::string(header.size() > 3 ? "," : "") + column;
+    for (size_t i = 0; i < std::size(kColumns); ++i) {
+        std::string column = kColumns[i];
+        if (headings == CsvHeadings::Shown && toUtf8)
+            column = CsvField(Text(static_cast<TextId>(static_cast<size_t>(TextId::CsvLocalTime) + i)), CsvText::Own,
+                              toUtf8);
+        header += (i == 0 ? "" : ",") + column;
+    }
     return header + "\r\n";
 }
 
@@ -194,13 +206,13 @@ bool IsIsoDate(const std::string& text)
 }
 
 CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, const CsvFileSystem& system,
-                           long long& rows, const std::atomic<bool>* cancelled)
+                           long long& rows, const std::atomic<bool>* cancelled, CsvHeadings headings)
 {
     rows = 0;
     if (IsDeviceName(csvPath)) return CsvRowsResult::Device;
     auto stopped = [cancelled] { return cancelled && cancelled->load(); };
     CsvTargetFile out(csvPath, system);
-    if (!out.Begin() || !out.Write(CsvHeader())) return CsvRowsResult::Unwritable;
+    if (!out.Begin() || !out.Write(CsvHeader(headings, system.codePageToUtf8))) return CsvRowsResult::Unwritable;
     int code = SQLITE_ROW;
     bool written = true;
     while (!stopped() && written && (code = sqlite3_step(query)) == SQLITE_ROW) {

@@ -20,7 +20,11 @@ using CodePageConverter = std::string (*)(const std::string& text);
 
 // One text field as UTF-8, guarded against formulas and quoted where it must be.
 std::string CsvField(const std::string& text, CsvText source, CodePageConverter toUtf8);
-std::string CsvHeader();  // with the byte-order mark, ends "\r\n"
+// The column names in English, as scripts read them, or in the language
+// shown, for the History window's export.
+enum class CsvHeadings { English, Shown };
+// With the byte-order mark, ends "\r\n".
+std::string CsvHeader(CsvHeadings headings = CsvHeadings::English, CodePageConverter toUtf8 = nullptr);
 std::string CsvRow(const HistoryEntry& entry, CodePageConverter toUtf8);  // ends "\r\n"
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsValidUtf8(const std::string& text);
@@ -39,7 +43,8 @@ bool IsIsoDate(const std::string& text);
 // A device name (NUL, COM1) is no file and is refused.
 enum class CsvRowsResult { Written, Unreadable, Unwritable, Stopped, Device };
 CsvRowsResult WriteRowsCsv(sqlite3_stmt* query, int first, const std::string& csvPath, const CsvFileSystem& system,
-                           long long& rows, const std::atomic<bool>* cancelled = nullptr);
+                           long long& rows, const std::atomic<bool>* cancelled = nullptr,
+                           CsvHeadings headings = CsvHeadings::English);
 // Why the file was not written, for the pharmacist.
 std::string CsvFailureReason(CsvRowsResult result, const std::string& csvPath);
 

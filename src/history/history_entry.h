@@ -25,4 +25,7 @@ struct HistoryEntry {
     // the UTC time of its last change.
     std::string caseAlertId, caseState, caseUpdated;
     int64_t delivery = 0;  // the delivery checked when it was scanned; 0: none
+    // How long it waited for the service through an outage, from its scan to
+    // its answer; 0 when it was answered without waiting.
+    int64_t waitedSeconds = 0;
 };

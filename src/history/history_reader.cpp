@@ -222,7 +222,7 @@ bool HistoryReader::ExportCsv(const HistoryViewQuery& query, const std::string& 
         return false;
     }
     BindQuery(s.get(), query);
-    CsvRowsResult result = WriteRowsCsv(s.get(), 1, csvPath, system, rows, cancelled);
+    CsvRowsResult result = WriteRowsCsv(s.get(), 1, csvPath, system, rows, cancelled, CsvHeadings::Shown);
     switch (result) {
     case CsvRowsResult::Written:
         return true;

@@ -46,6 +46,8 @@ const char* const kSchemaSteps[] = {
     " note_number TEXT NOT NULL DEFAULT '', opened_local TEXT NOT NULL, opened_utc TEXT NOT NULL,"
     " closed_local TEXT NOT NULL DEFAULT '', closed_utc TEXT NOT NULL DEFAULT '', user_name TEXT,"
     " computer_name TEXT);",
+    // 4 -> 5: how long a scan waited for the service through an outage.
+    "ALTER TABLE outcome ADD COLUMN waited_seconds INTEGER NOT NULL DEFAULT 0;",
 };
 static_assert(sizeof kSchemaSteps / sizeof kSchemaSteps[0] == HistoryStore::kSchemaVersion);
 
@@ -235,13 +237,14 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
     }
     // A scan of no delivery leaves the column to its default, as a file of
     // an earlier schema (still being brought up elsewhere) has it.
-    const bool tagged = e.delivery != 0;
+    const bool tagged = e.delivery != 0, waited = e.waitedSeconds > 0;
     Statement insert = Prepare(m_db, std::string(
         "INSERT INTO outcome (local_time, utc_time, spool_key, mode, barcode, status_text, kind, status,"
         " message_heading, message_body, post_transaction_id, reply_transaction_id, gtin, lot, exp, sn,"
         " curl_result, user_name, computer_name, program_version, read_format, read_product_code, read_batch,"
         " read_expiry, read_serial, read_faults, handled, handled_note") + (tagged ? ", delivery" : "") +
-        ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?" + (tagged ? ",?)" : ")"));
+        (waited ? ", waited_seconds" : "") + ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?" +
+        (tagged ? ",?" : "") + (waited ? ",?" : "") + ")");
     if (!insert) {
         reason = Reason(m_db);
         ReportIfDamaged(sqlite3_errcode(m_db));
@@ -264,6 +267,7 @@ bool HistoryStore::Add(const HistoryEntry& e, std::string& reason)
     sqlite3_bind_int(s, 27, e.handled ? 1 : 0);
     BindText(s, 28, e.handledNote);
     if (tagged) sqlite3_bind_int64(s, 29, e.delivery);
+    if (waited) sqlite3_bind_int64(s, tagged ? 30 : 29, e.waitedSeconds);
     // Outside an explicit transaction the insert is one transaction of its own.
     int code = sqlite3_step(s);
     if (code == SQLITE_DONE) return true;

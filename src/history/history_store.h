@@ -13,7 +13,7 @@ struct sqlite3;
 class HistoryStore {
 public:
     // The newest schema; every earlier one is brought up to it on open.
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
 
     HistoryStore();
     ~HistoryStore();

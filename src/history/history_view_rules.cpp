@@ -149,8 +149,8 @@ std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry&
             {Text(TextId::FieldStatusText), StatusWord(e.statusText)},
             {Text(TextId::FieldKind), StatusWord(KindName(e.kind))},
             {Text(TextId::ColumnStatus), e.status},
-            {Text(TextId::FieldMessageHeading), e.messageHeading},
-            {Text(TextId::FieldMessageBody), e.messageBody},
+            {Text(TextId::FieldMessageHeading), ShownText(e.messageHeading)},
+            {Text(TextId::FieldMessageBody), ShownText(e.messageBody)},
             {"PostTransactionID", e.postTransactionId},
             {"ReplyTransactionID", e.replyTransactionId},
             {Text(TextId::PackGtin), e.gtin},
@@ -166,7 +166,7 @@ std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry&
             {Text(TextId::FieldReadBatch), e.readBatch},
             {Text(TextId::FieldReadExpiry), e.readExpiry},
             {Text(TextId::FieldReadSerial), e.readSerial},
-            {Text(TextId::FieldReadFaults), e.readFaults},
+            {Text(TextId::FieldReadFaults), ShownText(e.readFaults)},
             {Text(TextId::ColumnHandled), Text(e.handled ? TextId::FieldYes : TextId::FieldNo)},
             {Text(TextId::FieldHandledNote), e.handledNote}};
 }

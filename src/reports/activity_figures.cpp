@@ -39,6 +39,10 @@ void CountDay(DayFigures& day, const HistoryEntry& e)
     if (guidance.alert) ++day.alertsRaised;
     // A held scan reaches the history only once the counter chose not to send it.
     if (e.kind == ScanResultKind::Held) ++day.heldNotSent;
+    if (e.waitedSeconds > 0) {
+        ++day.waitedScans;
+        day.waitedSeconds += e.waitedSeconds;
+    }
 }
 
 void AddTo(DayFigures& total, const DayFigures& day)
@@ -48,6 +52,8 @@ void AddTo(DayFigures& total, const DayFigures& day)
     for (int i = 0; i < kVerdictColumns; ++i) total.byVerdict[i] += day.byVerdict[i];
     total.alertsRaised += day.alertsRaised;
     total.heldNotSent += day.heldNotSent;
+    total.waitedScans += day.waitedScans;
+    total.waitedSeconds += day.waitedSeconds;
 }
 
 // A successful Recommission in the period undoes the pack's latest

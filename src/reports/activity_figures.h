@@ -1,6 +1,6 @@
 // The activity report's figures, from the history's rows of a period: per
-// day the scans by mode and by verdict, the alerts raised and the scans held
-// and not sent; the alerts with their case; the decommissions undone within
+// day the scans by mode and by verdict, the alerts raised, the scans held
+// and not sent, and the time scans waited for the service in outages; the alerts with their case; the decommissions undone within
 // the undo time; the deliveries checked with their tallies. Portable.
 #pragma once
 #include <ctime>
@@ -24,6 +24,8 @@ struct DayFigures {
     int byVerdict[kVerdictColumns] = {};
     int alertsRaised = 0;
     int heldNotSent = 0;
+    int waitedScans = 0;           // answered only after waiting through an outage
+    long long waitedSeconds = 0;  // their waiting, added up
 };
 
 struct UndoneDecommission {

@@ -85,6 +85,8 @@ std::vector<std::string> DayCells(const std::string& name, const DayFigures& day
     for (int count : day.byVerdict) cells.push_back(Number(count));
     cells.push_back(Number(day.alertsRaised));
     cells.push_back(Number(day.heldNotSent));
+    cells.push_back(Number(day.waitedScans));
+    cells.push_back(DurationText(day.waitedSeconds));
     return cells;
 }
 
@@ -96,6 +98,8 @@ std::string DaysTable(const ActivityFigures& f)
     for (int v = 0; v < kVerdictColumns; ++v) columns.push_back(VerdictWord(static_cast<Verdict>(v)));
     columns.push_back(ReportString(ReportText::ActivityAlertsRaised));
     columns.push_back(ReportString(ReportText::ActivityHeldNotSent));
+    columns.push_back(ReportString(ReportText::ActivityWaitedScans));
+    columns.push_back(ReportString(ReportText::ActivityWaitedTime));
     std::string html = "<table>\n" + HeaderRow(columns);
     for (const DayFigures& day : f.days) html += DataRow(DayCells(day.day, day));
     html += DataRow(DayCells(ReportString(ReportText::ActivityTotal), f.total), "total");
@@ -112,7 +116,7 @@ std::string AlertsTable(const ActivityHeader& h, const ActivityFigures& f)
     for (const HistoryEntry& alert : f.alerts) {
         PackFields pack = PackFieldsOf(alert);
         std::optional<std::time_t> when = ParseUtcTime(alert.utcTime);
-        std::string state = alert.caseState.empty() ? CaseStateWord(CaseState::Open) : alert.caseState;
+        std::string state = CaseStateWord(CaseStateOfStored(alert.caseState));
         std::string id = alert.caseAlertId.empty() ? AlertIdIn(alert.messageHeading, alert.messageBody)
                                                     : alert.caseAlertId;
         html += DataRow({ShownTime(alert.localTime), id, pack.productCode, pack.serial, alert.messageHeading, state,

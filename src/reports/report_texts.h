@@ -1,6 +1,6 @@
-// The English texts of the delivery check and the reports, in one table so
-// that a translation replaces them in one place. "%s" marks where a value goes.
-// Portable.
+// The texts of the delivery check and the reports, in the chosen language:
+// the catalog's "Report..." texts, numbered in this order. "%s" marks where a
+// value goes. Portable.
 #pragma once
 
 enum class ReportText {
@@ -74,6 +74,8 @@ enum class ReportText {
     ActivityDelivery,
     ActivityNoScans,
     CsvYes,
+    ActivityWaitedScans,
+    ActivityWaitedTime,
 };
 
 const char* ReportString(ReportText id);

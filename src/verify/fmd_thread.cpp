@@ -35,7 +35,7 @@ constexpr unsigned long long kUnreadableMs = 30000;
 // scan: after its answer is shown.
 void ReportScanFaults(const std::string& barcode, const std::optional<CalendarDate>& today)
 {
-    for (const std::string& row : ScanCheckRows(barcode, today)) AddLogRow("%s", row.c_str());
+    for (const std::string& row : ScanCheckRows(barcode, today)) AddLogRow("%s", ShownText(row).c_str());
 }
 
 }  // namespace
@@ -208,6 +208,10 @@ CFMDThread::SendOutcome CFMDThread::HandleScan(const std::string& folder, const 
     std::string content;
     if (!ReadSpoolFile(folder, fileName, content)) return SendOutcome::Unreadable;
     std::unique_ptr<ScanResult> record = RecordOfSpoolFile(WithoutExtension(fileName), content);
+    // A scan kept through an outage: its file was saved when it was scanned.
+    unsigned long long savedAt = 0;
+    if (folder == WaitingFolder() && FileSavedAt(folder + "\\" + fileName, savedAt))
+        record->waitedSeconds = SecondsSince(savedAt);
     HoldReasons reasons;
     ScanSituation scan = SituationOf(folder, *record, reasons);
     FirstStep step = FirstStepFor(scan);

@@ -23,7 +23,7 @@ std::string ExpiredSentence(const std::string& expiredOn) { return "The pack exp
 std::string FaultList(const std::vector<std::string>& faults)
 {
     std::string list;
-    for (const std::string& fault : faults) list += "- " + fault + "\n";
+    for (const std::string& fault : faults) list += "- " + ShownText(fault) + "\n";
     return list;
 }
 

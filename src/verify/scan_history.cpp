@@ -57,6 +57,7 @@ HistoryEntry EntryOf(const ScanResult& result, int curlResult, const std::string
     e.utcTime = IsoTime(utc, "Z");
     e.spoolKey = result.key;
     e.delivery = result.delivery;
+    e.waitedSeconds = result.waitedSeconds;
     e.mode = result.mode;
     e.barcode = result.barcode;
     e.statusText = result.statusText;

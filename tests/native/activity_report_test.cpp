@@ -22,6 +22,7 @@ struct Row {
     const char *statusText, *status, *heading;
     const char* serial;
     int64_t delivery;
+    int64_t waited = 0;  // seconds through an outage
 };
 
 const int S = ScanResultKind::Success, W = ScanResultKind::Warning, E = ScanResultKind::Error,
@@ -32,14 +33,14 @@ const Row kRows[] = {
     {"2026-11-20T09:00:00", Decommission, S, "Success", "1", "Pack decommissioned", "OLD", 0},  // before the period
     {"2026-11-24T09:00:00", Decommission, S, "Success", "1", "Pack decommissioned", "Y1", 0},
     {"2026-12-01T08:00:00", Verify, S, "Success", "1", "Pack verified", "A1", 0},
-    {"2026-12-01T08:01:00", Verify, S, "Success", "1", "Pack verified", "A2", 0},
-    {"2026-12-01T08:02:00", Decommission, S, "Success", "1", "Pack decommissioned", "X1", 0},
+    {"2026-12-01T08:01:00", Verify, S, "Success", "1", "Pack verified", "A2", 0, 300},
+    {"2026-12-01T08:02:00", Decommission, S, "Success", "1", "Pack decommissioned", "X1", 0, 120},
     {"2026-12-01T08:03:00", Decommission, H, "Not sent", "", "Not sent: deleted at the counter", "H1", 0},
     {"2026-12-01T08:04:00", Decommission, F, "Failed", "", "Request failed due to timeout", "T1", 0},
     {"2026-12-03T10:00:00", Recommission, S, "Success", "1", "Pack recommissioned", "X1", 0},  // undone in 2 days
     {"2026-12-03T10:01:00", Recommission, S, "Success", "1", "Pack recommissioned", "Y1", 0},  // after 9 days
     {"2026-12-03T10:02:00", Decommission, E, "Error", "0", "NMVS_NC_PC_02 Unknown serial number", "Z9", 0},
-    {"2026-12-03T11:00:00", Verify, S, "Success", "1", "Pack verified", "D1", 1},
+    {"2026-12-03T11:00:00", Verify, S, "Success", "1", "Pack verified", "D1", 1, 45},
     {"2026-12-03T11:01:00", Verify, W, "Warning", "2", "NMVS_NC_PCK_22 Pack is inactive (Recalled)", "D2", 1},
     {"2026-12-04T09:00:00", Verify, S, "Success", "1", "Pack verified", "LATE", 0},  // after the period
 };
@@ -63,6 +64,7 @@ protected:
             e.messageHeading = row.heading;
             e.barcode = std::string("0109000000000001172812311" "0B1\x1d" "21") + row.serial;
             e.delivery = row.delivery;
+            e.waitedSeconds = row.waited;
             ASSERT_TRUE(m_store.Add(e, reason)) << reason;
         }
         DeliveryRecord delivery;
@@ -103,11 +105,12 @@ TEST_F(ActivityReport, TheFiguresAreTheHistorysCounts)
     const struct {
         const DayFigures& day;
         const char* name;
-        int scans, verify, decommission, recommission, supply, alert, doNot, checkAgain, alerts, held;
+        int scans, verify, decommission, recommission, supply, alert, doNot, checkAgain, alerts, held, waited;
+        long long waitedSeconds;
     } days[] = {
-        {f.days[0], "2026-12-01", 5, 2, 3, 0, 3, 0, 0, 2, 0, 1},
-        {f.days[1], "2026-12-03", 5, 2, 1, 2, 3, 1, 1, 0, 1, 0},
-        {f.total, "", 10, 4, 4, 2, 6, 1, 1, 2, 1, 1},
+        {f.days[0], "2026-12-01", 5, 2, 3, 0, 3, 0, 0, 2, 0, 1, 2, 420},
+        {f.days[1], "2026-12-03", 5, 2, 1, 2, 3, 1, 1, 0, 1, 0, 1, 45},
+        {f.total, "", 10, 4, 4, 2, 6, 1, 1, 2, 1, 1, 3, 465},
     };
     for (const auto& d : days) {
         EXPECT_EQ(d.day.day, d.name);
@@ -121,6 +124,8 @@ TEST_F(ActivityReport, TheFiguresAreTheHistorysCounts)
         EXPECT_EQ(d.day.byVerdict[static_cast<int>(Verdict::CheckAgain)], d.checkAgain) << d.name;
         EXPECT_EQ(d.day.alertsRaised, d.alerts) << d.name;
         EXPECT_EQ(d.day.heldNotSent, d.held) << d.name;
+        EXPECT_EQ(d.day.waitedScans, d.waited) << d.name;
+        EXPECT_EQ(d.day.waitedSeconds, d.waitedSeconds) << d.name;
     }
     ASSERT_EQ(f.alerts.size(), 1u);
     EXPECT_EQ(f.alerts[0].caseState, "Set aside");
@@ -155,7 +160,8 @@ TEST_F(ActivityReport, ThePageDrawsTheChartWithoutScript)
     std::string html = ActivityReportHtml(header, f);
     for (const char* text : {"Activity report", "2026-12-01 - 2026-12-03", "1.5.0", "COUNTER1", "KVDEMO01",
                              "<svg", "Scans per day by verdict", "Alerts of the period", "Set aside",
-                             "Decommissions undone within 10 days", "Deliveries checked", "Phoenix", "4 days 23 h"})
+                             "Decommissions undone within 10 days", "Deliveries checked", "Phoenix", "4 days 23 h",
+                             "Waited in an outage", "<td>7 min</td>"})
         EXPECT_NE(html.find(text), std::string::npos) << text;
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("password"), std::string::npos);

@@ -217,7 +217,8 @@ DeliveryRecord Opened(const std::string& supplier, const std::string& local, con
 }
 
 // The file the program before deliveries left (schema 3, made by it, with an
-// alert and its case) comes up to schema 4 with its rows and cases as they were.
+// alert and its case) comes up to today's schema with its rows and cases as
+// they were, and takes the columns added since.
 TEST_F(DeliveryStore, AHistoryOfThePreviousProgramComesUpWithItsRowsAndCases)
 {
     std::filesystem::copy_file(std::filesystem::path(PELLWICK_SOURCE_DIR) / "tests/native/data/history-schema3.db",
@@ -225,7 +226,7 @@ TEST_F(DeliveryStore, AHistoryOfThePreviousProgramComesUpWithItsRowsAndCases)
     std::string reason;
     HistoryStore store;
     ASSERT_TRUE(store.Open(Path(), "2026-12-08", reason)) << reason;
-    EXPECT_EQ(store.SchemaVersion(), 4);
+    EXPECT_EQ(store.SchemaVersion(), HistoryStore::kSchemaVersion);
     EXPECT_TRUE(store.DamagedCopy().empty());
     EXPECT_EQ(store.Count(), 2);
     HistoryEntry later;
@@ -233,6 +234,7 @@ TEST_F(DeliveryStore, AHistoryOfThePreviousProgramComesUpWithItsRowsAndCases)
     later.utcTime = "2026-12-08T09:00:00Z";
     later.barcode = kGood;
     later.delivery = 1;
+    later.waitedSeconds = 90;
     ASSERT_TRUE(store.Add(later, reason)) << reason;
     ASSERT_EQ(StartDelivery(store.Connection(), Opened("Phoenix", "2026-12-08T09:55:00"), reason), 1) << reason;
 
@@ -245,6 +247,8 @@ TEST_F(DeliveryStore, AHistoryOfThePreviousProgramComesUpWithItsRowsAndCases)
     EXPECT_EQ(rows[1].caseState, "Set aside");
     EXPECT_EQ(reader.AlertCaseOf(rows[1]).events.size(), 1u);
     EXPECT_EQ(rows[2].delivery, 1);
+    EXPECT_EQ(rows[0].waitedSeconds, 0) << "rows from before kept no waiting";
+    EXPECT_EQ(rows[2].waitedSeconds, 90);
     std::vector<HistoryEntry> scans = DeliveryScans(store.Connection(), 1);
     ASSERT_EQ(scans.size(), 1u);
     EXPECT_EQ(scans[0].barcode, kGood);

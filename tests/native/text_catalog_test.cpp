@@ -147,4 +147,46 @@ TEST(TextCatalog, TranslationReplacesOnlyItsTextAndClearsBackToEnglish)
     EXPECT_STREQ(Text(static_cast<TextId>(1)), "");
 }
 
+// Texts the program keeps in English come back translated, piece by piece;
+// the service's words and anything unknown stay as they are.
+TEST(TextCatalog, StoredEnglishTextsAreShownInTheChosenLanguage)
+{
+    const std::pair<TextId, const char*> translations[] = {
+        {TextId::PackElementBatch, "Charge"},
+        {TextId::PackAppearsTwice, "Feld %s doppelt."},
+        {TextId::PackProductCheck, "Pruefziffer falsch."},
+        {TextId::PackRunsInto, "%s laeuft in %s."},
+        {TextId::ScanCheckRow, "Pruefung: %s"},
+        {TextId::ScanCheckExpired, "Pruefung: verfallen am %s"},
+        {TextId::StoredExpiredOn, "Verfallen am %s."},
+        {TextId::StoredRequestFailed, "Anfrage gescheitert: %s"},
+        {TextId::ScannerTestAdded, "%s hinzugefuegt"},
+    };
+    for (const auto& [id, text] : translations) SetTranslation(static_cast<int>(id), text);
+    const struct {
+        const char* english;
+        const char* shown;
+    } cases[] = {
+        {"The batch appears twice.", "Feld Charge doppelt."},
+        {"Scan check: The batch appears twice.", "Pruefung: Feld Charge doppelt."},
+        {"Scan check: this pack expired on 2019-02-28", "Pruefung: verfallen am 2019-02-28"},
+        {"The batch runs into the serial number: the scanner seems to drop the separator.",
+         "Charge laeuft in serial number."},
+        {"The pack expired on 2019-06-30. The product code's check digit is wrong.",
+         "Verfallen am 2019-06-30. Pruefziffer falsch."},
+        {"The batch appears twice.\nThe product code's check digit is wrong.",
+         "Feld Charge doppelt.\nPruefziffer falsch."},
+        {"Request failed due to CURLE_COULDNT_CONNECT", "Anfrage gescheitert: CURLE_COULDNT_CONNECT"},
+        {"NMVS_NC_PCK_22 Pack already inactive", "NMVS_NC_PCK_22 Pack already inactive"},
+        {"The batch appears twice. The service said so.", "The batch appears twice. The service said so."},
+        {"The batch appears", "The batch appears"},
+        {"\"x\" added", "\"x\" added"},  // the scanner test's own words are not the worker's
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShownText(c.english), c.shown) << c.english;
+    EXPECT_EQ(ShownTextIn("\"x\" added", kScannerTestFirst, kScannerTestLast), "\"x\" hinzugefuegt");
+    ClearTranslations();
+    EXPECT_EQ(ShownText("The batch appears twice."), "The batch appears twice.") << "English stays as stored";
+}
+
 }  // namespace

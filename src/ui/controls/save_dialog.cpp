@@ -3,14 +3,16 @@
 
 #include <commdlg.h>
 
-bool AskSavePath(HWND owner, const char* filter, const char* extension, std::string& path)
+bool AskSavePath(HWND owner, const std::string& kind, const char* extension, std::string& path)
 {
+    // Name and pattern, each ended by a NUL, and the list by the string's own.
+    std::string filter = kind + '\0' + "*." + extension + '\0';
     char chosen[MAX_PATH] = "";
     path.copy(chosen, sizeof chosen - 1);
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.lpstrDefExt = extension;

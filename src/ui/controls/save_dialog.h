@@ -4,7 +4,7 @@
 
 #include <string>
 
-// `filter`: the dialog's list of kinds, each a name and a pattern ended by a
-// NUL, the list by another. `path` holds the suggested name going in and the
-// chosen path coming out; false when the pharmacist cancelled.
-bool AskSavePath(HWND owner, const char* filter, const char* extension, std::string& path);
+// `kind`: the name of the one kind of file offered, as "CSV file (*.csv)";
+// its pattern is "*.<extension>". `path` holds the suggested name going in
+// and the chosen path coming out; false when the pharmacist cancelled.
+bool AskSavePath(HWND owner, const std::string& kind, const char* extension, std::string& path);

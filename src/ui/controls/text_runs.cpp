@@ -79,9 +79,9 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
         runs.push_back(Plain(", "));
         runs.push_back(Plain(result.status, status));
         runs.push_back(Plain(", "));
-        runs.push_back(Plain(result.messageHeading, status));
+        runs.push_back(Plain(ShownText(result.messageHeading), status));
         runs.push_back(Plain("\n"));
-        runs.push_back(Plain(result.messageBody, status));
+        runs.push_back(Plain(ShownText(result.messageBody), status));
         runs.push_back(Plain("\n\n"));
         AppendPackTable(runs, result);
         return runs;
@@ -89,11 +89,11 @@ std::vector<TextRun> ProductRuns(const ScanResult& result, const std::string& sc
     runs.push_back(Plain(StatusWord(result.statusText), status));
     runs.push_back(Plain("\n\n"));
     if (!result.messageHeading.empty()) {
-        runs.push_back(Plain(result.messageHeading));
+        runs.push_back(Plain(ShownText(result.messageHeading)));
         runs.push_back(Plain("\n"));
     }
     if (!result.messageBody.empty()) {
-        runs.push_back(Plain(result.messageBody));
+        runs.push_back(Plain(ShownText(result.messageBody)));
         runs.push_back(Plain("\n\n"));
     }
     runs.push_back(Plain(result.barcode));

@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "framework/file_ops.h"
 #include "history/history_csv.h"
@@ -12,11 +14,6 @@
 
 namespace {
 
-// The dialog's own texts, together for a translation.
-const char kHint[] = "The report covers the days from the first to the last, both included (YYYY-MM-DD).";
-const char kNotADate[] = "\"%s\" is not a date: write it as YYYY-MM-DD, e.g. 2026-12-31.";
-const char kBackwards[] = "The last day comes before the first.";
-const char kFailed[] = "The activity report could not be written: %s.";
 constexpr int kDefaultDays = 30;
 
 std::string DlgText(HWND dialog, int id)
@@ -26,11 +23,7 @@ std::string DlgText(HWND dialog, int id)
     return text;
 }
 
-std::string Filled(const char* format, const std::string& value)
-{
-    std::string text = format;
-    return text.replace(text.find("%s"), 2, value);
-}
+std::string Filled(const char* format, const std::string& value) { return StringPrintf(format, value.c_str()); }
 
 }  // namespace
 
@@ -65,7 +58,7 @@ BOOL CActivityDialog::OnInitDialog()
     m_hint.Attach(m_hWnd, IDC_ACTIVITY_HINT);
     m_fromLabel.Attach(m_hWnd, IDC_ACTIVITY_FROM_LABEL);
     m_toLabel.Attach(m_hWnd, IDC_ACTIVITY_TO_LABEL);
-    m_hint.SetText(kHint);
+    m_hint.SetText(Text(TextId::ActivityHint));
     SetDlgItemTextA(m_hWnd, IDC_ACTIVITY_FROM, LocalDateDaysAgo(kDefaultDays - 1).c_str());
     SetDlgItemTextA(m_hWnd, IDC_ACTIVITY_TO, LocalDateDaysAgo(0).c_str());
     return TRUE;
@@ -75,8 +68,8 @@ void CActivityDialog::MakeReport()
 {
     std::string from = DlgText(m_hWnd, IDC_ACTIVITY_FROM), to = DlgText(m_hWnd, IDC_ACTIVITY_TO), problem;
     for (const std::string& date : {from, to})
-        if (problem.empty() && !IsIsoDate(date)) problem = Filled(kNotADate, date);
-    if (problem.empty() && to < from) problem = kBackwards;
+        if (problem.empty() && !IsIsoDate(date)) problem = Filled(Text(TextId::ActivityNotADate), date);
+    if (problem.empty() && to < from) problem = Text(TextId::ActivityBackwards);
     std::string reason;
     long long scans = 0;
     if (problem.empty()) {
@@ -84,9 +77,9 @@ void CActivityDialog::MakeReport()
         m_request.header.to = to;
         m_request.htmlPath = m_reportFolder + "\\activity-" + from + "-to-" + to + ".html";
         if (!EnsureDirectory(m_reportFolder))
-            problem = Filled(kFailed, "the folder \"" + m_reportFolder + "\" cannot be created");
+            problem = Filled(Text(TextId::ActivityFailed), "the folder \"" + m_reportFolder + "\" cannot be created");
         else if (WriteActivityReport(m_request, WindowsCsvFiles(), reason, scans) != ActivityResult::Written)
-            problem = Filled(kFailed, reason);
+            problem = Filled(Text(TextId::ActivityFailed), reason);
     }
     if (!problem.empty()) {
         ShowOwnedMessageBox(m_hWnd, problem, "", MessageBoxButtons::Ok);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/main_window_facade.h"
 #include "framework/computer_name.h"
@@ -24,16 +25,6 @@
 #include "verify/hold_rules.h"
 
 namespace {
-
-// The window's own texts, together for a translation.
-const char kHeading[] = "Delivery %lld, opened %s: every scan is verified, whatever the mode";
-const char kAsideLabel[] = "Packs to put aside: %d";
-const char kKeepsOpen[] = "Close keeps this delivery open to continue later; Finish delivery ends it.";
-const char kReportSaved[] = "Report saved: %s (and .csv)";
-const char kReportFailed[] = "The delivery report could not be written: %s";
-const char kDetailsFailed[] = "The supplier and delivery note could not be saved: %s";
-const char kFinishFailed[] = "The delivery could not be finished: %s. Try again.";
-const char kCountColumn[] = "Count";
 
 enum Timer : UINT_PTR { kSaveTimer = 1 };
 constexpr UINT kSaveDelayMs = 600;  // the details are written once typing pauses
@@ -231,8 +222,8 @@ BOOL CDeliveryWindow::OnInitDialog()
     SetUpColumns();
     std::string opened = m_delivery.openedLocal.substr(0, 16);
     if (opened.size() > 10) opened[10] = ' ';
-    m_heading.SetText(StringPrintf(kHeading, static_cast<long long>(m_delivery.id), opened.c_str()));
-    m_status.SetText(kKeepsOpen);
+    m_heading.SetText(StringPrintf(Text(TextId::DeliveryHeading), static_cast<long long>(m_delivery.id), opened.c_str()));
+    m_status.SetText(Text(TextId::DeliveryKeepsOpen));
     // Typed in before the window shows: no save is due yet.
     SetDlgItemTextA(m_hWnd, IDC_DELIVERY_SUPPLIER, m_delivery.supplier.c_str());
     SetDlgItemTextA(m_hWnd, IDC_DELIVERY_NOTE, m_delivery.noteNumber.c_str());
@@ -247,7 +238,7 @@ BOOL CDeliveryWindow::OnInitDialog()
 void CDeliveryWindow::SetUpColumns()
 {
     AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), ReportString(ReportText::TallyNotToSupply)},
-                             {kCountColumn, "0000"}});
+                             {Text(TextId::DeliveryCountColumn), "0000"}});
     AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), "00:00"},
                              {ReportString(ReportText::ColumnProduct), "04150123456782"},
                              {ReportString(ReportText::ColumnBatch), "LOT24A"},
@@ -330,7 +321,7 @@ void CDeliveryWindow::FillAside()
     }
     SendMessageA(m_asideList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_asideList, nullptr, TRUE);
-    m_asideLabel.SetText(StringPrintf(kAsideLabel, static_cast<int>(m_tally.putAside.size())));
+    m_asideLabel.SetText(StringPrintf(Text(TextId::DeliveryAsideLabel), static_cast<int>(m_tally.putAside.size())));
     if (row > 0) {
         // The newest pack, so that its next step shows at once.
         LVITEMA state{};
@@ -369,7 +360,7 @@ void CDeliveryWindow::SaveDetails()
         return SaveDeliveryDetails(db, m_delivery.id, supplier, note, reason);
     });
     if (!saved) {
-        m_status.SetText(StringPrintf(kDetailsFailed, reason.c_str()));
+        m_status.SetText(StringPrintf(Text(TextId::DeliveryDetailsFailed), reason.c_str()));
         return;
     }
     m_delivery.supplier = supplier;
@@ -388,11 +379,11 @@ void CDeliveryWindow::WriteReport()
     if (!written) {
         if (reason.empty()) reason = "the folder \"" + m_reportFolder + "\" cannot be created";
         Warning("Delivery %lld - report not written: %s", static_cast<long long>(m_delivery.id), reason.c_str());
-        m_status.SetText(StringPrintf(kReportFailed, reason.c_str()));
+        m_status.SetText(StringPrintf(Text(TextId::DeliveryReportFailed), reason.c_str()));
         return;
     }
     Log("Delivery %lld - report written to %s.html", static_cast<long long>(m_delivery.id), base.c_str());
-    m_status.SetText(StringPrintf(kReportSaved, (base + ".html").c_str()));
+    m_status.SetText(StringPrintf(Text(TextId::DeliveryReportSaved), (base + ".html").c_str()));
     ShellExecuteA(m_hWnd, "open", (base + ".html").c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -404,7 +395,7 @@ void CDeliveryWindow::Finish()
         return CloseDelivery(db, m_delivery.id, IsoNow(false), IsoNow(true), reason);
     });
     if (!closed) {
-        m_status.SetText(StringPrintf(kFinishFailed, reason.c_str()));
+        m_status.SetText(StringPrintf(Text(TextId::DeliveryFinishFailed), reason.c_str()));
         return;
     }
     Log("Delivery %lld finished", static_cast<long long>(m_delivery.id));

@@ -84,7 +84,7 @@ BOOL CAlertCaseDialog::OnInitDialog()
                             reinterpret_cast<LPARAM>(CaseStateWord(static_cast<CaseState>(state))));
     m_own = m_reader.OwnDecommissionBefore(m_alert);
     AnswerGuidance guidance = GuidanceOfEntry(m_alert, m_own ? &*m_own : nullptr);
-    m_labels[0].SetText(std::string(VerdictWord(guidance.verdict)) + " - " + m_alert.messageHeading);
+    m_labels[0].SetText(std::string(VerdictWord(guidance.verdict)) + " - " + ShownText(m_alert.messageHeading));
     m_labels[1].SetText(guidance.nextStep);
     ShowWindow(GetDlgItem(m_hWnd, IDC_CASE_UNDO), guidance.undoOffered ? SW_SHOW : SW_HIDE);
     m_thumbnails.Reset(ImageList_Create(kThumbnail, kThumbnail, ILC_COLOR32, 4, 4));
@@ -107,10 +107,12 @@ void CAlertCaseDialog::ShowCase()
     HWND history = GetDlgItem(m_hWnd, IDC_CASE_HISTORY);
     SendMessageA(history, LB_RESETCONTENT, 0, 0);
     for (const CaseEvent& event : m_case.events) {
-        std::string value = event.what == "Photo" ? FileName(event.value) : event.value;
+        std::string value = event.what == "Photo"   ? FileName(event.value)
+                            : event.what == "State" ? CaseStateWord(CaseStateOfStored(event.value))
+                                                    : event.value;
         std::string when = event.localTime.substr(0, 16);
         if (when.size() > 10) when[10] = ' ';
-        std::string line = when + "  " + event.userName + "  " + event.what + ": " + value;
+        std::string line = when + "  " + event.userName + "  " + ShownText(event.what) + ": " + value;
         for (char& c : line) if (c == '\r' || c == '\n') c = ' ';
         SendMessageA(history, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
@@ -165,7 +167,7 @@ void CAlertCaseDialog::RecordState()
 {
     LRESULT chosen = SendDlgItemMessageA(m_hWnd, IDC_CASE_STATE, CB_GETCURSEL, 0, 0);
     if (chosen < 0 || chosen >= kCaseStateCount) return;
-    Record("State", CaseStateWord(static_cast<CaseState>(chosen)));
+    Record("State", StoredCaseStateWord(static_cast<CaseState>(chosen)));
 }
 
 void CAlertCaseDialog::SaveNote()
@@ -180,7 +182,9 @@ void CAlertCaseDialog::AddPhoto()
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "Pictures (*.jpg, *.png, *.gif, *.bmp)\0*.jpg;*.jpeg;*.png;*.gif;*.bmp\0All files\0*.*\0";
+    const std::string filter = std::string(Text(TextId::FileTypePictures)) + '\0' + "*.jpg;*.jpeg;*.png;*.gif;*.bmp" +
+                               '\0' + Text(TextId::FileTypeAll) + '\0' + "*.*" + '\0';
+    dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = picked;
     dialog.nMaxFile = sizeof picked;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
@@ -214,7 +218,7 @@ void CAlertCaseDialog::WriteSheet()
                                   std::time(nullptr), m_case.state);
     for (const std::string& photo : m_case.photos) input.photos.push_back({FileName(photo), ReadFileBytes(photo)});
     std::string path = "alert-case-" + std::to_string(m_alert.id) + ".html";
-    if (!AskSavePath(m_hWnd, "Web page (*.html)\0*.html\0", "html", path)) return;
+    if (!AskSavePath(m_hWnd, Text(TextId::FileTypeWebPage), "html", path)) return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << CaseSheetHtml(input);
     out.close();

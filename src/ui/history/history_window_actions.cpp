@@ -75,7 +75,7 @@ void CHistoryWindow::Recommission(const HistoryEntry& entry)
     UndoCheck check = CheckUndo(entry, target.account, std::time(nullptr), m_reader.RecommissionedSince(entry));
     if (!check.allowed) {
         Log("History - recommission of row %lld refused: %s", static_cast<long long>(entry.id), check.reason.c_str());
-        ShowOwnedMessageBox(m_hWnd, check.reason, Text(TextId::HistoryCannotRecommission), MessageBoxButtons::Ok);
+        ShowOwnedMessageBox(m_hWnd, ShownText(check.reason), Text(TextId::HistoryCannotRecommission), MessageBoxButtons::Ok);
         return;
     }
     if (!target.folder.empty() && RecommissionOnItsWay(target.folder, entry.barcode)) {
@@ -144,7 +144,7 @@ void CHistoryWindow::Export()
         return;
     }
     std::string path = "scan-history.csv";
-    if (!AskSavePath(m_hWnd, "CSV file (*.csv)\0*.csv\0", "csv", path)) return;
+    if (!AskSavePath(m_hWnd, Text(TextId::FileTypeCsv), "csv", path)) return;
     m_export = std::make_shared<HistoryExportOutcome>(path);
     auto* thread = new CHistoryExportThread(SqliteFileName(m_historyPath), m_rows.Query(), m_hWnd, WM_HISTORYEXPORTED,
                                             m_export);

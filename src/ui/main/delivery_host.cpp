@@ -3,6 +3,8 @@
 // every scan's row; the report written from AppFolder\History\history.db.
 #include <ctime>
 
+#include "base/string_format.h"
+#include "base/text_catalog.h"
 #include "core/log.h"
 #include "core/program_context.h"
 #include "framework/computer_name.h"
@@ -12,8 +14,6 @@
 #include "ui/main/main_dialog.h"
 
 namespace {
-
-const char kNoDelivery[] = "The delivery cannot be checked now: %s.";
 
 std::string AppFolder()
 {
@@ -37,8 +37,7 @@ void CMainDialog::ShowDelivery()
     if (!m_deliveryWindow->Open(m_hWnd, reason)) {
         Warning("Unable to open the delivery window: %s", reason.c_str());
         m_deliveryWindow.reset();
-        std::string text = kNoDelivery;
-        ShowMessageBox(text.replace(text.find("%s"), 2, reason), "", MessageBoxButtons::Ok);
+        ShowMessageBox(StringPrintf(Text(TextId::DeliveryCannotStart), reason.c_str()), "", MessageBoxButtons::Ok);
         return;
     }
     ShowWindow(m_deliveryWindow->Handle(), SW_SHOW);

@@ -36,10 +36,12 @@ bool WritePicture(const std::string& path, const std::string& bytes)
 
 std::string VerdictText(const ScannerTestVerdict& verdict)
 {
-    if (verdict.faults.empty()) return StringPrintf(Text(TextId::ScannerSetUpCorrectly), verdict.codeName.c_str());
-    std::string text =
-        verdict.codeName.empty() ? "" : StringPrintf(Text(TextId::ScannerChangeSettings), verdict.codeName.c_str());
-    for (const std::string& fault : verdict.faults) text += "- " + fault + "\r\n";
+    // The findings come in English, as the trace log keeps them.
+    auto shown = [](const std::string& english) { return ShownTextIn(english, kScannerTestFirst, kScannerTestLast); };
+    std::string codeName = shown(verdict.codeName);
+    if (verdict.faults.empty()) return StringPrintf(Text(TextId::ScannerSetUpCorrectly), codeName.c_str());
+    std::string text = codeName.empty() ? "" : StringPrintf(Text(TextId::ScannerChangeSettings), codeName.c_str());
+    for (const std::string& fault : verdict.faults) text += "- " + shown(fault) + "\r\n";
     return text;
 }
 
@@ -106,7 +108,7 @@ void CScannerTestDialog::ShowVerdict(const std::string& scan)
 void CScannerTestDialog::SavePicture()
 {
     std::string path = "scanner-test.png";
-    if (!AskSavePath(m_hWnd, "PNG picture (*.png)\0*.png\0", "png", path)) return;
+    if (!AskSavePath(m_hWnd, Text(TextId::FileTypePicture), "png", path)) return;
     bool saved = WritePicture(path, SheetPicture());
     Log("Scanner test picture %s %s", saved ? "saved to" : "could not be saved to", path.c_str());
     m_verdict.SetText(StringPrintf(Text(saved ? TextId::PictureSaved : TextId::PictureNotSaved), path.c_str()));
