@@ -27,7 +27,8 @@ const NamedDialog kDialogs[] = {
     {IDD_SETTINGS, "Settings"},         {IDD_RESET_SCANNER, "Reset Scanner"},
     {IDD_COUNTER_SAFETY, "Counter safety"}, {IDD_SCANNER_TEST, "Scanner test"},
     {IDD_HISTORY, "Scan history"},      {IDD_ALERT_CASE, "Alert case"},
-    {IDD_LANGUAGE, "Language"},
+    {IDD_LANGUAGE, "Language"},         {IDD_DELIVERY, "Check a delivery"},
+    {IDD_ACTIVITY, "Activity report"},
 };
 
 // Texts the program puts into a dialog's controls as it runs.

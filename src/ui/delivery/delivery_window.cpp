@@ -31,6 +31,7 @@ constexpr UINT kSaveDelayMs = 600;  // the details are written once typing pause
 constexpr int kMinWidth = 820, kMinHeight = 460;
 constexpr int kReasonColumn = 6;
 constexpr int kCellPadding = 16;  // room around a cell's text, as the list view leaves it
+constexpr int kButtonPadding = 24;  // a button's frame and its focus mark
 constexpr int kMargin = 8, kRowHeight = 28, kFieldHeight = 24, kTallyWidth = 230;
 
 std::string IsoNow(bool utc)
@@ -110,6 +111,16 @@ int ColumnWidth(HWND list, const std::string& name, const std::string& widest)
         width = std::max(width, static_cast<int>(size.cx));
     }
     return width + kCellPadding;
+}
+
+// At least `least` pixels, wider when the control's own text (in another
+// language) needs it, with `padding` for a button's frame.
+int FittingWidth(HWND dialog, int id, int least, int padding)
+{
+    HWND control = GetDlgItem(dialog, id);
+    char text[256] = "";
+    GetWindowTextA(control, text, sizeof text);
+    return std::max(least, ColumnWidth(control, text, "") - kCellPadding + padding);
 }
 
 // Each column: its name and the longest text it usually shows.
@@ -250,16 +261,23 @@ void CDeliveryWindow::SetUpColumns()
 
 void CDeliveryWindow::Layout(int cx, int cy)
 {
-    const int closeX = cx - kMargin - 90, finishX = closeX - kMargin - 140, reportX = finishX - kMargin - 160;
+    const int closeWidth = FittingWidth(m_hWnd, IDCANCEL, 90, kButtonPadding);
+    const int finishWidth = FittingWidth(m_hWnd, IDC_DELIVERY_FINISH, 140, kButtonPadding);
+    const int reportWidth = FittingWidth(m_hWnd, IDC_DELIVERY_REPORT, 160, kButtonPadding);
+    const int closeX = cx - kMargin - closeWidth, finishX = closeX - kMargin - finishWidth;
+    const int reportX = finishX - kMargin - reportWidth;
     Place(m_hWnd, IDC_DELIVERY_HEADING, kMargin, kMargin + 5, reportX - 2 * kMargin, 20);
-    Place(m_hWnd, IDC_DELIVERY_REPORT, reportX, kMargin, 160, kRowHeight);
-    Place(m_hWnd, IDC_DELIVERY_FINISH, finishX, kMargin, 140, kRowHeight);
-    Place(m_hWnd, IDCANCEL, closeX, kMargin, 90, kRowHeight);
+    Place(m_hWnd, IDC_DELIVERY_REPORT, reportX, kMargin, reportWidth, kRowHeight);
+    Place(m_hWnd, IDC_DELIVERY_FINISH, finishX, kMargin, finishWidth, kRowHeight);
+    Place(m_hWnd, IDCANCEL, closeX, kMargin, closeWidth, kRowHeight);
     const int fieldY = kMargin + kRowHeight + 8, labelY = fieldY + 4;
-    Place(m_hWnd, IDC_DELIVERY_SUPPLIER_LABEL, kMargin, labelY, 70, 20);
-    Place(m_hWnd, IDC_DELIVERY_SUPPLIER, 82, fieldY, 240, kFieldHeight);
-    Place(m_hWnd, IDC_DELIVERY_NOTE_LABEL, 330, labelY, 110, 20);
-    Place(m_hWnd, IDC_DELIVERY_NOTE, 444, fieldY, 160, kFieldHeight);
+    const int supplierLabel = FittingWidth(m_hWnd, IDC_DELIVERY_SUPPLIER_LABEL, 70, 4);
+    const int supplierX = kMargin + supplierLabel + 4, noteLabelX = supplierX + 240 + 8;
+    const int noteLabel = FittingWidth(m_hWnd, IDC_DELIVERY_NOTE_LABEL, 110, 4);
+    Place(m_hWnd, IDC_DELIVERY_SUPPLIER_LABEL, kMargin, labelY, supplierLabel, 20);
+    Place(m_hWnd, IDC_DELIVERY_SUPPLIER, supplierX, fieldY, 240, kFieldHeight);
+    Place(m_hWnd, IDC_DELIVERY_NOTE_LABEL, noteLabelX, labelY, noteLabel, 20);
+    Place(m_hWnd, IDC_DELIVERY_NOTE, noteLabelX + noteLabel + 4, fieldY, 160, kFieldHeight);
     const int listY = fieldY + kFieldHeight + 10, statusY = cy - kMargin - 20;
     const int bottom = statusY - 8, asideX = 2 * kMargin + kTallyWidth, asideWidth = cx - kMargin - asideX;
     Place(m_hWnd, IDC_DELIVERY_TALLY, kMargin, listY, kTallyWidth, bottom - listY);
