@@ -22,7 +22,7 @@
 # scans a pack with a broken check digit (held, photographed, then "Do not
 # send"), an expired pack (held, photographed, then "Do not send") and the
 # same pack twice in Decommission mode (one request).
-# PELLWICK_LANGUAGE=de (or fr) runs it in that language (the registry value
+# PELLWICK_LANGUAGE=de (fr, nl, it, es) runs it in that language (the registry value
 # Language), finding its windows by their translated titles;
 # PELLWICK_DPI=144 runs it as on a screen of 144 dots per inch (default 96);
 # XVFB_SCREEN gives the private screen another size (e.g. 1920x1080x24).
@@ -41,13 +41,28 @@ LANGUAGE_CODE="${PELLWICK_LANGUAGE:-en}"
 case "$LANGUAGE_CODE" in
   de) SETTINGS_T="Einstellungen" DECOMMISSION_POPUP="Scan im Modus Ausbuchen" VERIFY_POPUP="Scan im Modus Verifizieren"
       TEST_TITLE="Scannertest" ABOUT_TITLE="Über QuorvixFMD Pellwick" SAFETY_TITLE="Sicherheit am HV-Tisch"
-      HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" HELD_CAPTION="Scan zurückgehalten" ;;
+      HISTORY_TITLE="Scan-Verlauf" CASE_TITLE="Alarmfall" HELD_CAPTION="Scan zurückgehalten"
+      DELIVERY_TITLE="Lieferung prüfen" ACTIVITY_TITLE="Tätigkeitsbericht" ;;
   fr) SETTINGS_T="Paramètres" DECOMMISSION_POPUP="Résultat en mode Désactiver" VERIFY_POPUP="Résultat en mode Vérifier"
       TEST_TITLE="Test du scanner" ABOUT_TITLE="À propos de QuorvixFMD Pellwick" SAFETY_TITLE="Sécurité au comptoir"
-      HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" HELD_CAPTION="Scan retenu" ;;
+      HISTORY_TITLE="Historique des scans" CASE_TITLE="Dossier d'alerte" HELD_CAPTION="Scan retenu"
+      DELIVERY_TITLE="Contrôler une livraison" ACTIVITY_TITLE="Rapport d'activité" ;;
+  nl) SETTINGS_T="Instellingen" DECOMMISSION_POPUP="Resultaat in modus Afmelden" VERIFY_POPUP="Resultaat in modus Verifiëren"
+      TEST_TITLE="Scannertest" ABOUT_TITLE="Over QuorvixFMD Pellwick" SAFETY_TITLE="Veiligheid aan de balie"
+      HISTORY_TITLE="Scangeschiedenis" CASE_TITLE="Alertdossier" HELD_CAPTION="Scan tegengehouden"
+      DELIVERY_TITLE="Levering controleren" ACTIVITY_TITLE="Activiteitenrapport" ;;
+  it) SETTINGS_T="Impostazioni" DECOMMISSION_POPUP="Esito in modalità Disattiva" VERIFY_POPUP="Esito in modalità Verifica"
+      TEST_TITLE="Test dello scanner" ABOUT_TITLE="Informazioni su QuorvixFMD Pellwick" SAFETY_TITLE="Sicurezza al banco"
+      HISTORY_TITLE="Cronologia scansioni" CASE_TITLE="Caso di allerta" HELD_CAPTION="Scansione trattenuta"
+      DELIVERY_TITLE="Controlla una consegna" ACTIVITY_TITLE="Rapporto di attività" ;;
+  es) SETTINGS_T="Configuración" DECOMMISSION_POPUP="Resultado en modo Desactivar" VERIFY_POPUP="Resultado en modo Verificar"
+      TEST_TITLE="Prueba del escáner" ABOUT_TITLE="Acerca de QuorvixFMD Pellwick" SAFETY_TITLE="Seguridad en el mostrador"
+      HISTORY_TITLE="Historial de escaneos" CASE_TITLE="Caso de alerta" HELD_CAPTION="Escaneo retenido"
+      DELIVERY_TITLE="Comprobar una entrega" ACTIVITY_TITLE="Informe de actividad" ;;
   *) SETTINGS_T="Settings" DECOMMISSION_POPUP="Product Decommission result" VERIFY_POPUP="Product Verify result"
      TEST_TITLE="Scanner test" ABOUT_TITLE="About QuorvixFMD Pellwick" SAFETY_TITLE="Counter safety"
-     HISTORY_TITLE="Scan history" CASE_TITLE="Alert case" HELD_CAPTION="Scan held" ;;
+     HISTORY_TITLE="Scan history" CASE_TITLE="Alert case" HELD_CAPTION="Scan held"
+     DELIVERY_TITLE="Check a delivery" ACTIVITY_TITLE="Activity report" ;;
 esac
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -328,7 +343,7 @@ wine "$BUILD/win/bin/post_command.exe" "$CASE_TITLE" 1 >/dev/null 2>&1
 wine "$BUILD/win/bin/post_command.exe" "$HISTORY_TITLE" 2 >/dev/null 2>&1
 
 echo "run: checking a delivery (tray menu) in Decommission mode: every scan is a Verify of the delivery"
-DELIVERY_TITLE="Check a delivery" TRAY_DELIVERY=2401 SUPPLIER_FIELD=2442 NOTE_FIELD=2444 DELIVERY_REPORT=2449
+TRAY_DELIVERY=2401 SUPPLIER_FIELD=2442 NOTE_FIELD=2444 DELIVERY_REPORT=2449
 DELIVERY_FINISH=2450
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_DELIVERY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$DELIVERY_TITLE\"" && break; sleep 0.1; done
@@ -342,10 +357,10 @@ for pack in '0104150123456782172912311''0LOT24A\x1d21DEMO0002' '0104150123456799
   "010415012345678217${SHORT_EXPIRY}10LOT24A\\x1d21SHORT001" '0104150123456782172912311''0LOT24A\x1d21DEMO0002'; do
   "$ROOT/tools/scanner-sim.sh" type "$DEMO" 5 "$pack"
   sleep 1
-  close_popups "Product Verify result"
+  close_popups "$VERIFY_POPUP"
 done
 wait_for_exchanges $((DELIVERED + 4))
-close_popups "Product Verify result"
+close_popups "$VERIFY_POPUP"
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_DELIVERY" >/dev/null 2>&1  # brought forward
 sleep 1  # painted
 shoot "$DELIVERY_TITLE" "$(dirname "$SHOT")/delivery.png" && echo "run: delivery check saved to $(dirname "$SHOT")/delivery.png"
@@ -371,7 +386,7 @@ else
   echo "run: the activity report was not written" >&2
 fi
 echo "run: the Activity report window (tray menu) for the same week"
-ACTIVITY_TITLE="Activity report" TRAY_ACTIVITY=2402 FROM_FIELD=2462
+TRAY_ACTIVITY=2402 FROM_FIELD=2462
 wine "$BUILD/win/bin/post_command.exe" "$TITLE" "$TRAY_ACTIVITY" >/dev/null 2>&1
 for _ in $(seq 1 50); do xwininfo -root -tree | grep -q "\"$ACTIVITY_TITLE\"" && break; sleep 0.1; done
 wine "$BUILD/win/bin/post_command.exe" "$ACTIVITY_TITLE" "$FROM_FIELD" "$(date -d '-6 days' +%Y-%m-%d)" >/dev/null 2>&1

@@ -248,7 +248,11 @@ BOOL CDeliveryWindow::OnInitDialog()
 
 void CDeliveryWindow::SetUpColumns()
 {
-    AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), ReportString(ReportText::TallyNotToSupply)},
+    // The tally's longest line in the language shown sets its column's width.
+    std::string longestLine;
+    for (const auto& [name, count] : TallyLines(DeliveryTally{}))
+        if (name.size() > longestLine.size()) longestLine = name;
+    AddColumns(m_tallyList, {{ReportString(ReportText::DeliveryCounts), longestLine},
                              {Text(TextId::DeliveryCountColumn), "0000"}});
     AddColumns(m_asideList, {{ReportString(ReportText::ColumnTime), "00:00"},
                              {ReportString(ReportText::ColumnProduct), "04150123456782"},
