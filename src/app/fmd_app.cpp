@@ -56,6 +56,9 @@ bool CFMDApp::InitInstance()
         return false;
     }
     if (IsReportCommand(m_strCmdLine)) {
+        // The page is printed for the pharmacy: in its language. What the
+        // command says on the console stays English, for scripts.
+        ApplyLanguageSetting();
         m_exitCode = RunReportCommand(m_strCmdLine);
         return false;
     }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 
+#include "base/text_catalog.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
 #include "history/history_view_rows.h"
@@ -18,6 +19,12 @@
 #include "ui/main/result_rules.h"
 
 namespace {
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 const std::time_t kNow = *ParseUtcTime("2026-12-08T12:00:00Z");
 constexpr long long kHour = 3600, kDay = 24 * kHour;
@@ -156,6 +163,20 @@ TEST_F(HistoryViewsTest, HandledMarksAreStoredAndTheViewExportsAsCsv)
     EXPECT_EQ(written, 1);
     EXPECT_EQ(text.rfind(CsvHeader(), 0), 0u);
     EXPECT_NE(text.find(",yes,Called the wholesaler,"), std::string::npos) << text;
+
+    // The window's export names its columns in the language shown; the
+    // command line's keeps them English, as scripts read them.
+    SetTranslation(static_cast<int>(TextId::CsvLocalTime), "Heure locale");
+    SetTranslation(static_cast<int>(TextId::CsvReadFaults), "D\xE9" "fauts lus");  // code page 1252
+    ASSERT_TRUE(reader.ExportCsv({HistoryView::Alerts, {}, "PHARM01", kNow}, csv, PosixCsvFiles(), m_reason, written))
+        << m_reason;
+    std::string shown = ReadAll(csv);
+    EXPECT_EQ(shown.rfind("\xEF\xBB\xBFHeure locale,UTC time,", 0), 0u) << shown.substr(0, 80);
+    EXPECT_NE(shown.find(",D\xC3\xA9" "fauts lus,"), std::string::npos) << "as UTF-8";
+    ASSERT_EQ(ExportHistoryCsv(m_path, csv, "", "", PosixCsvFiles(), m_reason, written), ExportResult::Written);
+    EXPECT_EQ(ReadAll(csv).rfind(CsvHeader(), 0), 0u);
+    ClearTranslations();
+    std::remove(csv.c_str());
 
     // A window closed during its export stops it: no file, not even a partial one.
     std::atomic<bool> stopped{true};

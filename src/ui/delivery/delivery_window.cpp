@@ -283,8 +283,12 @@ void CDeliveryWindow::Layout(int cx, int cy)
     Place(m_hWnd, IDC_DELIVERY_NOTE_LABEL, noteLabelX, labelY, noteLabel, 20);
     Place(m_hWnd, IDC_DELIVERY_NOTE, noteLabelX + noteLabel + 4, fieldY, 160, kFieldHeight);
     const int listY = fieldY + kFieldHeight + 10, statusY = cy - kMargin - 20;
-    const int bottom = statusY - 8, asideX = 2 * kMargin + kTallyWidth, asideWidth = cx - kMargin - asideX;
-    Place(m_hWnd, IDC_DELIVERY_TALLY, kMargin, listY, kTallyWidth, bottom - listY);
+    // The tally shows both its columns whole, in every language.
+    const int tallyWidth = std::max<int>(kTallyWidth, SendMessageA(m_tallyList, LVM_GETCOLUMNWIDTH, 0, 0) +
+                                                          SendMessageA(m_tallyList, LVM_GETCOLUMNWIDTH, 1, 0) +
+                                                          GetSystemMetrics(SM_CXVSCROLL) + 4);
+    const int bottom = statusY - 8, asideX = 2 * kMargin + tallyWidth, asideWidth = cx - kMargin - asideX;
+    Place(m_hWnd, IDC_DELIVERY_TALLY, kMargin, listY, tallyWidth, bottom - listY);
     Place(m_hWnd, IDC_DELIVERY_ASIDE_LABEL, asideX, listY, asideWidth, 20);
     const int detailsHeight = 110, asideY = listY + 24, detailsY = bottom - detailsHeight;
     Place(m_hWnd, IDC_DELIVERY_ASIDE, asideX, asideY, asideWidth, detailsY - 8 - asideY);
