@@ -199,7 +199,7 @@ target_include_directories(win_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests/w
 target_link_libraries(win_test_support PUBLIC pellwick_core GTest::gtest_main ws2_32)
 
 function(pellwick_windows_test name)
-    cmake_parse_arguments(ARG "STANDIN" "LOCK;OUTPUT_DIR;SCANNERS" "SOURCES;RESOURCES" ${ARGN})
+    cmake_parse_arguments(ARG "STANDIN" "OUTPUT_DIR;SCANNERS" "SOURCES;RESOURCES;LOCK" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${ARG_RESOURCES})
     if(ARG_OUTPUT_DIR)
         set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIR})
@@ -220,7 +220,7 @@ function(pellwick_windows_test name)
     endif()
     set_tests_properties(${discovered} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 180)
     if(ARG_LOCK)
-        set_tests_properties(${discovered} PROPERTIES RESOURCE_LOCK ${ARG_LOCK})
+        set_tests_properties(${discovered} PROPERTIES RESOURCE_LOCK "${ARG_LOCK}")  # every lock, not only the first
     endif()
 endfunction()
 

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "core/scan_result.h"
 #include "history/entry_guidance.h"
 #include "packcode/pack_code.h"
 #include "reports/report_page.h"
@@ -61,7 +62,7 @@ std::optional<PutAsidePack> AsideOf(const Pack& pack, Group group, const AnswerG
     if (group == Group::NotCheckedYet && !pack.latest->settled) {
         aside.verdict = ReportString(ReportText::NotCheckedYet);
         aside.reason = pack.latest->entry.statusText.empty() ? ReportString(ReportText::ReasonWaiting)
-                                                             : pack.latest->entry.statusText;
+                                                             : StatusWord(pack.latest->entry.statusText);
         aside.nextStep = ReportString(ReportText::NotCheckedYet);
         if (guidance.explained) aside.nextStep = guidance.nextStep;
         return aside;

@@ -20,6 +20,7 @@
 #include "reports/delivery_report.h"
 #include "reports/report_page.h"
 #include "res/resource.h"
+#include "ui/controls/caption_font.h"
 #include "ui/controls/popup_window.h"
 #include "ui/history/windows_csv_files.h"
 #include "verify/hold_rules.h"
@@ -114,13 +115,22 @@ int ColumnWidth(HWND list, const std::string& name, const std::string& widest)
 }
 
 // At least `least` pixels, wider when the control's own text (in another
-// language) needs it, with `padding` for a button's frame.
+// language) needs it, with `padding` for a button's frame. The program's
+// controls draw in the caption font, the system's in their own: the wider.
 int FittingWidth(HWND dialog, int id, int least, int padding)
 {
     HWND control = GetDlgItem(dialog, id);
     char text[256] = "";
-    GetWindowTextA(control, text, sizeof text);
-    return std::max(least, ColumnWidth(control, text, "") - kCellPadding + padding);
+    int length = GetWindowTextA(control, text, sizeof text);
+    WindowDC dc(control);
+    int widest = 0;
+    for (HFONT font : {CaptionFont(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0))}) {
+        SelectedObject selected(dc.Get(), font);
+        SIZE size{};
+        GetTextExtentPoint32A(dc.Get(), text, length, &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    return std::max(least, widest + padding);
 }
 
 // Each column: its name and the longest text it usually shows.
@@ -261,6 +271,13 @@ void CDeliveryWindow::SetUpColumns()
                              {ReportString(ReportText::ColumnSerial), "DEMO00000000"},
                              {ReportString(ReportText::ColumnVerdict), VerdictWord(Verdict::AlertDoNotSupply)},
                              {ReportString(ReportText::ColumnReason), ""}});
+}
+
+int CDeliveryWindow::LeastClientWidth() const
+{
+    return FittingWidth(m_hWnd, IDC_DELIVERY_HEADING, 0, 16) + FittingWidth(m_hWnd, IDC_DELIVERY_REPORT, 160, kButtonPadding) +
+           FittingWidth(m_hWnd, IDC_DELIVERY_FINISH, 140, kButtonPadding) +
+           FittingWidth(m_hWnd, IDCANCEL, 90, kButtonPadding) + 5 * kMargin;
 }
 
 void CDeliveryWindow::Layout(int cx, int cy)
@@ -478,9 +495,15 @@ INT_PTR CDeliveryWindow::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         Layout(LOWORD(lParam), HIWORD(lParam));
         InvalidateRect(m_hWnd, nullptr, TRUE);
         return TRUE;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinWidth, kMinHeight};
+    case WM_GETMINMAXINFO: {
+        // Never so narrow that the heading, which says what this window does
+        // to every scan, is cut: its words differ by language.
+        RECT frame{0, 0, LeastClientWidth(), kMinHeight};
+        AdjustWindowRectEx(&frame, GetWindowLongA(m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(m_hWnd, GWL_EXSTYLE));
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {std::max<LONG>(kMinWidth, frame.right - frame.left),
+                                                                kMinHeight};
         return TRUE;
+    }
     case WM_CTLCOLORSTATIC:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         break;
