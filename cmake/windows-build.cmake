@@ -79,6 +79,7 @@ set(CORE_SOURCES
     src/ui/main/scanner_test_host.cpp
     src/ui/main/history_host.cpp
     src/ui/main/delivery_host.cpp
+    src/ui/delivery/delivery_layout.cpp
     src/ui/delivery/delivery_window.cpp
     src/ui/delivery/activity_dialog.cpp
     src/ui/history/history_export_thread.cpp

@@ -136,6 +136,11 @@ std::string ShownTextIn(const std::string& english, int first, int last)
     return Shown(english, first, last).value_or(english);
 }
 
+std::string Labelled(const std::string& label, const std::string& value)
+{
+    return Filled(Text(TextId::LabelAndValue), {label, value});
+}
+
 const char* Text(TextId id)
 {
     int number = static_cast<int>(id);

@@ -38,6 +38,10 @@ inline std::string ShownText(const std::string& english)
     return ShownTextIn(english, kStoredTextFirst, kStoredTextLast);
 }
 
+// "label: value" as the language writes it (French puts a no-break space
+// before the colon).
+std::string Labelled(const std::string& label, const std::string& value);
+
 // The translation of the text `number` (ignored when no such text exists).
 void SetTranslation(int number, const std::string& text);
 // Back to English.

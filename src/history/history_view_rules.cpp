@@ -134,9 +134,9 @@ std::string CellText(HistoryView view, int column, const HistoryEntry& entry, st
 std::string GuidanceText(const AnswerGuidance& guidance)
 {
     if (!guidance.explained) return std::string();
-    return std::string(GuideString(GuideText::LabelVerdict)) + ": " + VerdictWord(guidance.verdict) + "\r\n" +
-           GuideString(GuideText::LabelMeaning) + ": " + guidance.meaning + "\r\n" +
-           GuideString(GuideText::LabelNextStep) + ": " + guidance.nextStep + "\r\n\r\n";
+    return Labelled(GuideString(GuideText::LabelVerdict), VerdictWord(guidance.verdict)) + "\r\n" +
+           Labelled(GuideString(GuideText::LabelMeaning), guidance.meaning) + "\r\n" +
+           Labelled(GuideString(GuideText::LabelNextStep), guidance.nextStep) + "\r\n\r\n";
 }
 
 std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry& e)
@@ -174,6 +174,6 @@ std::vector<std::pair<const char*, std::string>> EntryFields(const HistoryEntry&
 std::string DetailsText(const HistoryEntry& e, const HistoryEntry* own)
 {
     std::string text = GuidanceText(GuidanceOfEntry(e, own));
-    for (const auto& [name, value] : EntryFields(e)) text += std::string(name) + ": " + WithCrLf(value) + "\r\n";
+    for (const auto& [name, value] : EntryFields(e)) text += Labelled(name, WithCrLf(value)) + "\r\n";
     return text;
 }

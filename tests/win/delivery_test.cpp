@@ -1,18 +1,23 @@
 // The Check a delivery window on the real main window, with scans typed on a
 // scanner's pty and answered by the stand-in: every scan a Verify of the
 // delivery whatever the main mode, the tally and the put-aside list, the
-// delivery report read back, and a delivery left open by an ended program
-// continued from the history, then finished.
+// delivery report read back, a delivery left open by an ended program
+// continued from the history, then finished, and the window at its least
+// size in every language: nothing overlaps, no text is cut.
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
+#include "framework/ui_language.h"
 #include "history/delivery_record.h"
 #include "history/history_store.h"
 #include "res/resource.h"
 #include "support/main_dialog_fixture.h"
 #include "support/scan_fixture.h"
 #include "support/serial_fixture.h"
+#include "ui/controls/caption_font.h"
 
 namespace {
 
@@ -239,6 +244,87 @@ TEST(DeliveryWindow, ADeliveryLeftOpenIsContinuedFromTheHistoryAndFinished)
     GetDlgItemTextA(delivery, IDC_DELIVERY_HEADING, heading, sizeof heading);
     EXPECT_EQ(std::string(heading).rfind("Delivery 2, opened ", 0), 0u) << heading;
     PostMessageA(delivery, WM_COMMAND, IDCANCEL, 0);
+}
+
+// The window, whatever its caption's language: the top window holding the tally.
+HWND DeliveryWindowOf(DWORD pid)
+{
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    for (DWORD waited = 0; waited < kWaitMs && !search.found; waited += 50) {
+        EnumWindows([](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->pid && IsWindowVisible(window) && GetDlgItem(window, IDC_DELIVERY_TALLY)) s->found = window;
+            return s->found == nullptr;
+        }, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(50);
+    }
+    return search.found;
+}
+
+RECT RectOf(HWND window, int id)
+{
+    RECT r{};
+    GetWindowRect(GetDlgItem(window, id), &r);
+    return r;
+}
+
+// The height the control's text needs at its width, as the program's labels
+// and buttons draw it (caption font, wrapped), and its one-line width.
+SIZE TextNeeds(HWND window, int id)
+{
+    char text[512] = "";
+    GetWindowTextA(GetDlgItem(window, id), text, sizeof text);
+    RECT r = RectOf(window, id), wrapped{0, 0, r.right - r.left, 0};
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, CaptionFont());
+    DrawTextA(dc, text, -1, &wrapped, DT_CALCRECT | DT_WORDBREAK);
+    SIZE line{};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &line);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return {line.cx, wrapped.bottom};
+}
+
+TEST(DeliveryWindow, AtItsLeastSizeNothingOverlapsAndNoTextIsCutInAnyLanguage)
+{
+    const int controls[] = {IDC_DELIVERY_HEADING, IDC_DELIVERY_REPORT, IDC_DELIVERY_FINISH, IDCANCEL,
+                            IDC_DELIVERY_SUPPLIER_LABEL, IDC_DELIVERY_SUPPLIER, IDC_DELIVERY_NOTE_LABEL,
+                            IDC_DELIVERY_NOTE, IDC_DELIVERY_TALLY, IDC_DELIVERY_ASIDE_LABEL, IDC_DELIVERY_ASIDE,
+                            IDC_DELIVERY_DETAILS, IDC_DELIVERY_STATUS};
+    for (const char* language : {"en", "de", "fr", "nl", "it", "es"}) {
+        ASSERT_TRUE(ApplyUiLanguage(language)) << language;
+        MainDialogFixture main({"PHARM01", "s3cret", "0", "", ""});
+        ASSERT_TRUE(main.Start());
+        PostMessageA(main.Window(), WM_COMMAND, ID_TRAY_DELIVERY, 0);
+        HWND window = DeliveryWindowOf(GetCurrentProcessId());
+        ASSERT_NE(window, nullptr) << language;
+        MINMAXINFO least{};
+        SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+        SetWindowPos(window, nullptr, 0, 0, least.ptMinTrackSize.x, least.ptMinTrackSize.y, SWP_NOZORDER | SWP_NOMOVE);
+        for (size_t i = 0; i < std::size(controls); ++i)
+            for (size_t j = i + 1; j < std::size(controls); ++j) {
+                RECT a = RectOf(window, controls[i]), b = RectOf(window, controls[j]), both{};
+                EXPECT_FALSE(IntersectRect(&both, &a, &b)) << language << ": controls " << controls[i] << " and "
+                                                            << controls[j] << " overlap";
+            }
+        for (int id : {IDC_DELIVERY_HEADING, IDC_DELIVERY_STATUS, IDC_DELIVERY_SUPPLIER_LABEL, IDC_DELIVERY_NOTE_LABEL,
+                       IDC_DELIVERY_ASIDE_LABEL}) {
+            RECT r = RectOf(window, id);
+            EXPECT_LE(TextNeeds(window, id).cy, r.bottom - r.top) << language << ": the text of " << id << " is cut";
+        }
+        for (int id : {IDC_DELIVERY_REPORT, IDC_DELIVERY_FINISH, IDCANCEL}) {
+            RECT r = RectOf(window, id);
+            EXPECT_LT(TextNeeds(window, id).cx, r.right - r.left) << language << ": button " << id << " is cut";
+        }
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(window); }, kWaitMs));
+    }
+    ApplyUiLanguage("en");
 }
 
 }  // namespace

@@ -20,8 +20,8 @@
 #include "reports/delivery_report.h"
 #include "reports/report_page.h"
 #include "res/resource.h"
-#include "ui/controls/caption_font.h"
 #include "ui/controls/popup_window.h"
+#include "ui/delivery/delivery_layout.h"
 #include "ui/history/windows_csv_files.h"
 #include "verify/hold_rules.h"
 
@@ -29,11 +29,8 @@ namespace {
 
 enum Timer : UINT_PTR { kSaveTimer = 1 };
 constexpr UINT kSaveDelayMs = 600;  // the details are written once typing pauses
-constexpr int kMinWidth = 820, kMinHeight = 460;
 constexpr int kReasonColumn = 6;
 constexpr int kCellPadding = 16;  // room around a cell's text, as the list view leaves it
-constexpr int kButtonPadding = 24;  // a button's frame and its focus mark
-constexpr int kMargin = 8, kRowHeight = 28, kFieldHeight = 24, kTallyWidth = 230;
 
 std::string IsoNow(bool utc)
 {
@@ -94,11 +91,6 @@ DeliveryScan ScanOf(const ScanResult& r)
     return scan;
 }
 
-void Place(HWND dialog, int id, int x, int y, int width, int height)
-{
-    MoveWindow(GetDlgItem(dialog, id), x, y, width, height, TRUE);
-}
-
 // The width that fits the wider of the column's name and its longest usual
 // text, in the list's font.
 int ColumnWidth(HWND list, const std::string& name, const std::string& widest)
@@ -112,25 +104,6 @@ int ColumnWidth(HWND list, const std::string& name, const std::string& widest)
         width = std::max(width, static_cast<int>(size.cx));
     }
     return width + kCellPadding;
-}
-
-// At least `least` pixels, wider when the control's own text (in another
-// language) needs it, with `padding` for a button's frame. The program's
-// controls draw in the caption font, the system's in their own: the wider.
-int FittingWidth(HWND dialog, int id, int least, int padding)
-{
-    HWND control = GetDlgItem(dialog, id);
-    char text[256] = "";
-    int length = GetWindowTextA(control, text, sizeof text);
-    WindowDC dc(control);
-    int widest = 0;
-    for (HFONT font : {CaptionFont(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0))}) {
-        SelectedObject selected(dc.Get(), font);
-        SIZE size{};
-        GetTextExtentPoint32A(dc.Get(), text, length, &size);
-        widest = std::max(widest, static_cast<int>(size.cx));
-    }
-    return std::max(least, widest + padding);
 }
 
 // Each column: its name and the longest text it usually shows.
@@ -252,6 +225,7 @@ BOOL CDeliveryWindow::OnInitDialog()
     RECT client;
     GetClientRect(m_hWnd, &client);
     Layout(client.right, client.bottom);
+    FitDeliveryWindowToScreen(m_hWnd);
     Recount(false);
     return TRUE;
 }
@@ -273,44 +247,9 @@ void CDeliveryWindow::SetUpColumns()
                              {ReportString(ReportText::ColumnReason), ""}});
 }
 
-int CDeliveryWindow::LeastClientWidth() const
-{
-    return FittingWidth(m_hWnd, IDC_DELIVERY_HEADING, 0, 16) + FittingWidth(m_hWnd, IDC_DELIVERY_REPORT, 160, kButtonPadding) +
-           FittingWidth(m_hWnd, IDC_DELIVERY_FINISH, 140, kButtonPadding) +
-           FittingWidth(m_hWnd, IDCANCEL, 90, kButtonPadding) + 5 * kMargin;
-}
-
 void CDeliveryWindow::Layout(int cx, int cy)
 {
-    const int closeWidth = FittingWidth(m_hWnd, IDCANCEL, 90, kButtonPadding);
-    const int finishWidth = FittingWidth(m_hWnd, IDC_DELIVERY_FINISH, 140, kButtonPadding);
-    const int reportWidth = FittingWidth(m_hWnd, IDC_DELIVERY_REPORT, 160, kButtonPadding);
-    const int closeX = cx - kMargin - closeWidth, finishX = closeX - kMargin - finishWidth;
-    const int reportX = finishX - kMargin - reportWidth;
-    Place(m_hWnd, IDC_DELIVERY_HEADING, kMargin, kMargin + 5, reportX - 2 * kMargin, 20);
-    Place(m_hWnd, IDC_DELIVERY_REPORT, reportX, kMargin, reportWidth, kRowHeight);
-    Place(m_hWnd, IDC_DELIVERY_FINISH, finishX, kMargin, finishWidth, kRowHeight);
-    Place(m_hWnd, IDCANCEL, closeX, kMargin, closeWidth, kRowHeight);
-    const int fieldY = kMargin + kRowHeight + 8, labelY = fieldY + 4;
-    const int supplierLabel = FittingWidth(m_hWnd, IDC_DELIVERY_SUPPLIER_LABEL, 70, 4);
-    const int supplierX = kMargin + supplierLabel + 4, noteLabelX = supplierX + 240 + 8;
-    const int noteLabel = FittingWidth(m_hWnd, IDC_DELIVERY_NOTE_LABEL, 110, 4);
-    Place(m_hWnd, IDC_DELIVERY_SUPPLIER_LABEL, kMargin, labelY, supplierLabel, 20);
-    Place(m_hWnd, IDC_DELIVERY_SUPPLIER, supplierX, fieldY, 240, kFieldHeight);
-    Place(m_hWnd, IDC_DELIVERY_NOTE_LABEL, noteLabelX, labelY, noteLabel, 20);
-    Place(m_hWnd, IDC_DELIVERY_NOTE, noteLabelX + noteLabel + 4, fieldY, 160, kFieldHeight);
-    const int listY = fieldY + kFieldHeight + 10, statusY = cy - kMargin - 20;
-    // The tally shows both its columns whole, in every language.
-    const int tallyWidth = std::max<int>(kTallyWidth, SendMessageA(m_tallyList, LVM_GETCOLUMNWIDTH, 0, 0) +
-                                                          SendMessageA(m_tallyList, LVM_GETCOLUMNWIDTH, 1, 0) +
-                                                          GetSystemMetrics(SM_CXVSCROLL) + 4);
-    const int bottom = statusY - 8, asideX = 2 * kMargin + tallyWidth, asideWidth = cx - kMargin - asideX;
-    Place(m_hWnd, IDC_DELIVERY_TALLY, kMargin, listY, tallyWidth, bottom - listY);
-    Place(m_hWnd, IDC_DELIVERY_ASIDE_LABEL, asideX, listY, asideWidth, 20);
-    const int detailsHeight = 110, asideY = listY + 24, detailsY = bottom - detailsHeight;
-    Place(m_hWnd, IDC_DELIVERY_ASIDE, asideX, asideY, asideWidth, detailsY - 8 - asideY);
-    Place(m_hWnd, IDC_DELIVERY_DETAILS, asideX, detailsY, asideWidth, detailsHeight);
-    Place(m_hWnd, IDC_DELIVERY_STATUS, kMargin, statusY, cx - 2 * kMargin, 20);
+    LayOutDeliveryWindow(m_hWnd, cx, cy);
     // The reason takes what is left of the list's width.
     SendMessageA(m_asideList, LVM_SETCOLUMNWIDTH, kReasonColumn, LVSCW_AUTOSIZE_USEHEADER);
 }
@@ -382,13 +321,13 @@ void CDeliveryWindow::ShowSelected()
     if (index >= 0 && index < static_cast<int>(m_tally.putAside.size())) {
         const PutAsidePack& pack = m_tally.putAside[index];
         PackFields fields = PackFieldsOf(pack.entry);
-        text = std::string(ReportString(ReportText::ColumnVerdict)) + ": " + pack.verdict + "\r\n" +
-               ReportString(ReportText::ColumnReason) + ": " + pack.reason + "\r\n" +
-               ReportString(ReportText::ColumnNextStep) + ": " + pack.nextStep + "\r\n" +
-               ReportString(ReportText::ColumnProduct) + ": " + fields.productCode + "   " +
-               ReportString(ReportText::ColumnBatch) + ": " + fields.batch + "   " +
-               ReportString(ReportText::ColumnExpiry) + ": " + fields.expiry + "   " +
-               ReportString(ReportText::ColumnSerial) + ": " + fields.serial;
+        text = Labelled(ReportString(ReportText::ColumnVerdict), pack.verdict) + "\r\n" +
+               Labelled(ReportString(ReportText::ColumnReason), pack.reason) + "\r\n" +
+               Labelled(ReportString(ReportText::ColumnNextStep), pack.nextStep) + "\r\n" +
+               Labelled(ReportString(ReportText::ColumnProduct), fields.productCode) + "   " +
+               Labelled(ReportString(ReportText::ColumnBatch), fields.batch) + "   " +
+               Labelled(ReportString(ReportText::ColumnExpiry), fields.expiry) + "   " +
+               Labelled(ReportString(ReportText::ColumnSerial), fields.serial);
     }
     SetDlgItemTextA(m_hWnd, IDC_DELIVERY_DETAILS, text.c_str());
 }
@@ -496,12 +435,11 @@ INT_PTR CDeliveryWindow::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         InvalidateRect(m_hWnd, nullptr, TRUE);
         return TRUE;
     case WM_GETMINMAXINFO: {
-        // Never so narrow that the heading, which says what this window does
-        // to every scan, is cut: its words differ by language.
-        RECT frame{0, 0, LeastClientWidth(), kMinHeight};
+        // Never so small that a control overlaps another, in any language.
+        SIZE least = LeastDeliveryClientSize(m_hWnd);
+        RECT frame{0, 0, least.cx, least.cy};
         AdjustWindowRectEx(&frame, GetWindowLongA(m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(m_hWnd, GWL_EXSTYLE));
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {std::max<LONG>(kMinWidth, frame.right - frame.left),
-                                                                kMinHeight};
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:

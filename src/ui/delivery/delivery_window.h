@@ -51,8 +51,6 @@ protected:
 
 private:
     bool StartOrContinue(std::string& reason);
-    // The width the heading and the buttons beside it need, in pixels.
-    int LeastClientWidth() const;
     void Layout(int cx, int cy);
     void SetUpColumns();
     void Recount(bool sound);

@@ -112,7 +112,7 @@ void CAlertCaseDialog::ShowCase()
                                                     : event.value;
         std::string when = event.localTime.substr(0, 16);
         if (when.size() > 10) when[10] = ' ';
-        std::string line = when + "  " + event.userName + "  " + ShownText(event.what) + ": " + value;
+        std::string line = when + "  " + event.userName + "  " + Labelled(ShownText(event.what), value);
         for (char& c : line) if (c == '\r' || c == '\n') c = ' ';
         SendMessageA(history, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }

@@ -81,7 +81,11 @@ bool MainDialogFixture::Start()
 {
     g_mainDialog.Publish(m_dialog.get());
     m_startedAt = GetTickCount64();
-    m_thread = std::thread([this] { m_dialog->DoModal(); });
+    m_ended = false;
+    m_thread = std::thread([this] {
+        m_dialog->DoModal();
+        m_ended = true;
+    });
     WaitFor([&] { return m_dialog->initialised.load(); }, 30000);
     m_window = m_dialog->GetSafeHwnd();
     return m_window != nullptr;
@@ -91,18 +95,23 @@ void MainDialogFixture::End()
 {
     if (!m_thread.joinable()) return;
     // A pop-up or sheet still open would keep the dialog's thread in its
-    // modal loop: close them first.
-    std::vector<HWND> open;
-    EnumThreadWindows(GetWindowThreadProcessId(m_window, nullptr), [](HWND window, LPARAM list) {
-        auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
-        char name[16] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (IsWindowVisible(window) && std::string(name) == "#32770") windows->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&open));
-    for (HWND window : open)
-        if (window != m_window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    if (HWND window = m_dialog->GetSafeHwnd()) PostMessageA(window, TestMainDialog::WM_END_TEST, 0, 0);
+    // modal loop: close them, and again any that an answer still on its way
+    // opens meanwhile, until the thread has ended.
+    const DWORD thread = GetWindowThreadProcessId(m_window, nullptr);
+    while (!m_ended.load()) {
+        std::vector<HWND> open;
+        EnumThreadWindows(thread, [](HWND window, LPARAM list) {
+            auto* windows = reinterpret_cast<std::vector<HWND>*>(list);
+            char name[16] = "";
+            GetClassNameA(window, name, sizeof name);
+            if (IsWindowVisible(window) && std::string(name) == "#32770") windows->push_back(window);
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&open));
+        for (HWND window : open)
+            if (window != m_window) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        if (HWND window = m_dialog->GetSafeHwnd()) PostMessageA(window, TestMainDialog::WM_END_TEST, 0, 0);
+        WaitFor([&] { return m_ended.load(); }, 1000);
+    }
     m_thread.join();
     g_mainDialog.Retire(std::chrono::seconds(10));
 }

@@ -83,6 +83,7 @@ private:
     std::unique_ptr<ProgramContext> m_context;
     std::unique_ptr<TestMainDialog> m_dialog;
     std::thread m_thread;
+    std::atomic<bool> m_ended{false};  // the dialog's thread has left its modal loop
     HWND m_window = nullptr;
     ULONGLONG m_startedAt = 0;
 };
