@@ -20,6 +20,7 @@ public:
     DiscoveryWindow()
         : ports([this](auto onEnd) {
               lastReader = new UnpluggableReader(std::move(onEnd));
+              ++readersMade;
               return lastReader.load();
           })
     {
@@ -51,6 +52,8 @@ public:
     }
 
     std::atomic<UnpluggableReader*> lastReader{nullptr};
+    // Counted, not compared by address: a new reader may take a freed one's.
+    std::atomic<int> readersMade{0};
     CPortDiscovery ports;
 
 private:
@@ -203,9 +206,10 @@ TEST_F(Discovery, ReaderWhoseReadFailsLeavesTheMapAndALaterArrivalStartsANewOne)
     window.Broadcast(DBT_DEVICEREMOVECOMPLETE, "COM9");
     EXPECT_EQ(serial.LogText().find("Closing port COM9"), std::string::npos) << "an ended reader is never touched";
 
+    const int made = window.readersMade;
     window.Broadcast(DBT_DEVICEARRIVAL, "COM9");
     EXPECT_NE(window.ports.ReaderOn(9), nullptr);
-    EXPECT_NE(window.ports.ReaderOn(9), pulled);
+    EXPECT_EQ(window.readersMade, made + 1) << "a new reader";
     EXPECT_TRUE(serial.WaitForLog("COM9 - running", 10000, 2));
 }
 
