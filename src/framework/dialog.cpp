@@ -141,3 +141,11 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND window, UINT message, WPARAM wPa
     }
     return handled;
 }
+
+std::string DialogItemText(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    std::string text(GetWindowTextLengthA(control) + 1, '\0');
+    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
+    return text;
+}

@@ -3,9 +3,14 @@
 // WM_COMMAND arrives in OnCommand as the control id.
 #pragma once
 #include <windows.h>
+
+#include <string>
 #include <vector>
 
 #include "framework/win_handle.h"
+
+// The whole text of the dialog's control `id`, however long.
+std::string DialogItemText(HWND dialog, int id);
 
 class CDialog {
 public:

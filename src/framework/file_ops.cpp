@@ -182,6 +182,16 @@ bool FinishTemporaryFile(const std::string& temp, std::string& text)
     return complete && temp.size() > 4 && WriteWholeFile(temp.substr(0, temp.size() - 4), text);
 }
 
+namespace {
+
+// A file time as one number: 100 ns steps since 1601, UTC.
+unsigned long long TicksOf(const FILETIME& time)
+{
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
 std::vector<ListedFile> ListFilesWithTimes(const std::string& folder, const char* pattern)
 {
     std::vector<ListedFile> files;
@@ -190,9 +200,7 @@ std::vector<ListedFile> ListFilesWithTimes(const std::string& folder, const char
     if (search == INVALID_HANDLE_VALUE) return files;
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        unsigned long long time =
-            (static_cast<unsigned long long>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
-        files.push_back({entry.cFileName, time});
+        files.push_back({entry.cFileName, TicksOf(entry.ftLastWriteTime)});
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return files;
@@ -209,8 +217,7 @@ bool FileSavedAt(const std::string& path, unsigned long long& savedAt)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    savedAt = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-              data.ftLastWriteTime.dwLowDateTime;
+    savedAt = TicksOf(data.ftLastWriteTime);
     return true;
 }
 
@@ -218,7 +225,7 @@ long long SecondsSince(unsigned long long savedAt)
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const unsigned long long ticks = TicksOf(now);
     return ticks > savedAt ? static_cast<long long>((ticks - savedAt) / 10000000ULL) : 0;
 }
 

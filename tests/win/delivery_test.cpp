@@ -50,16 +50,6 @@ std::string ShortExpiry()
 const std::string kGood = Pack("04150123456782", "291231", "LOT24A", "DEMO0002");
 const std::string kRecalled = Pack("04150123456799", "291231", "LOT13R", "RECALL01");
 
-std::string ListCell(HWND list, int row, int column)
-{
-    char text[512] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
 int ListRows(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 // The tally's line of `name`; -1 when it has none.
@@ -67,7 +57,7 @@ int Tally(HWND delivery, const std::string& name)
 {
     HWND list = GetDlgItem(delivery, IDC_DELIVERY_TALLY);
     for (int row = 0; row < ListRows(list); ++row)
-        if (ListCell(list, row, 0) == name) return std::stoi(ListCell(list, row, 1));
+        if (ListViewCell(list, row, 0) == name) return std::stoi(ListViewCell(list, row, 1));
     return -1;
 }
 
@@ -144,12 +134,12 @@ TEST(DeliveryWindow, EveryScanIsAVerifyOfTheDeliveryAndThePacksToPutAsideAreList
 
     HWND aside = GetDlgItem(delivery, IDC_DELIVERY_ASIDE);
     ASSERT_EQ(ListRows(aside), 3);
-    EXPECT_EQ(ListCell(aside, 0, 4), "DEMO0002");
-    EXPECT_EQ(ListCell(aside, 0, 6), "Scanned twice in this delivery");
-    EXPECT_EQ(ListCell(aside, 1, 4), "RECALL01");
-    EXPECT_EQ(ListCell(aside, 1, 5), "Do not supply");
-    EXPECT_EQ(ListCell(aside, 2, 4), "SHORT001");
-    EXPECT_EQ(ListCell(aside, 2, 6).rfind("Short-dated: use by 20", 0), 0u) << ListCell(aside, 2, 6);
+    EXPECT_EQ(ListViewCell(aside, 0, 4), "DEMO0002");
+    EXPECT_EQ(ListViewCell(aside, 0, 6), "Scanned twice in this delivery");
+    EXPECT_EQ(ListViewCell(aside, 1, 4), "RECALL01");
+    EXPECT_EQ(ListViewCell(aside, 1, 5), "Do not supply");
+    EXPECT_EQ(ListViewCell(aside, 2, 4), "SHORT001");
+    EXPECT_EQ(ListViewCell(aside, 2, 6).rfind("Short-dated: use by 20", 0), 0u) << ListViewCell(aside, 2, 6);
     // The results list sounds for every Verify's answer (its pop-up shows the
     // pack), the delivery window once more for each pack to put aside.
     EXPECT_EQ(main.Dialog().alerts.load(), 4 + 3);

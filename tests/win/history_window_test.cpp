@@ -49,16 +49,7 @@ std::string TraceTail(const std::string& trace) { return trace.substr(trace.size
 
 HWND List(HWND history) { return GetDlgItem(history, IDC_HISTORY_LIST); }
 int Rows(HWND history) { return static_cast<int>(SendMessageA(List(history), LVM_GETITEMCOUNT, 0, 0)); }
-std::string Cell(HWND history, int row, int column)
-{
-    char text[512] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(List(history), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string Cell(HWND history, int row, int column) { return ListViewCell(List(history), row, column); }
 void Select(HWND history, int row)
 {
     LVITEMA state{};

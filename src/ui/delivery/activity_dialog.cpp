@@ -16,13 +16,6 @@ namespace {
 
 constexpr int kDefaultDays = 30;
 
-std::string DlgText(HWND dialog, int id)
-{
-    char text[64] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 std::string Filled(const char* format, const std::string& value) { return StringPrintf(format, value.c_str()); }
 
 }  // namespace
@@ -66,7 +59,8 @@ BOOL CActivityDialog::OnInitDialog()
 
 void CActivityDialog::MakeReport()
 {
-    std::string from = DlgText(m_hWnd, IDC_ACTIVITY_FROM), to = DlgText(m_hWnd, IDC_ACTIVITY_TO), problem;
+    std::string from = DialogItemText(m_hWnd, IDC_ACTIVITY_FROM), to = DialogItemText(m_hWnd, IDC_ACTIVITY_TO);
+    std::string problem;
     for (const std::string& date : {from, to})
         if (problem.empty() && !IsIsoDate(date)) problem = Filled(Text(TextId::ActivityNotADate), date);
     if (problem.empty() && to < from) problem = Text(TextId::ActivityBackwards);

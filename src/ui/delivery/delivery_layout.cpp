@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/dialog.h"
 #include "framework/win_handle.h"
 #include "res/resource.h"
 #include "ui/controls/caption_font.h"
@@ -41,14 +42,13 @@ Metrics MetricsOf(HWND window)
 int TextWidth(HWND window, int id)
 {
     HWND control = GetDlgItem(window, id);
-    char text[512] = "";
-    int length = GetWindowTextA(control, text, sizeof text);
+    const std::string text = DialogItemText(window, id);
     WindowDC dc(control);
     int widest = 0;
     for (HFONT font : {CaptionFont(), reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0))}) {
         SelectedObject selected(dc.Get(), font);
         SIZE size{};
-        GetTextExtentPoint32A(dc.Get(), text, length, &size);
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         widest = std::max(widest, static_cast<int>(size.cx));
     }
     return widest;
@@ -64,13 +64,11 @@ int FittingWidth(HWND window, const Metrics& m, int id, int least, int padding)
 // draws it; at most kMostHeadingLines lines.
 int WrappedHeight(HWND window, const Metrics& m, int id, int width)
 {
-    HWND control = GetDlgItem(window, id);
-    char text[512] = "";
-    GetWindowTextA(control, text, sizeof text);
-    WindowDC dc(control);
+    const std::string text = DialogItemText(window, id);
+    WindowDC dc(GetDlgItem(window, id));
     SelectedObject font(dc.Get(), CaptionFont());
     RECT bounds{0, 0, std::max(width, 1), 0};
-    DrawTextA(dc.Get(), text, -1, &bounds, DT_CALCRECT | DT_WORDBREAK);
+    DrawTextA(dc.Get(), text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK);
     return std::clamp(static_cast<int>(bounds.bottom), m.lineHeight, kMostHeadingLines * m.lineHeight);
 }
 

@@ -143,13 +143,6 @@ COLORREF AsideColour(const PutAsidePack& pack)
     return RGB(255, 240, 150);
 }
 
-std::string DlgText(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 }  // namespace
 
 CDeliveryWindow::CDeliveryWindow(std::string historyPath, std::string reportFolder, DeliveryWindowOwner& owner)
@@ -335,7 +328,8 @@ void CDeliveryWindow::ShowSelected()
 void CDeliveryWindow::SaveDetails()
 {
     KillTimer(m_hWnd, kSaveTimer);
-    std::string supplier = DlgText(m_hWnd, IDC_DELIVERY_SUPPLIER), note = DlgText(m_hWnd, IDC_DELIVERY_NOTE);
+    std::string supplier = DialogItemText(m_hWnd, IDC_DELIVERY_SUPPLIER);
+    std::string note = DialogItemText(m_hWnd, IDC_DELIVERY_NOTE);
     if (supplier == m_delivery.supplier && note == m_delivery.noteNumber) return;
     std::string reason;
     bool saved = WithHistory(m_historyPath, reason, [&](sqlite3* db) {

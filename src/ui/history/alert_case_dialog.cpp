@@ -48,14 +48,6 @@ std::string IsoTime(const SYSTEMTIME& t, const char* zone)
     return text;
 }
 
-std::string ControlText(HWND dialog, int id)
-{
-    HWND control = GetDlgItem(dialog, id);
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
-    return text;
-}
-
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -159,7 +151,7 @@ bool CAlertCaseDialog::Record(const char* what, const std::string& value)
 
 void CAlertCaseDialog::SaveId()
 {
-    std::string id = ControlText(m_hWnd, IDC_CASE_ALERT_ID);
+    std::string id = DialogItemText(m_hWnd, IDC_CASE_ALERT_ID);
     if (id != m_case.alertId) Record("Alert ID", id);
 }
 
@@ -172,7 +164,7 @@ void CAlertCaseDialog::RecordState()
 
 void CAlertCaseDialog::SaveNote()
 {
-    std::string note = ControlText(m_hWnd, IDC_CASE_NOTE);
+    std::string note = DialogItemText(m_hWnd, IDC_CASE_NOTE);
     if (note != m_case.note) Record("Note", note);
 }
 

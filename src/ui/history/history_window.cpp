@@ -35,13 +35,6 @@ void Place(HWND dialog, int id, int x, int y, int width, int height)
 
 void Show(HWND dialog, int id, bool shown) { ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE); }
 
-std::string DlgText(HWND dialog, int id)
-{
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 int ChosenValue(HWND dialog, int id)
 {
     HWND box = GetDlgItem(dialog, id);
@@ -199,9 +192,9 @@ HistoryViewQuery CHistoryWindow::QueryFromControls() const
     RetirablePointer<MainWindowFacade>::Lease host(g_mainDialog);
     if (host) query.account = host->SettingsSnapshot().Username;
     if (m_view != HistoryView::AllScans) return query;
-    query.filter.search = DlgText(m_hWnd, IDC_HISTORY_SEARCH);
-    query.filter.fromDate = DayBound(DlgText(m_hWnd, IDC_HISTORY_FROM));
-    query.filter.toDate = DayBound(DlgText(m_hWnd, IDC_HISTORY_TO));
+    query.filter.search = DialogItemText(m_hWnd, IDC_HISTORY_SEARCH);
+    query.filter.fromDate = DayBound(DialogItemText(m_hWnd, IDC_HISTORY_FROM));
+    query.filter.toDate = DayBound(DialogItemText(m_hWnd, IDC_HISTORY_TO));
     query.filter.mode = ChosenValue(m_hWnd, IDC_HISTORY_MODE);
     query.filter.kind = ChosenValue(m_hWnd, IDC_HISTORY_KIND);
     return query;
@@ -259,7 +252,8 @@ void CHistoryWindow::ShowCount()
     if (m_rows.Searching()) format = TextId::HistorySearching;
     std::string text = StringPrintf(Text(format), count);
     bool unreadDay = false;
-    for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO}) unreadDay |= DlgText(m_hWnd, id) != DayBound(DlgText(m_hWnd, id));
+    for (int id : {IDC_HISTORY_FROM, IDC_HISTORY_TO})
+        unreadDay |= DialogItemText(m_hWnd, id) != DayBound(DialogItemText(m_hWnd, id));
     if (m_view == HistoryView::AllScans && unreadDay) text += Text(TextId::HistoryDateHint);
     m_status.SetText(text);
 }

@@ -122,16 +122,7 @@ HWND MainDialogFixture::List() const { return GetDlgItem(m_window, IDC_RESULTS);
 
 int MainDialogFixture::RowCount() const { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
-std::string MainDialogFixture::Cell(int row, int column) const
-{
-    char text[1024] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string MainDialogFixture::Cell(int row, int column) const { return ListViewCell(List(), row, column); }
 
 ScanResult* MainDialogFixture::RowRecord(int row) const
 {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 TempFolder::TempFolder()
@@ -321,6 +322,17 @@ HWND WaitForMessageBox(DWORD pid, const std::string& fragment, DWORD timeoutMs)
     HWND box = nullptr;
     WaitFor([&] { return (box = FindMessageBox(pid, fragment)) != nullptr; }, timeoutMs);
     return box;
+}
+
+std::string ListViewCell(HWND list, int row, int column)
+{
+    char text[1024] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 bool CloseWindowWith(HWND window, int command)

@@ -94,5 +94,7 @@ HWND WaitForTopWindow(DWORD pid, const std::string& title, DWORD timeoutMs);
 HWND WaitForMessageBox(DWORD pid, const std::string& fragment, DWORD timeoutMs);
 // Posts WM_COMMAND `command` to the window and waits until it has gone.
 bool CloseWindowWith(HWND window, int command);
+// The text of a list view's cell (up to 1023 characters).
+std::string ListViewCell(HWND list, int row, int column);
 // Dispatches this thread's messages until `condition` holds.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
